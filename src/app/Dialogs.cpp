@@ -1,0 +1,51 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QPrintDialog>
+
+namespace {
+Dialogs *&installed()
+{
+    static Dialogs *dialogs = nullptr;
+    return dialogs;
+}
+} // namespace
+
+QMessageBox::StandardButton Dialogs::messageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                                const QString &text, QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString Dialogs::inputBox(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
+{
+    bool accepted = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &accepted);
+    return accepted ? text : QString();
+}
+
+QString Dialogs::openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, directory, filter);
+}
+
+Dialogs &Dialogs::current()
+{
+    static Dialogs realDialogs;
+    return installed() ? *installed() : realDialogs;
+}
+
+void Dialogs::setCurrent(Dialogs *dialogs)
+{
+    installed() = dialogs;
+}
+
+bool Dialogs::printDialog(QWidget *parent, QPrinter *printer)
+{
+    QPrintDialog dialog(printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}

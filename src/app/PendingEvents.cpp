@@ -1,0 +1,8 @@
+#include "PendingEvents.h"
+
+#include <QCoreApplication>
+
+void LetPendingEventsRun()
+{
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,29 @@
+#include "app/Form.h"
+#include "app/FormRegistry.h"
+#include "app/modMain.h"
+#include "windows/frmSignon.h"
+
+#include <QApplication>
+
+namespace modMain {
+// Sets the flags and shows the sign-on window; everything after happens in window events.
+void Main(const QStringList &arguments)
+{
+    SetFlags(arguments);
+    Form<frmSignon>::get()->show();
+}
+} // namespace modMain
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Client"));
+    QApplication::setApplicationVersion(QStringLiteral("1.1.1"));
+    // Hidden windows count as loaded: the program ends when the last loaded window is unloaded,
+    // not when the last visible one closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    FormRegistry::setOnLastUnloaded([] { QCoreApplication::quit(); });
+
+    modMain::Main(application.arguments().mid(1));
+    return QApplication::exec();
+}

@@ -1,0 +1,1 @@
+// placeholder so the options library has a body until its first class lands

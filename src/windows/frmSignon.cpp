@@ -1,0 +1,6 @@
+#include "frmSignon.h"
+
+frmSignon::frmSignon()
+{
+    setWindowTitle(QStringLiteral("Login"));
+}
