@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// The messages client and server exchange: a command word, one blank, a payload, no framing.
+class WireProtocol
+{
+public:
+    // One received block, split. `sender` and `text` are filled for "Message" (split at the first
+    // ":") and "PMMessage" (split at the first "|"); with no separator the sender is empty and the
+    // text is the whole payload. A block with no blank, or starting with one, has an empty command.
+    struct Received
+    {
+        QString command;
+        QString payload;
+        QString sender;
+        QString text;
+    };
+
+    static Received split(const QString &block);
+
+    // Splits "first<separator>rest" at the first separator; with no separator, first is empty.
+    static void splitField(const QString &payload, QChar separator, QString *first, QString *rest);
+
+    // Messages the client sends.
+    static QString join(const QString &userName);
+    static QString message(const QString &userName, const QString &text);
+    static QString pmMessage(const QString &recipient, const QString &userName, const QString &text);
+    static QString prompt(const QString &command);
+    static QString leave(const QString &userName);
+};

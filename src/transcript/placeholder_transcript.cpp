@@ -1,1 +1,0 @@
-// placeholder so the transcript library has a body until its first class lands
