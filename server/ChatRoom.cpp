@@ -1,0 +1,186 @@
+#include "ChatRoom.h"
+
+#include "LogText.h"
+
+#include "net/ServerProtocol.h"
+
+ChatRoom::ChatRoom(RoomOutput *output, Settings settings)
+    : m_output(output)
+    , m_settings(std::move(settings))
+{
+}
+
+void ChatRoom::receive(ClientId client, const QString &block)
+{
+    const ServerProtocol::Request request = ServerProtocol::parse(block);
+    if (!isSignedOn(client)) {
+        // Until a name is accepted, "Join" is the only thing a connection can do.
+        if (request.kind == ServerProtocol::Kind::Join)
+            join(client, request.name);
+        return;
+    }
+    switch (request.kind) {
+    case ServerProtocol::Kind::Message:
+        publicMessage(client, request.text);
+        break;
+    case ServerProtocol::Kind::PMMessage:
+        privateMessage(client, request.name, request.text);
+        break;
+    case ServerProtocol::Kind::Prompt:
+        prompt(client, request.text);
+        break;
+    case ServerProtocol::Kind::Leave:
+        leave(client);
+        break;
+    case ServerProtocol::Kind::Join:
+    case ServerProtocol::Kind::Unknown:
+        break;
+    }
+}
+
+void ChatRoom::disconnected(ClientId client)
+{
+    if (!isSignedOn(client))
+        return;
+    const QString name = m_members.value(client).name;
+    remove(client);
+    m_output->send(m_signOnOrder, ServerProtocol::left(name));
+    m_output->log(client, LogText::quoted(name) + QStringLiteral(" left (connection closed)"));
+}
+
+bool ChatRoom::isSignedOn(ClientId client) const
+{
+    return m_members.contains(client);
+}
+
+QStringList ChatRoom::userNames() const
+{
+    QStringList names;
+    names.reserve(m_signOnOrder.size());
+    for (const ClientId client : m_signOnOrder)
+        names += m_members.value(client).name;
+    return names;
+}
+
+QString ChatRoom::motd() const
+{
+    return m_settings.motd;
+}
+
+UserNameRules::Problem ChatRoom::nameProblem(const QString &name) const
+{
+    const UserNameRules::Problem problem = UserNameRules::check(name);
+    if (problem == UserNameRules::Problem::None && m_clientByName.contains(name))
+        return UserNameRules::Problem::InUse;
+    return problem;
+}
+
+void ChatRoom::join(ClientId client, const QString &name)
+{
+    const UserNameRules::Problem problem = nameProblem(name);
+    if (problem != UserNameRules::Problem::None) {
+        // The connection stays open: the client may try another name.
+        sendTo(client, ServerProtocol::errUsername(name));
+        m_output->log(client, QStringLiteral("refused name %1: %2")
+                                  .arg(LogText::quoted(name), UserNameRules::describe(problem)));
+        return;
+    }
+    const QList<ClientId> others = m_signOnOrder;
+    m_members.insert(client, Member{name, false});
+    m_clientByName.insert(name, client);
+    m_signOnOrder.append(client);
+    sendGreeting(client);
+    m_output->send(others, ServerProtocol::joined(name));
+    m_output->log(client, QStringLiteral("signed on as ") + LogText::quoted(name));
+}
+
+void ChatRoom::sendGreeting(ClientId client)
+{
+    sendTo(client, ServerProtocol::welcome(m_settings.serverName));
+    if (!m_settings.motd.isEmpty())
+        sendTo(client, ServerProtocol::msgday(m_settings.motd));
+    for (const ClientId member : std::as_const(m_signOnOrder))
+        sendTo(client, ServerProtocol::userList(m_members.value(member).name));
+}
+
+void ChatRoom::publicMessage(ClientId client, const QString &text)
+{
+    m_output->send(m_signOnOrder, ServerProtocol::message(m_members.value(client).name, text));
+}
+
+void ChatRoom::privateMessage(ClientId client, const QString &recipient, const QString &text)
+{
+    const auto found = m_clientByName.constFind(recipient);
+    if (found == m_clientByName.constEnd()) {
+        sendTo(client, ServerProtocol::pmError(recipient));
+        return;
+    }
+    sendTo(found.value(), ServerProtocol::pmMessage(m_members.value(client).name, text));
+}
+
+void ChatRoom::prompt(ClientId client, const QString &command)
+{
+    const qsizetype blank = command.indexOf(QLatin1Char(' '));
+    const QString word = command.left(blank);
+    const QString argument = blank < 0 ? QString() : command.mid(blank + 1);
+    if (word == QLatin1String("login")) {
+        login(client, argument);
+        return;
+    }
+    if (!m_members.value(client).isOperator)
+        return;
+    if (word == QLatin1String("kick")) {
+        kick(client, argument);
+    } else if (word == QLatin1String("motd")) {
+        m_settings.motd = argument;
+        m_output->log(client, QStringLiteral("changed the message of the day"));
+    }
+}
+
+void ChatRoom::login(ClientId client, const QString &password)
+{
+    if (m_settings.adminPassword.isEmpty())
+        return;
+    Member &member = m_members[client];
+    if (password != m_settings.adminPassword) {
+        m_output->log(client, QStringLiteral("refused operator login of ") + LogText::quoted(member.name));
+        return;
+    }
+    member.isOperator = true;
+    m_output->log(client, LogText::quoted(member.name) + QStringLiteral(" is an operator"));
+}
+
+void ChatRoom::kick(ClientId operatorClient, const QString &name)
+{
+    const auto found = m_clientByName.constFind(name);
+    if (found == m_clientByName.constEnd())
+        return;
+    const ClientId target = found.value();
+    const QString operatorName = m_members.value(operatorClient).name;
+    remove(target);
+    sendTo(target, ServerProtocol::uKicked(operatorName));
+    m_output->send(m_signOnOrder, ServerProtocol::kicked(name));
+    m_output->closeWhenSent(target);
+    m_output->log(target, QStringLiteral("%1 kicked by %2")
+                              .arg(LogText::quoted(name), LogText::quoted(operatorName)));
+}
+
+void ChatRoom::leave(ClientId client)
+{
+    const QString name = m_members.value(client).name;
+    remove(client);
+    m_output->send(m_signOnOrder, ServerProtocol::left(name));
+    m_output->closeWhenSent(client);
+    m_output->log(client, LogText::quoted(name) + QStringLiteral(" left"));
+}
+
+void ChatRoom::remove(ClientId client)
+{
+    m_clientByName.remove(m_members.take(client).name);
+    m_signOnOrder.removeOne(client);
+}
+
+void ChatRoom::sendTo(ClientId client, const QString &message)
+{
+    m_output->send({client}, message);
+}

@@ -1,0 +1,140 @@
+#include "ChatServer.h"
+
+#include "ClientConnection.h"
+#include "LogText.h"
+
+#include "net/Windows1250.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+// After a failed accept (out of file descriptors, say) the listener pauses; it tries again after
+// this long instead of never accepting again.
+constexpr int AcceptRetryMs = 200;
+
+QString endpointText(const QHostAddress &address, quint16 port)
+{
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+        ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
+        : address.toString();
+    return host + QLatin1Char(':') + QString::number(port);
+}
+}
+
+ChatServer::ChatServer(const ServerSettings &settings, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_room(this, ChatRoom::Settings{settings.name, settings.motd, settings.adminPassword})
+{
+    connect(&m_listener, &QTcpServer::newConnection, this, &ChatServer::acceptConnections);
+    connect(&m_listener, &QTcpServer::acceptError, this, &ChatServer::acceptFailed);
+}
+
+ChatServer::~ChatServer()
+{
+    stop();
+}
+
+bool ChatServer::listen()
+{
+    if (!m_listener.listen(m_settings.address, m_settings.port))
+        return false;
+    emit logLine(QStringLiteral("listening on %1 as %2")
+                     .arg(endpointText(m_listener.serverAddress(), m_listener.serverPort()),
+                          LogText::quoted(m_settings.name)));
+    return true;
+}
+
+QString ChatServer::errorString() const
+{
+    return m_listener.errorString();
+}
+
+quint16 ChatServer::serverPort() const
+{
+    return m_listener.serverPort();
+}
+
+void ChatServer::stop()
+{
+    m_listener.close();
+    const QHash<ClientId, ClientConnection *> connections = std::exchange(m_connections, {});
+    for (ClientConnection *connection : connections) {
+        connection->abort();
+        delete connection;
+    }
+}
+
+int ChatServer::connectionCount() const
+{
+    return int(m_connections.size());
+}
+
+const ChatRoom &ChatServer::room() const
+{
+    return m_room;
+}
+
+void ChatServer::acceptConnections()
+{
+    while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
+        const ClientId client = ++m_lastClient;
+        const QString peer = endpointText(socket->peerAddress(), socket->peerPort());
+        if (m_connections.size() >= m_settings.maxConnections) {
+            log(client, QStringLiteral("refused %1: already %2 connections").arg(peer).arg(m_settings.maxConnections));
+            socket->disconnectFromHost();
+            socket->deleteLater();
+            continue;
+        }
+        auto *connection = new ClientConnection(socket, m_settings.gapMs, this);
+        m_connections.insert(client, connection);
+        connect(connection, &ClientConnection::blockReceived, this, [this, client](const QByteArray &block) {
+            m_room.receive(client, Windows1250::decode(block));
+        });
+        connect(connection, &ClientConnection::finished, this, [this, client](const QString &reason) {
+            connectionFinished(client, reason);
+        });
+        log(client, QStringLiteral("connected from ") + peer);
+    }
+}
+
+void ChatServer::acceptFailed(QAbstractSocket::SocketError)
+{
+    emit logLine(QStringLiteral("cannot accept a connection: ") + m_listener.errorString());
+    QTimer::singleShot(AcceptRetryMs, this, [this] { m_listener.resumeAccepting(); });
+}
+
+void ChatServer::connectionFinished(ClientId client, const QString &reason)
+{
+    ClientConnection *connection = m_connections.take(client);
+    if (!connection)
+        return;
+    connection->deleteLater();
+    if (!reason.isEmpty())
+        log(client, QStringLiteral("closed: ") + reason);
+    else if (!connection->isClosing() && !m_room.isSignedOn(client))
+        log(client, QStringLiteral("disconnected"));
+    m_room.disconnected(client);
+}
+
+void ChatServer::send(const QList<ClientId> &recipients, const QString &message)
+{
+    // One encoding shared by every recipient's queue.
+    const QByteArray bytes = Windows1250::encode(message);
+    for (const ClientId client : recipients) {
+        if (ClientConnection *connection = m_connections.value(client))
+            connection->send(bytes);
+    }
+}
+
+void ChatServer::closeWhenSent(ClientId client)
+{
+    if (ClientConnection *connection = m_connections.value(client))
+        connection->closeWhenSent();
+}
+
+void ChatServer::log(ClientId client, const QString &event)
+{
+    emit logLine(QLatin1Char('#') + QString::number(client) + QLatin1Char(' ') + event);
+}

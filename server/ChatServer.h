@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ChatRoom.h"
+#include "RoomOutput.h"
+#include "ServerSettings.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTcpServer>
+
+class ClientConnection;
+
+// The chat server: accepts connections, hands what they send to the room, and carries the room's
+// messages back out.
+class ChatServer : public QObject, private RoomOutput
+{
+    Q_OBJECT
+
+public:
+    explicit ChatServer(const ServerSettings &settings, QObject *parent = nullptr);
+    ~ChatServer() override;
+
+    bool listen();
+    QString errorString() const;
+    quint16 serverPort() const;
+    // Stops listening and closes every connection at once.
+    void stop();
+
+    int connectionCount() const;
+    const ChatRoom &room() const;
+
+signals:
+    // One line for the server's log.
+    void logLine(const QString &line);
+
+private:
+    void acceptConnections();
+    void acceptFailed(QAbstractSocket::SocketError error);
+    void connectionFinished(ClientId client, const QString &reason);
+
+    void send(const QList<ClientId> &recipients, const QString &message) override;
+    void closeWhenSent(ClientId client) override;
+    void log(ClientId client, const QString &event) override;
+
+    ServerSettings m_settings;
+    QTcpServer m_listener;
+    ChatRoom m_room;
+    QHash<ClientId, ClientConnection *> m_connections;
+    ClientId m_lastClient = 0;
+};

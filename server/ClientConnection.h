@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QByteArray>
+#include <QObject>
+#include <QQueue>
+
+class QTcpSocket;
+
+// One client's socket. The protocol has no framing, so this class keeps messages apart on the
+// wire: each message is written on its own, the next only after the previous one has left the
+// socket and a short gap has passed, and one read is one received block. It also holds the limits
+// that keep one client from costing the others memory or time, and closes itself when a limit is
+// passed or the socket fails.
+class ClientConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A longer block closes the connection.
+    static constexpr qint64 MaxBlockSize = 64 * 1024;
+    // More unsent bytes than this close the connection: the client is not reading.
+    static constexpr qint64 MaxQueuedBytes = 1024 * 1024;
+    // How long a connection being closed may take to let its last messages go out.
+    static constexpr int LingerMs = 5000;
+
+    // Takes ownership of `socket`, which must be connected.
+    ClientConnection(QTcpSocket *socket, int gapMs, QObject *parent = nullptr);
+
+    void send(const QByteArray &message);
+    // Sends what is queued, then closes; further input and sends are dropped.
+    void closeWhenSent();
+    // Closes at once, dropping what is queued; no finished() follows.
+    void abort();
+
+    // True once closeWhenSent() or abort() was called or a limit was passed.
+    bool isClosing() const;
+    qint64 queuedBytes() const;
+
+signals:
+    void blockReceived(const QByteArray &block);
+    // Emitted once, from the event loop, when the connection is over. `reason` is empty when the
+    // client or the room ended it, and says why when the connection closed it for a limit or error.
+    void finished(const QString &reason);
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    void readBlock();
+    void messageLeft();
+    void writeNext();
+    bool isIdle() const;
+    void closeIfDone();
+    void fail(const QString &reason);
+    void finish(const QString &reason);
+
+    QTcpSocket *m_socket;
+    int m_gapMs;
+    QQueue<QByteArray> m_queue;
+    qint64 m_queuedBytes = 0;
+    QBasicTimer m_gapTimer;
+    QBasicTimer m_lingerTimer;
+    bool m_closing = false;
+    bool m_finished = false;
+};
