@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace {
@@ -42,10 +43,15 @@ QString joinLines(const QList<Line> &lines)
     return text;
 }
 
-// The section name of a "[name]" line, or a null string for any other line.
+constexpr QChar byteOrderMark(0xFEFF);
+
+// The section name of a "[name]" line, or a null string for any other line. Editors on other
+// systems may start the file with a byte-order mark; it stays in the text but opens no line.
 QString sectionName(const QString &line)
 {
-    const QString trimmed = line.trimmed();
+    QString trimmed = line.trimmed();
+    if (trimmed.startsWith(byteOrderMark))
+        trimmed = trimmed.mid(1).trimmed();
     if (!trimmed.startsWith(QLatin1Char('[')))
         return QString();
     const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
@@ -140,18 +146,18 @@ QString ProfileFile::withValue(const QString &text, const QString &section, cons
 {
     QList<Line> lines = splitLines(text);
     const QString ending = preferredEnding(lines);
-    const QString entry = key + QLatin1Char('=') + singleLine(value);
     const Position position = locate(lines, section, key);
 
     if (position.key >= 0) {
-        lines[position.key].text = entry;
+        // The key keeps the spelling it has in the file.
+        const QString storedKey = keyName(lines.at(position.key).text);
+        lines[position.key].text = storedKey + QLatin1Char('=') + singleLine(value);
         return joinLines(lines);
     }
+    const QString entry = key + QLatin1Char('=') + singleLine(value);
     if (!lines.isEmpty() && lines.last().ending.isEmpty())
         lines.last().ending = ending;
     if (position.section >= 0) {
-        if (lines.at(position.lastEntry).ending.isEmpty())
-            lines[position.lastEntry].ending = ending;
         lines.insert(position.lastEntry + 1, {entry, ending});
         return joinLines(lines);
     }
@@ -168,7 +174,9 @@ bool ProfileFile::readFile(const QString &path, QString *text)
         return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    *text = QString::fromUtf8(file.readAll());
+    // A byte-order mark stays in the text, so a rewrite keeps it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    *text = decoder.decode(file.readAll());
     return file.error() == QFileDevice::NoError;
 }
 

@@ -5,7 +5,8 @@
 // The text format of Options.ini: "[Section]" lines open sections, "key=value" lines follow.
 // Section and key names match whatever their letter case; the first of duplicate keys or sections
 // wins; comment lines (";"), blank lines, lines without "=" and text before the first section are
-// kept as they are. Values are returned whole, with the blanks around them removed.
+// kept as they are, and so is a byte-order mark. Values are returned whole, with the blanks around
+// them removed.
 class ProfileFile
 {
 public:
@@ -13,12 +14,14 @@ public:
     static QString value(const QString &text, const QString &section, const QString &key);
 
     // The profile text with section/key set to value: the value is replaced where it stands, or the
-    // key (and section) added. Every other line, its line end included, stays as it was.
+    // key (and section) added. Every other line, its line end included, stays as it was. New lines
+    // end like the text's first line, or in "\r\n" in empty text. A line break inside value is
+    // written as a blank, so a value can never add a line of its own.
     static QString withValue(const QString &text, const QString &section, const QString &key,
                              const QString &value);
 
-    // File access. A missing file reads as empty text; readFile() reports false only for a file
-    // that exists but cannot be read. A write replaces the file atomically and reports false
+    // File access, in UTF-8. A missing file reads as empty text; readFile() reports false only for a
+    // file that exists but cannot be read. A write replaces the file atomically and reports false
     // (changing nothing) when it cannot.
     static bool readFile(const QString &path, QString *text);
     static bool writeFile(const QString &path, const QString &text);

@@ -3,8 +3,6 @@
 #include "AppDir.h"
 #include "ProfileFile.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
 #include <unistd.h>
 
@@ -33,6 +31,18 @@ short WriteIni(const QString &section, const QString &key, const QString &value,
     if (ProfileFile::readFile(file, &text))
         ProfileFile::writeFile(file, ProfileFile::withValue(text, section, key, value));
     return 0;
+}
+
+bool IniTicked(const QString &value)
+{
+    bool isNumber = false;
+    const int number = value.toInt(&isNumber);
+    return isNumber && number == 1;
+}
+
+QString IniTickValue(bool ticked)
+{
+    return ticked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 bool IsPromptCommandLine(const QStringList &arguments)

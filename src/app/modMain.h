@@ -22,6 +22,11 @@ QString ReadIni(const QString &section, const QString &key, const QString &file)
 // Always returns 0.
 short WriteIni(const QString &section, const QString &key, const QString &value, const QString &file);
 
+// Check-box states ("AC", "Umain") are stored as "1" ticked, "0" unticked. Only the number 1 reads
+// as ticked: any other number, an empty value or text that is no number reads as unticked.
+bool IniTicked(const QString &value);
+QString IniTickValue(bool ticked);
+
 // The arguments after the program name, joined as given, compared exactly with "-prompt".
 bool IsPromptCommandLine(const QStringList &arguments);
 

@@ -1,15 +1,325 @@
-#include "app/ProfileFile.h"
+#include "app/AppDir.h"
+#include "app/modMain.h"
 
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using modMain::ReadIni;
+using modMain::SettingsPath;
+using modMain::WriteIni;
+
+namespace {
+
+void putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// Every entry under directory with its content ("<dir>" for folders), to see that nothing changed.
+QMap<QString, QByteArray> snapshot(const QString &directory)
+{
+    QMap<QString, QByteArray> entries;
+    const QFileInfoList infos = QDir(directory).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo &info : infos)
+        entries.insert(info.fileName(), info.isDir() ? QByteArrayLiteral("<dir>") : fileBytes(info.filePath()));
+    return entries;
+}
+
+const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("end");
+
+// Root ignores file permissions, so when the tests run as root a permission case runs in a child
+// process that has become "nobody". Returns the exit code of check, or skipNeeded when the case
+// cannot be set up here.
+constexpr int skipNeeded = 77;
+
+uid_t unprivilegedUser()
+{
+    if (::geteuid() != 0)
+        return ::geteuid();
+    const passwd *nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_uid : uid_t(65534);
+}
+
+int runUnprivileged(const std::function<int()> &check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const uid_t user = unprivilegedUser();
+        if (::setgid(user) != 0 || ::setuid(user) != 0)
+            ::_exit(skipNeeded);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
 
 class tst_ProfileFile : public QObject
 {
     Q_OBJECT
+public:
+    enum Failure { DirectoryNotWritable, FileNotReadable, SettingsFileIsDirectory, DirectoryMissing };
+    Q_ENUM(Failure)
+
+private:
+    QTemporaryDir *m_directory = nullptr;
+
+    QString path() const { return SettingsPath(); }
+
 private slots:
-    void readsCaseInsensitiveNames()
+    void init()
     {
-        const QString text = QStringLiteral("[sounds]\r\nvalue=On\r\n");
-        QCOMPARE(ProfileFile::value(text, QStringLiteral("Sounds"), QStringLiteral("Value")), QStringLiteral("On"));
+        m_directory = new QTemporaryDir;
+        QVERIFY(m_directory->isValid());
+        setApplicationDirectory(m_directory->path());
+    }
+
+    void cleanup()
+    {
+        setApplicationDirectory(QString());
+        delete m_directory;
+        m_directory = nullptr;
+    }
+
+    void settingsLiveInTheApplicationDirectory()
+    {
+        QCOMPARE(SettingsPath(), m_directory->path() + QStringLiteral("/Options.ini"));
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // empty: no file at all
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+
+        const QByteArray userSvr = "[UserSvr]\r\nUser=Ann\r\nSvr=chat.example.org\r\nAC=1\r\n";
+        QTest::newRow("no file") << QByteArray() << "UserSvr" << "User" << "";
+        QTest::newRow("value") << userSvr << "UserSvr" << "Svr" << "chat.example.org";
+        QTest::newRow("missing section") << userSvr << "Sounds" << "Value" << "";
+        QTest::newRow("missing key") << userSvr << "UserSvr" << "Style" << "";
+        QTest::newRow("key of another section") << QByteArray("[Sounds]\r\nUser=Bob\r\n[UserSvr]\r\nSvr=x\r\n")
+                                                << "UserSvr" << "User" << "";
+        QTest::newRow("section name in lower case") << QByteArray("[sounds]\r\nValue=On\r\n") << "Sounds" << "Value" << "On";
+        QTest::newRow("key name in upper case") << QByteArray("[Sounds]\r\nVALUE=On\r\n") << "Sounds" << "Value" << "On";
+        QTest::newRow("value keeps its letter case") << QByteArray("[Sounds]\r\nValue=on\r\n") << "Sounds" << "Value" << "on";
+        QTest::newRow("line feeds only") << QByteArray("[UserSvr]\nUser=Ann\nSvr=host\n") << "UserSvr" << "Svr" << "host";
+        QTest::newRow("last line without line end") << QByteArray("[UserSvr]\r\nUser=Ann") << "UserSvr" << "User" << "Ann";
+        QTest::newRow("empty value") << QByteArray("[UserSvr]\r\nUser=\r\n") << "UserSvr" << "User" << "";
+        QTest::newRow("blanks around names and value") << QByteArray("[ UserSvr ]\r\n  User = Ann Lee  \r\n")
+                                                       << "UserSvr" << "User" << "Ann Lee";
+        QTest::newRow("equals sign in the value") << QByteArray("[UserSvr]\r\nSvr=a=b\r\n") << "UserSvr" << "Svr" << "a=b";
+        QTest::newRow("300 characters and more") << ("[Sounds]\r\nMessage=" + longValue.toUtf8() + "\r\n")
+                                                 << "Sounds" << "Message" << longValue;
+        QTest::newRow("first of duplicate keys") << QByteArray("[UserSvr]\r\nUser=Ann\r\nUser=Bob\r\n")
+                                                 << "UserSvr" << "User" << "Ann";
+        QTest::newRow("first of duplicate sections")
+            << QByteArray("[UserSvr]\r\nUser=Ann\r\n[usersvr]\r\nUser=Bob\r\nSvr=host\r\n") << "UserSvr" << "Svr" << "";
+        QTest::newRow("comment is no key") << QByteArray("[UserSvr]\r\n;User=Ann\r\n") << "UserSvr" << "User" << "";
+        QTest::newRow("line without equals sign is no key") << QByteArray("[UserSvr]\r\nUser\r\nUser=Ann\r\n")
+                                                            << "UserSvr" << "User" << "Ann";
+        QTest::newRow("key before the first section") << QByteArray("User=Ann\r\n[UserSvr]\r\n") << "UserSvr" << "User" << "";
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[UserSvr]\r\nUser=Ann\r\n") << "UserSvr" << "User" << "Ann";
+        QTest::newRow("UTF-8 text") << QByteArray("[UserSvr]\r\nUser=\xC5\xA0\xC3\xA1rka\r\n") << "UserSvr" << "User"
+                                    << QString::fromUtf8("Šárka");
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+
+        if (!file.isEmpty())
+            putFile(path(), file);
+        QCOMPARE(ReadIni(section, key, path()), expected);
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // empty: no file at all
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("readBack");
+
+        QTest::newRow("creates the file") << QByteArray() << "UserSvr" << "User" << "Ann"
+                                          << QByteArray("[UserSvr]\r\nUser=Ann\r\n") << "Ann";
+        QTest::newRow("adds the section at the end")
+            << QByteArray("[Sounds]\r\nValue=On\r\n") << "UserSvr" << "User" << "Ann"
+            << QByteArray("[Sounds]\r\nValue=On\r\n[UserSvr]\r\nUser=Ann\r\n") << "Ann";
+        QTest::newRow("adds the key after its section's last line")
+            << QByteArray("[UserSvr]\r\nUser=Ann\r\n\r\n[Sounds]\r\nValue=On\r\n") << "UserSvr" << "Svr" << "host"
+            << QByteArray("[UserSvr]\r\nUser=Ann\r\nSvr=host\r\n\r\n[Sounds]\r\nValue=On\r\n") << "host";
+
+        const QByteArray handWritten = "; written by hand\r\n"
+                                       "text before any section\r\n"
+                                       "[usersvr]\r\n"
+                                       "; remembered sign-on\r\n"
+                                       "USER = Old \r\n"
+                                       "a line without an equals sign\r\n"
+                                       "\r\n"
+                                       "User=Second\r\n"
+                                       "Svr=host\r\n"
+                                       "[Sounds]\r\n"
+                                       "Value=On\r\n";
+        QByteArray replaced = handWritten;
+        replaced.replace("USER = Old \r\n", "USER=New\r\n");
+        QTest::newRow("replaces the first match where it stands, keeps every other line")
+            << handWritten << "UserSvr" << "User" << "New" << replaced << "New";
+
+        QTest::newRow("line feeds only") << QByteArray("[Sounds]\nValue=On\n") << "UserSvr" << "User" << "Ann"
+                                         << QByteArray("[Sounds]\nValue=On\n[UserSvr]\nUser=Ann\n") << "Ann";
+        QTest::newRow("last line without line end") << QByteArray("[UserSvr]\r\nUser=Ann") << "UserSvr" << "Svr" << "host"
+                                                    << QByteArray("[UserSvr]\r\nUser=Ann\r\nSvr=host\r\n") << "host";
+        QTest::newRow("empty value keeps the key") << QByteArray("[UserSvr]\r\nUser=Ann\r\nSvr=host\r\n") << "UserSvr"
+                                                   << "User" << "" << QByteArray("[UserSvr]\r\nUser=\r\nSvr=host\r\n") << "";
+        QTest::newRow("empty value of a new key") << QByteArray() << "UserSvr" << "Svr" << ""
+                                                  << QByteArray("[UserSvr]\r\nSvr=\r\n") << "";
+        QTest::newRow("first of duplicate sections")
+            << QByteArray("[UserSvr]\r\nUser=Ann\r\n[UserSvr]\r\nSvr=old\r\n") << "UserSvr" << "Svr" << "new"
+            << QByteArray("[UserSvr]\r\nUser=Ann\r\nSvr=new\r\n[UserSvr]\r\nSvr=old\r\n") << "new";
+        QTest::newRow("comment and key before the first section stay")
+            << QByteArray("User=stray\r\n[UserSvr]\r\n;User=Old\r\n") << "UserSvr" << "User" << "Ann"
+            << QByteArray("User=stray\r\n[UserSvr]\r\n;User=Old\r\nUser=Ann\r\n") << "Ann";
+        QTest::newRow("byte-order mark stays") << QByteArray("\xEF\xBB\xBF[UserSvr]\r\nUser=Old\r\n") << "UserSvr"
+                                               << "User" << "Ann" << QByteArray("\xEF\xBB\xBF[UserSvr]\r\nUser=Ann\r\n")
+                                               << "Ann";
+        QTest::newRow("300 characters and more") << QByteArray() << "Sounds" << "Message" << longValue
+                                                 << ("[Sounds]\r\nMessage=" + longValue.toUtf8() + "\r\n") << longValue;
+        QTest::newRow("UTF-8 text") << QByteArray() << "UserSvr" << "User" << QString::fromUtf8("Šárka")
+                                    << QByteArray("[UserSvr]\r\nUser=\xC5\xA0\xC3\xA1rka\r\n") << QString::fromUtf8("Šárka");
+        // A typed line break must not smuggle a key of its own into the file.
+        QTest::newRow("line break in the value") << QByteArray() << "UserSvr" << "User" << "Ann\r\n[Sounds]\nValue=On"
+                                                 << QByteArray("[UserSvr]\r\nUser=Ann  [Sounds] Value=On\r\n")
+                                                 << "Ann  [Sounds] Value=On";
+    }
+
+    void write()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, readBack);
+
+        if (!before.isEmpty())
+            putFile(path(), before);
+        QCOMPARE(WriteIni(section, key, value, path()), short(0));
+        QCOMPARE(fileBytes(path()), after);
+        QCOMPARE(ReadIni(section, key, path()), readBack);
+        QCOMPARE(ReadIni(QStringLiteral("Sounds"), QStringLiteral("Value"), path()),
+                 before.contains("Value=On") ? QStringLiteral("On") : QString());
+        QCOMPARE(QDir(m_directory->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("Options.ini")});
+    }
+
+    void writesInTurnAreAllKept()
+    {
+        WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Ann"), path());
+        WriteIni(QStringLiteral("UserSvr"), QStringLiteral("Svr"), QStringLiteral("host"), path());
+        WriteIni(QStringLiteral("UserSvr"), QStringLiteral("AC"), QStringLiteral("1"), path());
+        WriteIni(QStringLiteral("Sounds"), QStringLiteral("Value"), QStringLiteral("On"), path());
+        WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), path());
+        QCOMPARE(fileBytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
+    }
+
+    void failedWriteChangesNothing_data()
+    {
+        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<QString>("readAfter");
+        QTest::newRow("directory not writable") << DirectoryNotWritable << "Ann";
+        QTest::newRow("file not readable") << FileNotReadable << "";
+        QTest::newRow("Options.ini is a directory") << SettingsFileIsDirectory << "";
+        QTest::newRow("application directory missing") << DirectoryMissing << "";
+    }
+
+    // The write fails, returns 0 as always, says nothing and leaves every file as it was.
+    void failedWriteChangesNothing()
+    {
+        QFETCH(Failure, failure);
+        QFETCH(QString, readAfter);
+        const QString directory = m_directory->path();
+        const QByteArray directoryName = QFile::encodeName(directory);
+        const QByteArray fileName = QFile::encodeName(path());
+
+        if (failure == SettingsFileIsDirectory) {
+            QVERIFY(QDir(directory).mkdir(QStringLiteral("Options.ini")));
+            putFile(path() + QStringLiteral("/keep"), "[UserSvr]\r\nUser=Ann\r\n");
+        } else if (failure == DirectoryMissing) {
+            setApplicationDirectory(directory + QStringLiteral("/missing"));
+        } else {
+            putFile(path(), "[UserSvr]\r\nUser=Ann\r\n");
+        }
+        const QMap<QString, QByteArray> before = snapshot(directory);
+
+        // Each permission case is built so that a careless writer would succeed: the file itself
+        // can be written in place, or the directory would take a replacement.
+        std::function<bool()> isSetUp = [] { return true; };
+        const uid_t user = unprivilegedUser();
+        if (failure == DirectoryNotWritable) {
+            QCOMPARE(::chown(fileName.constData(), user, gid_t(-1)), 0);
+            QCOMPARE(::chmod(directoryName.constData(), 0555), 0);
+            isSetUp = [=] {
+                return ::access(fileName.constData(), W_OK) == 0 && ::access(directoryName.constData(), W_OK) != 0;
+            };
+        } else if (failure == FileNotReadable) {
+            QCOMPARE(::chown(fileName.constData(), user, gid_t(-1)), 0);
+            QCOMPARE(::chown(directoryName.constData(), user, gid_t(-1)), 0);
+            QCOMPARE(::chmod(fileName.constData(), 0200), 0);
+            isSetUp = [=] {
+                return ::access(fileName.constData(), R_OK) != 0 && ::access(directoryName.constData(), W_OK) == 0;
+            };
+        }
+
+        const QString target = SettingsPath();
+        const std::function<int()> check = [=] {
+            if (!isSetUp())
+                return skipNeeded;
+            if (WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), target) != 0)
+                return 1;
+            return ReadIni(QStringLiteral("UserSvr"), QStringLiteral("User"), target) == readAfter ? 0 : 2;
+        };
+        const bool permissionCase = failure == DirectoryNotWritable || failure == FileNotReadable;
+        const int outcome = permissionCase ? runUnprivileged(check) : check();
+
+        if (permissionCase) {
+            QCOMPARE(::chmod(directoryName.constData(), 0700), 0);
+            QCOMPARE(::chmod(fileName.constData(), 0600), 0);
+            QCOMPARE(::chown(directoryName.constData(), ::geteuid(), gid_t(-1)), 0);
+        }
+        if (outcome == skipNeeded)
+            QSKIP("file permissions cannot be set up for this case here");
+        QCOMPARE(outcome, 0);
+        QCOMPARE(snapshot(directory), before);
     }
 };
 
