@@ -8,8 +8,10 @@
 class Windows1250
 {
 public:
-    // A character outside the code page becomes "?".
+    // A character outside the code page (a surrogate pair counts as one) becomes "?".
     static QByteArray encode(const QString &text);
-    // Every byte sequence decodes; bytes the code page leaves undefined become U+FFFD.
+    // Every byte sequence decodes, one character per byte. The five bytes the code page leaves
+    // undefined (0x81, 0x83, 0x88, 0x90, 0x98) become the control characters of the same number,
+    // so they survive a round trip.
     static QString decode(const QByteArray &bytes);
 };

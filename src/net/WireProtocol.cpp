@@ -1,5 +1,37 @@
 #include "WireProtocol.h"
 
+#include <array>
+#include <utility>
+
+namespace {
+
+using Command = WireProtocol::Command;
+
+constexpr std::array<std::pair<Command, QLatin1String>, 11> commandWords = {{
+    {Command::Message, QLatin1String("Message")},
+    {Command::PMMessage, QLatin1String("PMMessage")},
+    {Command::ErrUsername, QLatin1String("ErrUsername")},
+    {Command::PMError, QLatin1String("PMError")},
+    {Command::UserList, QLatin1String("UserList")},
+    {Command::Joined, QLatin1String("Joined")},
+    {Command::Left, QLatin1String("Left")},
+    {Command::Kicked, QLatin1String("Kicked")},
+    {Command::UKicked, QLatin1String("UKicked")},
+    {Command::Welcome, QLatin1String("Welcome")},
+    {Command::Msgday, QLatin1String("Msgday")},
+}};
+
+Command commandOf(const QString &word)
+{
+    for (const auto &[command, commandWord] : commandWords) {
+        if (word == commandWord)
+            return command;
+    }
+    return Command::Unknown;
+}
+
+} // namespace
+
 WireProtocol::Received WireProtocol::split(const QString &block)
 {
     Received received;
@@ -8,9 +40,10 @@ WireProtocol::Received WireProtocol::split(const QString &block)
         return received;
     received.command = block.left(blank);
     received.payload = block.mid(blank + 1);
-    if (received.command == QLatin1String("Message"))
+    received.kind = commandOf(received.command);
+    if (received.kind == Command::Message)
         splitField(received.payload, QLatin1Char(':'), &received.sender, &received.text);
-    else if (received.command == QLatin1String("PMMessage"))
+    else if (received.kind == Command::PMMessage)
         splitField(received.payload, QLatin1Char('|'), &received.sender, &received.text);
     return received;
 }

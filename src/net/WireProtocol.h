@@ -6,11 +6,28 @@
 class WireProtocol
 {
 public:
+    // The commands the client understands; the word is matched exactly, letter case included.
+    enum class Command {
+        Unknown, // no command word, or one the client does not know: the block is ignored
+        Message,
+        PMMessage,
+        ErrUsername,
+        PMError,
+        UserList,
+        Joined,
+        Left,
+        Kicked,
+        UKicked,
+        Welcome,
+        Msgday,
+    };
+
     // One received block, split. `sender` and `text` are filled for "Message" (split at the first
     // ":") and "PMMessage" (split at the first "|"); with no separator the sender is empty and the
     // text is the whole payload. A block with no blank, or starting with one, has an empty command.
     struct Received
     {
+        Command kind = Command::Unknown;
         QString command;
         QString payload;
         QString sender;
