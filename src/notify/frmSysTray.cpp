@@ -148,8 +148,7 @@ void frmSysTray::refreshMenu()
         if (!m_mnuSysTray.isShown(index))
             continue;
         const TrayMenuItems::Item &item = m_mnuSysTray.at(index);
-        QAction *action = m_mnuPopup.addAction(item.caption);
-        action->setSeparator(item.isSeparator());
+        QAction *action = item.isSeparator() ? m_mnuPopup.addSeparator() : m_mnuPopup.addAction(item.caption);
         action->setEnabled(item.enabled);
         connect(action, &QAction::triggered, this, [this, index] { mnuSysTray_Click(index); });
         if (index == m_mnuSysTray.defaultIndex()) {

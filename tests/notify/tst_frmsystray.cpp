@@ -219,13 +219,15 @@ private:
         return qobject_cast<QMenu *>(QApplication::activePopupWidget());
     }
 
-    // Captions as the menu shows them: "-" for a separator, "*" before the default item,
+    // Captions as the menu shows them: "-" for a separator line, "*" before the default item,
     // "(off)" before a disabled one.
     static QStringList describe(const QMenu *menu)
     {
         QStringList captions;
         for (const QAction *action : menu->actions()) {
-            QString caption = action->isSeparator() ? QStringLiteral("-") : action->text();
+            QString caption = action->text();
+            if (action->isSeparator())
+                caption = caption.isEmpty() ? QStringLiteral("-") : QStringLiteral("separator titled ") + caption;
             if (action == menu->defaultAction())
                 caption.prepend(QLatin1Char('*'));
             if (!action->isEnabled())
