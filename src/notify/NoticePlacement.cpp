@@ -1,0 +1,31 @@
+#include "NoticePlacement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+QRect NoticePlacement::fromTwips(const QRect &twips)
+{
+    return QRect(twips.x() / TwipsPerPixel, twips.y() / TwipsPerPixel, twips.width() / TwipsPerPixel,
+                 twips.height() / TwipsPerPixel);
+}
+
+QRect NoticePlacement::moveIntoView(const QRect &window, const QRect &area)
+{
+    const int left = std::max(std::min(window.left(), area.right() + 1 - window.width()), area.left());
+    const int top = std::max(std::min(window.top(), area.bottom() + 1 - window.height()), area.top());
+    return QRect(QPoint(left, top), window.size());
+}
+
+void NoticePlacement::place(QWidget &notice, const QRect &clientTwips)
+{
+    const QRect wanted = fromTwips(clientTwips);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        notice.setGeometry(wanted);
+        return;
+    }
+    notice.setGeometry(moveIntoView(wanted.translated(screen->geometry().topLeft()), screen->availableGeometry()));
+}

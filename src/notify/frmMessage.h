@@ -1,0 +1,29 @@
+#pragma once
+
+#include "NoticeWindow.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include <array>
+
+// "- Message of Day": shows the server's message of the day in txtmessage and closes itself
+// 6 seconds after it was loaded. Reached through Form<frmMessage>; the caller shows it, then sets
+// the text of txtmessage.
+class frmMessage : public NoticeWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int ClosingMs = 6000;
+
+    frmMessage();
+    void Form_Load();
+
+    QLabel *Image1;
+    std::array<QLabel *, 2> Label1;
+    QLabel *Label2;
+    QPlainTextEdit *txtmessage;
+
+protected:
+    void unload() override;
+};
