@@ -1,0 +1,54 @@
+#include "ComposeToolbar.h"
+
+#include <QAction>
+#include <QIcon>
+
+namespace {
+struct ButtonLook
+{
+    const char *icon; // nullptr for a spacer
+    const char *toolTip;
+};
+
+constexpr ButtonLook looks[ComposeToolbar::ButtonCount] = {
+    {"tool_options", "Korvani Options"},
+    {nullptr, nullptr},
+    {"tool_bold", "Add Bold tags"},
+    {"tool_underline", "Add Underline tags"},
+    {"tool_italic", "Add Italic tags"},
+    {"tool_smile", "Add smiles!"},
+    {"tool_hr", "Add Horizontal Rule"},
+    {"tool_link", "Add Link"},
+    {"tool_print", "Print"},
+    {nullptr, nullptr},
+    {"tool_about", "About!"},
+    {"tool_exit", "Exit Korvani!!"},
+};
+} // namespace
+
+ComposeToolbar::ComposeToolbar(QWidget *parent)
+    : QToolBar(parent)
+{
+    setMovable(false);
+    setFloatable(false);
+    setIconSize(QSize(24, 24));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    for (const ButtonLook &look : looks) {
+        if (!look.icon) {
+            m_buttons.append(addSeparator());
+            continue;
+        }
+        const QString toolTip = QString::fromLatin1(look.toolTip);
+        QAction *button = addAction(QIcon(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(look.icon))), toolTip);
+        button->setToolTip(toolTip);
+        button->setCheckable(true);
+        connect(button, &QAction::triggered, this, [this, button] { emit ButtonClick(button); });
+        m_buttons.append(button);
+    }
+}
+
+QAction *ComposeToolbar::button(int index) const
+{
+    return m_buttons.value(index - 1);
+}

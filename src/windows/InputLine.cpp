@@ -1,0 +1,60 @@
+#include "InputLine.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+
+InputLine::InputLine(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, &InputLine::fitWrapModeToLength);
+}
+
+// Breaking a long word at a word boundary searches the rest of the paragraph for every line, which
+// grows with the square of the length: a pasted megabyte without blanks would take a minute per
+// keystroke. Past a few screens of text, lines break anywhere, which costs the same at any length.
+void InputLine::fitWrapModeToLength()
+{
+    const QTextOption::WrapMode mode = document()->characterCount() > LongTextLength
+                                           ? QTextOption::WrapAnywhere
+                                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode)
+        setWordWrapMode(mode);
+}
+
+QString InputLine::text() const
+{
+    return toPlainText();
+}
+
+void InputLine::setText(const QString &text)
+{
+    setPlainText(text);
+}
+
+bool InputLine::isEmpty() const
+{
+    return document()->isEmpty();
+}
+
+void InputLine::appendText(const QString &text)
+{
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+}
+
+// Enter is the send key with or without Shift or Ctrl, so no line break can be typed; pasted text
+// keeps its line breaks.
+void InputLine::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        emit enterPressed();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// The main window's input line (txtText): several lines with a vertical scroll bar, sent with
+// Enter. Enter never enters the text; it is reported by enterPressed() instead.
+class InputLine : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit InputLine(QWidget *parent = nullptr);
+
+    QString text() const;
+    void setText(const QString &text);
+    bool isEmpty() const;
+
+    // Adds text at the very end, with no blank or line break before it; the caret stays where the
+    // user left it. Cheap on a long line: nothing already there is read or laid out again.
+    void appendText(const QString &text);
+
+signals:
+    void enterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    static constexpr int LongTextLength = 8192;
+    void fitWrapModeToLength();
+};
