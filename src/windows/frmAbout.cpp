@@ -15,13 +15,19 @@ namespace {
 constexpr int RowHeight = 255;
 constexpr int RowStep = 240;
 
+QFont fontOf(const QStringList &families, bool bold)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
 QLabel *captionLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    label->setFont(font);
+    label->setFont(fontOf({QStringLiteral("Arial")}, true));
     return label;
 }
 } // namespace
@@ -32,6 +38,7 @@ frmAbout::frmAbout()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(QSize(6345, 1830)));
+    setFont(fontOf({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans")}, false));
 
     // The window's lower edge cuts off the bottom of the stretched logo.
     Image1 = new QLabel(this);
@@ -41,19 +48,19 @@ frmAbout::frmAbout()
 
     Frame1 = new QFrame(this);
     Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Frame1->setGeometry(Twips::toPixels(QRect(3000, 0, 3255, 1335)));
+    Frame1->setGeometry(Twips::toPixels(QRect(3000, 60, 3255, 1290)));
 
     const int captionLeft = Twips::toPixels(120);
     const int valueLeft = Twips::toPixels(1020);
     const int rowWidth = Frame1->width() - captionLeft - Twips::toPixels(60);
-    auto rowTop = [](int row) { return Twips::toPixels(row * RowStep); };
+    auto rowTop = [](int row) { return Twips::toPixels(180 + (row - 1) * RowStep); };
     Label1 = captionLabel(QStringLiteral("Author:"), Frame1);
     Label2 = captionLabel(QStringLiteral("Version:"), Frame1);
     Label3 = captionLabel(QStringLiteral("Website:"), Frame1);
     lblAuthor = new QLabel(QStringLiteral("The Korvani team"), Frame1);
     lblVersion = new QLabel(Frame1);
     lblWebsite = new QLabel(Frame1);
-    Label4 = new QLabel(QStringLiteral("Free software for chatting among friends."), Frame1);
+    Label4 = new QLabel(QStringLiteral("Made with care for friendly chats."), Frame1);
 
     const QList<QLabel *> captions = {Label1, Label2, Label3};
     const QList<QLabel *> values = {lblAuthor, lblVersion, lblWebsite};
@@ -78,7 +85,7 @@ QString frmAbout::versionText()
 void frmAbout::Form_Load()
 {
     lblVersion->setText(versionText());
-    lblWebsite->setText(QStringLiteral("https://korvani.example.org"));
+    lblWebsite->setText(QStringLiteral("korvani.example.org"));
 }
 
 void frmAbout::cmdoK_Click()
