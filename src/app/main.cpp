@@ -18,7 +18,8 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Client"));
-    QApplication::setApplicationVersion(QStringLiteral("1.1.1"));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(KORVANI_VERSION_MAJOR).arg(KORVANI_VERSION_MINOR).arg(KORVANI_VERSION_PATCH));
     // Hidden windows count as loaded: the program ends when the last loaded window is unloaded,
     // not when the last visible one closes.
     QApplication::setQuitOnLastWindowClosed(false);
