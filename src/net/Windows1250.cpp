@@ -27,14 +27,34 @@ constexpr std::array<char16_t, 128> upperHalf = {
 
 constexpr char unmappable = '?';
 
+struct ByteOf
+{
+    char16_t character;
+    char byte;
+};
+
+// The upper half sorted by character, for a binary search per character of a long message.
+const std::array<ByteOf, 128> &bytesByCharacter()
+{
+    static const std::array<ByteOf, 128> table = [] {
+        std::array<ByteOf, 128> sorted{};
+        for (std::size_t i = 0; i < upperHalf.size(); ++i)
+            sorted[i] = {upperHalf[i], char(0x80 + i)};
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const ByteOf &a, const ByteOf &b) { return a.character < b.character; });
+        return sorted;
+    }();
+    return table;
+}
+
 char encodeCharacter(char16_t character)
 {
     if (character < 0x80)
         return char(character);
-    const auto found = std::find(upperHalf.begin(), upperHalf.end(), character);
-    if (found == upperHalf.end())
-        return unmappable;
-    return char(0x80 + (found - upperHalf.begin()));
+    const auto &table = bytesByCharacter();
+    const auto found = std::lower_bound(table.begin(), table.end(), character,
+                                        [](const ByteOf &entry, char16_t wanted) { return entry.character < wanted; });
+    return (found != table.end() && found->character == character) ? found->byte : unmappable;
 }
 
 } // namespace
