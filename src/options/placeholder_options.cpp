@@ -1,1 +1,0 @@
-// placeholder so the options library has a body until its first class lands
