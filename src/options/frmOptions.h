@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class OptionChoices;
+class OptionsModel;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTreeWidget;
+
+// The options window "Options". While it is loaded, hidden or shown, it holds the option choices
+// that the rest of the program reads through OptionChoices::current(); closing it discards every
+// change that was not applied. Live through Form<frmOptions>; opened modeless with show().
+class frmOptions : public QWidget
+{
+    Q_OBJECT
+public:
+    frmOptions();
+    ~frmOptions() override;
+
+    void Form_Load();
+
+    // Opens the window modeless, as the toolbar button and the menu entry do: loads it when needed,
+    // otherwise shows the loaded one, with its unapplied state, in front.
+    static frmOptions *open();
+
+    // The choices as the window shows them now, applied or not.
+    const OptionChoices &choices() const;
+
+    // Where txtIp takes the local address of the chat connection from. The main window registers
+    // a source that answers without creating that window; with no source txtIp stays empty.
+    static void setLocalAddressSource(std::function<QString()> source);
+
+    // Controls, named as the rest of the program knows them.
+    QTreeWidget *Tree;
+    QFrame *Shape1;
+    QStackedWidget *SSTab1;
+
+    QGroupBox *userOptions;
+    QLineEdit *txtNickname;
+    QLineEdit *txtIp;
+    QLineEdit *txtServer;
+    QCheckBox *ChkAU;
+
+    QGroupBox *audioOptions;
+    QTreeWidget *soundlist;
+    QLineEdit *txtBrowse;
+    QPushButton *Command1; // "browse"
+    QPushButton *Command2; // "play"
+    QCheckBox *chkSound;
+
+    QGroupBox *messageOptions;
+    QGroupBox *joinLeaveGroup;
+    QCheckBox *ChkMain;
+    QRadioButton *UMWindows;
+    QRadioButton *UMBalloon;
+    QGroupBox *motdGroup;
+    QRadioButton *modMain;
+    QRadioButton *modWindows;
+    QRadioButton *modBalloon;
+    QCheckBox *chkLine;
+
+    QGroupBox *styles;
+    QComboBox *styleIzbor;
+
+    QLabel *Image1;
+    QPushButton *cmdCancel;
+    QPushButton *cmdOK;
+    QPushButton *cmdApply;
+
+    // Handlers, also called by tests as the user's actions.
+    void Tree_Click();
+    void soundlist_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void chkSound_Click();
+    void chkLine_Click();
+    void cmdApply_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createGeneralPage();
+    void createSoundPage();
+    void createMessagePage();
+    void createStylePage();
+    void createStrip();
+    void arrangeTabOrder();
+    void widenToCaptions();
+    void showChoices();
+    void buildTree();
+    void followEdits();
+    int selectedSoundRow() const;
+
+    std::shared_ptr<OptionsModel> m_model;
+    QString m_browseDirectory; // where the file dialog opens; set once it has been used
+};
