@@ -1,0 +1,204 @@
+#include "Dispatcher.h"
+
+namespace {
+
+const QString systemCell = QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[");
+// The private-message error row has always carried an extra blank in its cell tag.
+const QString pmErrorCell = QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system' >[");
+const QString rowEnd = QStringLiteral("</td></tr></table>");
+
+constexpr int joinLeaveBalloonMs = 3000;
+// The shell keeps a balloon up for its own minimum time, so this only asks for the shortest.
+constexpr int messageOfDayBalloonMs = 50;
+
+// Names come from other users: they must never become live HTML in the transcript.
+QString escaped(const QString &name)
+{
+    return name.toHtmlEscaped();
+}
+
+} // namespace
+
+Dispatcher::Dispatcher(ChatFrontEnd &frontEnd)
+    : m_frontEnd(frontEnd)
+{
+}
+
+void Dispatcher::DataParsing(const QString &block)
+{
+    const WireProtocol::Received received = WireProtocol::split(block);
+    switch (received.kind) {
+    case WireProtocol::Command::Unknown:
+        return;
+    case WireProtocol::Command::Message:
+        return onMessage(received);
+    case WireProtocol::Command::PMMessage:
+        return onPMMessage(received);
+    case WireProtocol::Command::ErrUsername:
+        return onErrUsername(received);
+    case WireProtocol::Command::PMError:
+        return onPMError(received);
+    case WireProtocol::Command::UserList:
+        return onUserList(received);
+    case WireProtocol::Command::Joined:
+        return onJoined(received);
+    case WireProtocol::Command::Left:
+        return onLeft(received);
+    case WireProtocol::Command::Kicked:
+        return onKicked(received);
+    case WireProtocol::Command::UKicked:
+        return onUKicked(received);
+    case WireProtocol::Command::Welcome:
+        return onWelcome(received);
+    case WireProtocol::Command::Msgday:
+        return onMsgday(received);
+    }
+}
+
+void Dispatcher::connectionDropped()
+{
+    m_frontEnd.AppendHistory(systemRow(QStringLiteral(" The connection was unexpectedly droped!!")));
+    for (int position = m_frontEnd.userCount() - 1; position >= 0; --position)
+        m_frontEnd.removeUserAt(position);
+}
+
+void Dispatcher::onMessage(const WireProtocol::Received &received)
+{
+    m_frontEnd.yield();
+    m_frontEnd.AddChat(received.sender, received.text);
+    m_frontEnd.yield();
+    m_frontEnd.flash();
+    m_frontEnd.playSound(ChatFrontEnd::MessageSound);
+}
+
+void Dispatcher::onPMMessage(const WireProtocol::Received &received)
+{
+    m_frontEnd.yield();
+    m_frontEnd.flash();
+    m_frontEnd.AddChatPM(received.sender, received.text);
+    m_frontEnd.yield();
+    // Replaces the sound the private-message row starts on its own.
+    m_frontEnd.playSound(ChatFrontEnd::PrivateMessageSound);
+}
+
+void Dispatcher::onErrUsername(const WireProtocol::Received &received)
+{
+    const QString question = QStringLiteral("The username ") + received.payload + QStringLiteral(" is in use.")
+        + QStringLiteral("\r\n") + QStringLiteral("Would you like to enter a new one.");
+    if (!m_frontEnd.askYesNo(question, QStringLiteral("Username Error"))) {
+        m_frontEnd.closeConnection();
+        m_frontEnd.yield();
+        return;
+    }
+    const QString name = m_frontEnd.askText(QStringLiteral("Please enter a new username."), QStringLiteral("New Username"));
+    if (name.isEmpty())
+        return;
+    m_frontEnd.sendText(WireProtocol::join(name));
+    m_frontEnd.yield();
+    m_frontEnd.setUserName(name);
+    m_frontEnd.setCaption(QStringLiteral("Korvani - (") + name + QLatin1Char(')'));
+}
+
+void Dispatcher::onPMError(const WireProtocol::Received &received)
+{
+    m_frontEnd.AppendHistory(pmErrorCell + m_frontEnd.timeStamp() + QStringLiteral("] Server: ")
+                             + escaped(received.payload) + QStringLiteral("  doesn't exist, or has left!!!") + rowEnd);
+    m_frontEnd.yield();
+    m_frontEnd.flash();
+    m_frontEnd.playSound(ChatFrontEnd::SystemMessageSound);
+}
+
+void Dispatcher::onUserList(const WireProtocol::Received &received)
+{
+    m_frontEnd.appendUser(received.payload);
+    m_frontEnd.yield();
+}
+
+void Dispatcher::onJoined(const WireProtocol::Received &received)
+{
+    m_frontEnd.appendUser(received.payload);
+    if (m_frontEnd.joinRowInMain()) {
+        m_frontEnd.AppendHistory(systemRow(escaped(received.payload) + QStringLiteral(" has joined to Chat!!!")));
+        m_frontEnd.yield();
+    }
+    const QString notice = received.payload + QStringLiteral(" has join the chat!!!");
+    if (m_frontEnd.joinLeaveBalloon())
+        m_frontEnd.showBalloon(notice, QStringLiteral("New User"), ChatFrontEnd::InformationIcon, joinLeaveBalloonMs);
+    else
+        m_frontEnd.showNewUserNotice(notice);
+    m_frontEnd.flash();
+    m_frontEnd.playSound(ChatFrontEnd::UserJoinSound);
+}
+
+void Dispatcher::onLeft(const WireProtocol::Received &received)
+{
+    removeUser(received.payload);
+    m_frontEnd.AppendHistory(systemRow(escaped(received.payload) + QStringLiteral(" has logoff from the Chat!!!")));
+    // A leave is told by balloon or not at all: it never opens a notice window.
+    if (m_frontEnd.joinLeaveBalloon()) {
+        m_frontEnd.showBalloon(received.payload + QStringLiteral(" has left from the chat!!!"), QStringLiteral("User left!"),
+                               ChatFrontEnd::InformationIcon, joinLeaveBalloonMs);
+    }
+    m_frontEnd.playSound(ChatFrontEnd::UserLeftSound);
+    m_frontEnd.flash();
+}
+
+void Dispatcher::onKicked(const WireProtocol::Received &received)
+{
+    removeUser(received.payload);
+    m_frontEnd.AppendHistory(systemRow(escaped(received.payload) + QStringLiteral(" has Kick from the Chat!!!")));
+    m_frontEnd.playSound(ChatFrontEnd::UserLeftSound);
+    m_frontEnd.flash();
+}
+
+void Dispatcher::onUKicked(const WireProtocol::Received &received)
+{
+    // The list and the connection stay: the server drops us next, and the drop is handled there.
+    m_frontEnd.AppendHistory(systemRow(QStringLiteral("you has been kick by  ") + escaped(received.payload)));
+    m_frontEnd.flash();
+}
+
+void Dispatcher::onWelcome(const WireProtocol::Received &received)
+{
+    // The server's own name is shown as the server sent it.
+    m_frontEnd.AppendHistory(QStringLiteral("<div align='center'><span class='style1'>Welcome to ") + received.payload
+                             + QStringLiteral(" Server</span></div><hr>"));
+    m_frontEnd.yield();
+}
+
+void Dispatcher::onMsgday(const WireProtocol::Received &received)
+{
+    if (received.payload.isEmpty())
+        return;
+    // The message of the day is the server's own text and may carry its own markup.
+    if (m_frontEnd.motdInMain()) {
+        m_frontEnd.AppendHistory(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>"
+                                                "<b>Message of Day:</b> ")
+                                 + received.payload + rowEnd + QStringLiteral("<hr>"));
+    } else if (m_frontEnd.motdInWindow()) {
+        m_frontEnd.showMessageOfDay(received.payload);
+    } else if (m_frontEnd.motdInBalloon()) {
+        m_frontEnd.showBalloon(received.payload, QStringLiteral("Message of Day"), ChatFrontEnd::InformationIcon,
+                               messageOfDayBalloonMs);
+    }
+}
+
+void Dispatcher::removeUser(const QString &name)
+{
+    // One pass over the positions the list had when the pass began. A removal moves the next
+    // entry into the position just visited, so an equal entry right behind a removed one stays;
+    // positions past a list that shrank meanwhile hold nothing to remove.
+    const int positions = m_frontEnd.userCount();
+    for (int position = 0; position < positions; ++position) {
+        if (position < m_frontEnd.userCount() && m_frontEnd.userAt(position) == name) {
+            m_frontEnd.removeUserAt(position);
+            m_frontEnd.yield();
+        }
+        m_frontEnd.yield();
+    }
+}
+
+QString Dispatcher::systemRow(const QString &text) const
+{
+    return systemCell + m_frontEnd.timeStamp() + QStringLiteral("] Server: ") + text + rowEnd;
+}
