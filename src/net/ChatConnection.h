@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QQueue>
+#include <QString>
+
+class QTcpSocket;
+
+// The one TCP connection to the chat server.
+//
+// The protocol has no framing, so every read of the socket is one block. Blocks are handed out
+// one at a time, in arrival order, from a queued call: never from inside the socket's readyRead
+// (the socket announces no bytes that arrive while that handler runs, so a handler that lets
+// events run there would find later blocks merged), and never inside the handling of an earlier
+// block that is still running (it may wait in a yield or a modal box). A drop by the server is
+// handed out the same way, after the blocks that came before it.
+class ChatConnection : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 ChatPort = 1290;
+
+    explicit ChatConnection(QObject *parent = nullptr);
+    ~ChatConnection() override;
+
+    // Ends any earlier connection or attempt, forgets blocks not yet handed out, and starts
+    // connecting to address (host name or dotted address) on the chat port. Returns at once.
+    void connectToServer(const QString &address);
+    bool isConnected() const;
+    // The local end's address in dotted form; "" while not connected.
+    QString localAddress() const;
+
+    // Sends text as Windows-1250 bytes in one write. Returns false, sending nothing, while not
+    // connected.
+    bool send(const QString &text);
+    // Closes the connection once what was sent has gone out. No disconnectedByPeer follows.
+    void close();
+    // Drops the connection or a still-pending attempt at once; an attempt can no longer complete.
+    void abortPending();
+    // For the exit paths: while connected, sends "Leave " + userName, waits at most one second
+    // for the bytes to reach the system, then closes.
+    void leaveAndFlush(const QString &userName);
+
+signals:
+    void connected();
+    // One block as the server sent it, decoded.
+    void blockReceived(const QString &block);
+    // After each block's handlers have returned, e.g. to refresh the user count.
+    void blockDispatched();
+    // The server closed the connection.
+    void disconnectedByPeer();
+
+private:
+    void onReadyRead();
+    void onDisconnected();
+    void takeWaitingBytes();
+    void scheduleDelivery();
+    void deliverNext();
+    void forgetPending();
+
+    QTcpSocket *m_socket;
+    QQueue<QString> m_blocks;
+    bool m_dropPending = false;
+    bool m_closedByUs = false;
+    bool m_deliveryScheduled = false;
+    bool m_delivering = false;
+};

@@ -1,0 +1,302 @@
+#include "net/ChatConnection.h"
+#include "net/Windows1250.h"
+#include "net/WireProtocol.h"
+#include "support/ChatPeer.h"
+#include "support/UnansweredServer.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int waitMs = 5000;
+
+// A consumer that signs on like the main window and records what the connection hands out.
+struct Consumer
+{
+    explicit Consumer(ChatConnection &connection, const QString &userName = QStringLiteral("ann"))
+    {
+        QObject::connect(&connection, &ChatConnection::connected, [&connection, userName] {
+            connection.send(WireProtocol::join(userName));
+        });
+        QObject::connect(&connection, &ChatConnection::blockReceived, [this](const QString &block) {
+            events << block;
+        });
+        QObject::connect(&connection, &ChatConnection::blockDispatched, [this] { events << QStringLiteral("<dispatched>"); });
+        QObject::connect(&connection, &ChatConnection::disconnectedByPeer, [this] { events << QStringLiteral("<dropped>"); });
+    }
+
+    QStringList blocks() const
+    {
+        QStringList onlyBlocks = events;
+        onlyBlocks.removeAll(QStringLiteral("<dispatched>"));
+        return onlyBlocks;
+    }
+
+    QStringList events;
+};
+
+} // namespace
+
+class tst_ChatConnection : public QObject
+{
+    Q_OBJECT
+private slots:
+    void signOnSendsExactlyJoin();
+    void blocksArriveOnePerBlockInOrder();
+    void blockDuringNestedLoopWaitsItsTurn();
+    void refusedConnection();
+    void unansweredAttempt_data();
+    void unansweredAttempt();
+    void endOfConnection_data();
+    void endOfConnection();
+    void leaveAndFlush_data();
+    void leaveAndFlush();
+    void windows1250OnTheWire();
+    void sendWhileNotConnected();
+    void reconnectForgetsUndeliveredBlocks();
+};
+
+void tst_ChatConnection::signOnSendsExactlyJoin()
+{
+    ChatPeer peer("127.0.0.2");
+    QVERIFY(peer.isListening());
+    ChatConnection connection;
+    Consumer consumer(connection, "ann lee");
+
+    connection.connectToServer("127.0.0.2");
+
+    QVERIFY(peer.waitForClient());
+    QTRY_COMPARE_WITH_TIMEOUT(peer.received(), QByteArray("Join ann lee"), waitMs);
+    QVERIFY(connection.isConnected());
+    QCOMPARE(connection.localAddress(), QHostAddress(connection.localAddress()).toString());
+    QVERIFY(QHostAddress(connection.localAddress()).protocol() == QAbstractSocket::IPv4Protocol);
+}
+
+void tst_ChatConnection::blocksArriveOnePerBlockInOrder()
+{
+    ChatPeer peer("127.0.0.3");
+    ChatConnection connection;
+    Consumer consumer(connection);
+    connection.connectToServer("127.0.0.3");
+    QVERIFY(peer.waitForClient());
+
+    const QStringList sent{"Welcome Korvani", "UserList ann", "UserList bob", "Message bob:hi", "Left bob"};
+    for (const QString &block : sent) {
+        peer.send(block.toLatin1());
+        QTest::qWait(30);
+    }
+
+    QStringList expected;
+    for (const QString &block : sent)
+        expected << block << "<dispatched>";
+    QTRY_COMPARE_WITH_TIMEOUT(consumer.events, expected, waitMs);
+}
+
+void tst_ChatConnection::blockDuringNestedLoopWaitsItsTurn()
+{
+    // The handler of the first block sits in a modal box: a nested event loop during which two
+    // more blocks arrive. They must come afterwards, each on its own, in order.
+    ChatPeer peer("127.0.0.4");
+    ChatConnection connection;
+    connection.connectToServer("127.0.0.4");
+    QVERIFY(peer.waitForClient());
+
+    QStringList events;
+    int depth = 0;
+    QObject::connect(&connection, &ChatConnection::blockReceived, [&](const QString &block) {
+        events << QStringLiteral("%1 at depth %2").arg(block).arg(depth);
+        if (block != "ErrUsername ann")
+            return;
+        ++depth;
+        QTimer::singleShot(50, [&peer] { peer.send("Joined bob"); });
+        QTimer::singleShot(150, [&peer] { peer.send("Joined cy"); });
+        QEventLoop modalBox;
+        QTimer::singleShot(400, &modalBox, &QEventLoop::quit);
+        modalBox.exec();
+        --depth;
+    });
+    QObject::connect(&connection, &ChatConnection::blockDispatched, [&] { events << "dispatched"; });
+
+    peer.send("ErrUsername ann");
+
+    QTRY_COMPARE_WITH_TIMEOUT(events,
+                              QStringList({"ErrUsername ann at depth 0", "dispatched", "Joined bob at depth 0",
+                                           "dispatched", "Joined cy at depth 0", "dispatched"}),
+                              waitMs);
+}
+
+void tst_ChatConnection::refusedConnection()
+{
+    // Nothing listens on this address.
+    ChatConnection connection;
+    Consumer consumer(connection);
+    QSignalSpy connected(&connection, &ChatConnection::connected);
+
+    connection.connectToServer("127.0.0.5");
+    QTest::qWait(300);
+
+    QVERIFY(!connection.isConnected());
+    QCOMPARE(connected.count(), 0);
+    QCOMPARE(connection.localAddress(), QString());
+    QVERIFY(consumer.events.isEmpty());
+    connection.abortPending();
+    QVERIFY(!connection.isConnected());
+}
+
+void tst_ChatConnection::unansweredAttempt_data()
+{
+    QTest::addColumn<bool>("abort");
+    QTest::addColumn<bool>("signsOnLater");
+
+    // The first row shows that the attempt really was only waiting.
+    QTest::newRow("left alone, it signs on once the server answers") << false << true;
+    QTest::newRow("aborted, it never signs on") << true << false;
+}
+
+void tst_ChatConnection::unansweredAttempt()
+{
+    QFETCH(bool, abort);
+    QFETCH(bool, signsOnLater);
+    UnansweredServer server("127.0.0.6");
+    QVERIFY(server.isSilent());
+    ChatConnection connection;
+    Consumer consumer(connection);
+    QSignalSpy connected(&connection, &ChatConnection::connected);
+
+    connection.connectToServer("127.0.0.6");
+    QTest::qWait(300);
+    QVERIFY(!connection.isConnected());
+    if (abort)
+        connection.abortPending();
+    server.answer();
+
+    if (signsOnLater) {
+        QTRY_COMPARE_WITH_TIMEOUT(server.received(), QByteArray("Join ann"), waitMs);
+    } else {
+        QTest::qWait(2500); // past the system's first retry of the attempt
+        QCOMPARE(connected.count(), 0);
+        QCOMPARE(server.received(), QByteArray());
+    }
+}
+
+void tst_ChatConnection::endOfConnection_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("events");
+
+    QTest::newRow("server drops") << "peer" << QStringList{"<dropped>"};
+    QTest::newRow("server sends, then drops") << "peer after block" << QStringList{"Left bob", "<dispatched>", "<dropped>"};
+    QTest::newRow("we close") << "close" << QStringList{};
+    QTest::newRow("we abort") << "abort" << QStringList{};
+}
+
+void tst_ChatConnection::endOfConnection()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, events);
+    ChatPeer peer("127.0.0.7");
+    ChatConnection connection;
+    Consumer consumer(connection);
+    connection.connectToServer("127.0.0.7");
+    QVERIFY(peer.waitForClient());
+    QTRY_VERIFY_WITH_TIMEOUT(connection.isConnected(), waitMs);
+
+    if (how == "peer after block")
+        peer.send("Left bob");
+    if (how.startsWith("peer"))
+        peer.dropClient();
+    else if (how == "close")
+        connection.close();
+    else
+        connection.abortPending();
+
+    QTRY_VERIFY_WITH_TIMEOUT(peer.clientGone(), waitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!connection.isConnected(), waitMs);
+    QTest::qWait(100);
+    QCOMPARE(consumer.events, events);
+}
+
+void tst_ChatConnection::leaveAndFlush_data()
+{
+    QTest::addColumn<QByteArray>("unreadFromServer");
+
+    QTest::newRow("quiet server") << QByteArray();
+    // Bytes we never read when closing must not cost the server our "Leave".
+    QTest::newRow("server still talking") << QByteArray("Message bob:are you there?");
+}
+
+void tst_ChatConnection::leaveAndFlush()
+{
+    QFETCH(QByteArray, unreadFromServer);
+    ChatPeer peer("127.0.0.8");
+    ChatConnection connection;
+    Consumer consumer(connection);
+    connection.connectToServer("127.0.0.8");
+    QVERIFY(peer.waitForClient());
+    QTRY_COMPARE_WITH_TIMEOUT(peer.received(), QByteArray("Join ann"), waitMs);
+
+    if (!unreadFromServer.isEmpty())
+        peer.send(unreadFromServer);
+    connection.leaveAndFlush("ann");
+
+    QVERIFY(!connection.isConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(peer.clientGone(), waitMs);
+    QCOMPARE(peer.received(), QByteArray("Join annLeave ann"));
+    QVERIFY(!consumer.events.contains("<dropped>"));
+}
+
+void tst_ChatConnection::windows1250OnTheWire()
+{
+    ChatPeer peer("127.0.0.9");
+    ChatConnection connection;
+    Consumer consumer(connection, QString::fromUtf8("Žofie Čechová"));
+    connection.connectToServer("127.0.0.9");
+    QVERIFY(peer.waitForClient());
+
+    QTRY_COMPARE_WITH_TIMEOUT(peer.received(), QByteArray("Join \x8e" "ofie \xc8" "echov\xe1"), waitMs);
+
+    peer.send("Message \x8e" "ofie:\x9a" "\xe8" "au \x80");
+    QTRY_COMPARE_WITH_TIMEOUT(consumer.blocks(), QStringList{QString::fromUtf8("Message Žofie:ščau €")}, waitMs);
+}
+
+void tst_ChatConnection::sendWhileNotConnected()
+{
+    ChatConnection connection;
+    QVERIFY(!connection.send("Message ann:lost"));
+    connection.leaveAndFlush("ann");
+    connection.close();
+    QVERIFY(!connection.isConnected());
+}
+
+void tst_ChatConnection::reconnectForgetsUndeliveredBlocks()
+{
+    // Blocks of an old connection that wait behind a running handler must not reach the user
+    // list of the next one.
+    ChatPeer peer("127.0.0.10");
+    ChatConnection connection;
+    connection.connectToServer("127.0.0.10");
+    QVERIFY(peer.waitForClient());
+
+    QStringList blocks;
+    QObject::connect(&connection, &ChatConnection::blockReceived, [&](const QString &block) {
+        blocks << block;
+        if (block != "ErrUsername ann")
+            return;
+        QTimer::singleShot(50, [&peer] { peer.send("UserList old"); });
+        QEventLoop modalBox;
+        QTimer::singleShot(300, &modalBox, &QEventLoop::quit);
+        modalBox.exec();
+        connection.connectToServer("127.0.0.5"); // nobody there
+    });
+
+    peer.send("ErrUsername ann");
+    QTRY_COMPARE_WITH_TIMEOUT(blocks, QStringList{"ErrUsername ann"}, waitMs);
+    QTest::qWait(200);
+    QCOMPARE(blocks, QStringList{"ErrUsername ann"});
+}
+
+QTEST_GUILESS_MAIN(tst_ChatConnection)
+#include "tst_chatconnection.moc"
