@@ -11,6 +11,8 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, QObject *paren
     m_socket->setParent(this);
     // Every message goes out as a segment of its own instead of waiting to join the next one.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferSize);
+    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferSize);
     // One byte more than a block may hold, so an oversized block shows itself without the socket
     // ever buffering more than that.
     m_socket->setReadBufferSize(MaxBlockSize + 1);

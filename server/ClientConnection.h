@@ -21,6 +21,12 @@ public:
     static constexpr qint64 MaxBlockSize = 64 * 1024;
     // More unsent bytes than this close the connection: the client is not reading.
     static constexpr qint64 MaxQueuedBytes = 1024 * 1024;
+    // Kernel send buffer asked for: the largest message fits whole, so it leaves in one send even
+    // on a fresh connection whose buffer would otherwise start small.
+    static constexpr int SendBufferSize = 2 * MaxBlockSize;
+    // Kernel receive buffer asked for: its window lets a whole oversized block arrive before the
+    // server reads, so the block shows as too long instead of as pieces of a message.
+    static constexpr int ReceiveBufferSize = 4 * MaxBlockSize;
     // How long a connection being closed may take to let its last messages go out.
     static constexpr int LingerMs = 5000;
 
