@@ -37,6 +37,7 @@ int main(int argc, char *argv[])
                 text += words ? QStringLiteral("lorem ipsum ") : QStringLiteral("x");
             text.truncate(size);
 
+            line.clear();
             const double set = millisecondsOf([&] { line.setText(text); });
             line.moveCursor(QTextCursor::End);
             const double type = millisecondsOf([&] { QTest::keyClick(&line, Qt::Key_A); });

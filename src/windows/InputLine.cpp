@@ -10,7 +10,9 @@ InputLine::InputLine(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
-    connect(this, &QPlainTextEdit::textChanged, this, &InputLine::fitWrapModeToLength);
+    // contentsChange comes before the changed text is laid out, so the new length already decides how
+    // it wraps.
+    connect(document(), &QTextDocument::contentsChange, this, &InputLine::fitWrapModeToLength);
 }
 
 // Breaking a long word at a word boundary searches the rest of the paragraph for every line, which

@@ -7,11 +7,19 @@
 PanelStatusBar::PanelStatusBar(QWidget *parent)
     : QStatusBar(parent)
 {
+    // The bar has its own face; the window's skin must not show through behind the texts.
+    setAutoFillBackground(true);
+    QFont small;
+    small.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans")});
+    small.setPointSizeF(8.25);
+    setFont(small);
+
     const int widths[] = {Twips::toPixels(2440), Twips::toPixels(5440)};
     for (int i = 0; i < 2; ++i) {
         m_panels[i] = new QLabel(this);
         m_panels[i]->setMinimumWidth(widths[i]);
-        m_panels[i]->setContentsMargins(4, 0, 4, 0);
+        m_panels[i]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        m_panels[i]->setContentsMargins(2, 0, 2, 0);
         addWidget(m_panels[i], i == 0 ? 0 : 1);
     }
 }
