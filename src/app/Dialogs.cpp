@@ -17,6 +17,8 @@ QMessageBox::StandardButton Dialogs::messageBox(QWidget *parent, QMessageBox::Ic
                                                 QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, title, text, buttons, parent);
+    // Box texts carry names and texts from the server: never let them render as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
