@@ -1,0 +1,62 @@
+#include "TranscriptDocument.h"
+
+#include "ImageCache.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTextOption>
+
+TranscriptDocument::TranscriptDocument(ImageCache &images, const QString &styleSheet, const QFont &font,
+                                       QObject *parent)
+    : QTextDocument(parent)
+    , m_images(images)
+{
+    setUndoRedoEnabled(false);
+    setDocumentMargin(0);
+    setDefaultFont(font);
+    setDefaultStyleSheet(styleSheet);
+    setBreakAnywhere(false);
+}
+
+bool TranscriptDocument::hasLongWord(const QString &html)
+{
+    constexpr int longWord = 2000;
+    int run = 0;
+    for (const QChar c : html) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longWord)
+            return true;
+    }
+    return false;
+}
+
+void TranscriptDocument::setBreakAnywhere(bool anywhere)
+{
+    QTextOption option = defaultTextOption();
+    option.setWrapMode(anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setDefaultTextOption(option);
+}
+
+void TranscriptDocument::setRowHtml(const QString &html)
+{
+    // Without a layout the new content is not laid out yet, so the glyph cache is on before it is.
+    setDocumentLayout(nullptr);
+    setBreakAnywhere(hasLongWord(html));
+    setHtml(html);
+    for (QTextBlock block = begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
+}
+
+bool TranscriptDocument::showsSomething() const
+{
+    return !isEmpty() || firstBlock().blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth);
+}
+
+QVariant TranscriptDocument::loadResource(int type, const QUrl &name)
+{
+    if (type != QTextDocument::ImageResource)
+        return {};
+    const QPixmap picture = m_images.image(name);
+    return picture.isNull() ? QVariant() : QVariant(picture);
+}

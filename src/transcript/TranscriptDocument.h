@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QTextDocument>
+
+class ImageCache;
+
+// A rich-text document of the page: the page's style sheet and default font, no margin, text that
+// wraps anywhere rather than overflow, pictures taken from the shared image cache.
+class TranscriptDocument : public QTextDocument
+{
+    Q_OBJECT
+public:
+    TranscriptDocument(ImageCache &images, const QString &styleSheet, const QFont &font, QObject *parent = nullptr);
+
+    // Replaces the content with a row to be laid out and drawn: the row keeps its shaped glyphs, so
+    // drawing it does not shape its text again.
+    void setRowHtml(const QString &html);
+    // Breaking a word at the best place costs time that grows with the square of the word's length
+    // (half a minute for a word of a million characters), so text holding such a word is broken
+    // anywhere instead.
+    static bool hasLongWord(const QString &html);
+    void setBreakAnywhere(bool anywhere);
+    // False when the HTML shows nothing at all (a meta or base tag, an empty fragment).
+    bool showsSomething() const;
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+
+private:
+    ImageCache &m_images;
+};

@@ -1,0 +1,120 @@
+#include "transcript/ImageCache.h"
+#include "transcript/PageHead.h"
+#include "transcript/RowDocuments.h"
+#include "transcript/TranscriptPage.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+class tst_RowDocuments : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_directory;
+
+    QString picturePath(const QString &name)
+    {
+        return m_directory.filePath(name);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_directory.isValid());
+        QVERIFY(QDir(m_directory.path()).mkpath(QStringLiteral("smile/lol.gif")));
+        QVERIFY(QDir(m_directory.path()).mkpath(QStringLiteral("odd dir#1/smile")));
+        QImage picture(12, 12, QImage::Format_RGB32);
+        picture.fill(Qt::magenta);
+        // The picture's own format decides, whatever the name says.
+        QVERIFY(picture.save(picturePath(QStringLiteral("smile/smile.gif")), "PNG"));
+        QVERIFY(picture.save(picturePath(QStringLiteral("odd dir#1/smile/cool.gif")), "PNG"));
+        QFile notAPicture(picturePath(QStringLiteral("smile/cry.gif")));
+        QVERIFY(notAPicture.open(QIODevice::WriteOnly));
+        notAPicture.write("not a picture");
+    }
+
+    void readsPicturesOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("absolute path") << picturePath(QStringLiteral("smile/smile.gif")) << true;
+        QTest::newRow("file URL") << QUrl::fromLocalFile(picturePath(QStringLiteral("smile/smile.gif"))).toString() << true;
+        QTest::newRow("path with blank and hash") << picturePath(QStringLiteral("odd dir#1/smile/cool.gif")) << true;
+        QTest::newRow("missing file") << picturePath(QStringLiteral("smile/sun.gif")) << false;
+        QTest::newRow("directory") << picturePath(QStringLiteral("smile/lol.gif")) << false;
+        QTest::newRow("not a picture") << picturePath(QStringLiteral("smile/cry.gif")) << false;
+        QTest::newRow("web address") << "http://example.com/smile.gif" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void readsPicturesOnce()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, shown);
+        ImageCache images;
+        const QPixmap first = images.image(QUrl(name));
+        QCOMPARE(!first.isNull(), shown);
+        if (shown)
+            QCOMPARE(images.image(QUrl(name)).cacheKey(), first.cacheKey());
+    }
+
+    void knowsWhenAFragmentShowsNothing_data()
+    {
+        QTest::addColumn<QString>("fragment");
+        QTest::addColumn<bool>("showsSomething");
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("meta") << PageHead::fragments().first() << false;
+        QTest::newRow("base") << "<base target='_blank'>" << false;
+        QTest::newRow("rule") << "<hr>" << true;
+        QTest::newRow("text") << "x" << true;
+        QTest::newRow("missing picture") << "<img src='/nowhere/x.gif' />" << true;
+        QTest::newRow("empty cell") << "<table cellspacing='0' cellpadding='0'><tr><td></td></tr></table>" << true;
+    }
+    void knowsWhenAFragmentShowsNothing()
+    {
+        QFETCH(QString, fragment);
+        QFETCH(bool, showsSomething);
+        RowDocuments documents;
+        documents.setStyle(PageHead::styleSheet(), QFont());
+        QCOMPARE(documents.parseInScratch(fragment).showsSomething(), showsSomething);
+    }
+
+    // Printing copies every row into one document; each row must stay as it was shown on its own.
+    void buildsThePageRowByRow()
+    {
+        TranscriptPage page;
+        page.writeHead();
+        page.write(QStringLiteral("<div align='center'><span class='style1'>Welcome to Korvani ann</span></div><hr>"));
+        page.write(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='message'>[1] bob: <b>left open"
+                                  "</td></tr></table>"));
+        page.write(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='pm'>[2] eve: plain</td></tr></table>"));
+        page.write(QString());
+        page.write(QStringLiteral("<hr>"));
+        page.write(QStringLiteral("<i>open italic <img src='x"));
+        page.write(QStringLiteral("after the broken tag"));
+        RowDocuments documents;
+        documents.setStyle(page.styleSheet(), QFont());
+        const std::unique_ptr<TranscriptDocument> whole = documents.pageDocument(page);
+
+        QStringList paragraphs;
+        for (QTextBlock block = whole->begin(); block.isValid(); block = block.next())
+            paragraphs.append(block.text());
+        QCOMPARE(paragraphs, (QStringList{"Welcome to Korvani ann", "", "[1] bob: left open", "[2] eve: plain", "",
+                                          QStringLiteral("open italic \uFFFC"), "after the broken tag"}));
+
+        const QTextBlock banner = whole->begin();
+        QCOMPARE(banner.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QVERIFY(banner.next().blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
+        const QTextBlock plain = whole->findBlockByNumber(3);
+        QCOMPARE(plain.begin().fragment().charFormat().fontWeight(), int(QFont::Normal));
+        QCOMPARE(plain.begin().fragment().charFormat().foreground().color(), QColor(Qt::darkGreen));
+        QVERIFY(whole->findBlockByNumber(4).blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
+        QVERIFY(!whole->findBlockByNumber(6).begin().fragment().charFormat().fontItalic());
+    }
+};
+
+QTEST_MAIN(tst_RowDocuments)
+#include "tst_rowdocuments.moc"
