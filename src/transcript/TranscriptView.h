@@ -1,19 +1,30 @@
 #pragma once
 
+#include "RowDocuments.h"
+#include "RowHeights.h"
+#include "RowSelection.h"
+#include "TranscriptPage.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QList>
 #include <QPoint>
 #include <QString>
-#include <QTextBrowser>
+#include <QTimer>
 
 class QPrinter;
 
 // The conversation page: kept as its HTML source (the head fragments, then every appended fragment
 // in order) and shown by rendering each fragment on its own, so an append costs the same at any
-// length. Sits in the main window as txtHistory.
-class TranscriptView : public QTextBrowser
+// length. Only the rows on screen are laid out (a bounded number stay laid out); the others keep
+// their source and their height. Appends and scrolling are shown at most once a frame. Sits in the
+// main window as txtHistory.
+class TranscriptView : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
     explicit TranscriptView(QWidget *parent = nullptr);
+    ~TranscriptView() override;
 
     // The page source: the concatenation of everything written since the last clearPage().
     QString pageSource() const;
@@ -29,7 +40,69 @@ public:
     // Prints the whole page as rendered.
     void printPage(QPrinter *printer) const;
 
+    // The selected text, one line per row, pictures left out.
+    QString selectedText() const;
+    // Puts the selected text on the clipboard (Ctrl+C).
+    void copy() const;
+    // Selects the whole page (Ctrl+A).
+    void selectAll();
+    // The address of the link at a point of the viewport, or an empty string.
+    QString anchorAt(const QPoint &viewportPosition) const;
+
 signals:
     // A right click or context-menu key in the view: the main window shows mnuHistory there.
     void contextMenuRequested(const QPoint &globalPosition);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    struct VisibleRow
+    {
+        int row;
+        int y;
+        int height;
+    };
+
+    void scheduleFrame();
+    void showFrame();
+    void relayout();
+    void restyle();
+    int rowWidth() const;
+    int measure(int row);
+    void anchorAtEnd();
+    void collectVisibleRows();
+    void jumpTo(qint64 y);
+    void moveTop(int pixels);
+    void syncScrollBar();
+    const VisibleRow *visibleRowAt(int y) const;
+    RowSelection::Point pointAt(const QPoint &viewportPosition) const;
+    QString selectedTextOf(int row, RowSelection::Range range) const;
+    void openLink(const QString &href) const;
+
+    TranscriptPage m_page;
+    RowHeights m_heights;
+    mutable RowDocuments m_documents;
+    RowSelection m_selection;
+    QList<VisibleRow> m_visible;
+    int m_topRow = 0;
+    int m_topOffset = 0; // pixels of the top row above the viewport
+    bool m_endWanted = false;
+    bool m_syncingScrollBar = false;
+    int m_scrollValue = 0;
+    QTimer m_frameTimer;
+    QElapsedTimer m_sinceFrame;
+    bool m_selecting = false;
+    QPoint m_pressPosition;
+    QString m_pressedLink;
 };

@@ -1,0 +1,140 @@
+// Appends chat rows to a shown transcript as fast as the dispatcher can deliver them (letting pending
+// events run after each row, so the window paints as a live one would) and prints what a row costs
+// early, later and much later, how many frames were painted, and the memory per row.
+#include "app/PendingEvents.h"
+#include "transcript/MessageMarkup.h"
+#include "transcript/TranscriptRows.h"
+#include "transcript/TranscriptView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QScrollBar>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+double cpuMicroseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
+qint64 statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+const QStringList users = {QStringLiteral("anna"), QStringLiteral("bob_82"), QStringLiteral("Petr Novák"),
+                           QStringLiteral("zuzka<3"), QStringLiteral("mike")};
+const QStringList messages = {
+    QStringLiteral("hello everyone"),
+    QStringLiteral("[B]important:[/B] the server restarts at noon :)"),
+    QStringLiteral("lol that was funny :D"),
+    QStringLiteral("have a look at [URL]www.example.com/news[/URL]this page[URL/] please"),
+    QStringLiteral("I think we should meet tomorrow after work, what do you say, is five o'clock fine for all of you?"),
+    QStringLiteral("[I]really[/I] [U]no[/U] idea!! ::/:"),
+    QStringLiteral("ok"),
+    QStringLiteral("5 < 6 & 7 > 3, who knew :cool:"),
+};
+
+struct Band
+{
+    int first;
+    int last;
+    double cpuStart = 0;
+    qint64 wallStart = 0;
+    int paintsStart = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+
+    TranscriptView view;
+    view.resize(640, 480);
+    PaintCounter counter;
+    view.viewport()->installEventFilter(&counter);
+    view.show();
+    view.WritePageHead();
+    for (int i = 0; i < 20; ++i)
+        LetPendingEventsRun();
+
+    // A thousand rows take less than a frame, so a band holds one painted frame or none; the two
+    // ten-thousand-row windows average over many frames.
+    QList<Band> bands = {{1, 1000}, {9001, 10000}, {99001, 100000}, {1, 10000}, {90001, 100000}};
+    const qint64 rssBefore = statusKilobytes("VmRSS:") * 1024;
+    qint64 htmlBytes = 0;
+    QElapsedTimer wall;
+    wall.start();
+    const double cpuStart = cpuMicroseconds();
+    const int paintsBefore = counter.paints;
+
+    for (int row = 1; row <= rows; ++row) {
+        for (Band &band : bands) {
+            if (row == band.first) {
+                band.cpuStart = cpuMicroseconds();
+                band.wallStart = wall.nsecsElapsed();
+                band.paintsStart = counter.paints;
+            }
+        }
+        const QString html = TranscriptRows::chatRow(TranscriptRows::timeStamp(), users.at(row % users.size()),
+                                                     MessageMarkup::ConvertMarkup(messages.at(row % messages.size())));
+        htmlBytes += html.size() * qint64(sizeof(QChar));
+        view.AppendHistory(html);
+        LetPendingEventsRun();
+        for (const Band &band : bands) {
+            if (row == band.last) {
+                const int count = band.last - band.first + 1;
+                std::printf("rows %6d-%6d: %5.1f us CPU per row, %5.1f us wall per row, %3d frames painted\n",
+                            band.first, band.last, (cpuMicroseconds() - band.cpuStart) / count,
+                            double(wall.nsecsElapsed() - band.wallStart) / 1e3 / count, counter.paints - band.paintsStart);
+                std::fflush(stdout);
+            }
+        }
+    }
+    const double cpuTotal = cpuMicroseconds() - cpuStart;
+    const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
+    // The last frame: the end of the page shown.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100)
+        LetPendingEventsRun();
+
+    const qint64 rssAfter = statusKilobytes("VmRSS:") * 1024;
+    const QScrollBar *bar = view.verticalScrollBar();
+    std::printf("all %d rows: %.1f us CPU per row, %.0f rows per second, %d paints in %.2f s\n", rows,
+                cpuTotal / rows, rows / wallSeconds, counter.paints - paintsBefore, wallSeconds);
+    std::printf("view at the end: %s (scroll %d of %d)\n", bar->value() == bar->maximum() ? "yes" : "NO",
+                bar->value(), bar->maximum());
+    std::printf("peak RSS %.1f MB; growth %.0f bytes per row, of which the rows' own HTML %.0f, beyond it %.0f\n",
+                double(statusKilobytes("VmHWM:")) / 1024, double(rssAfter - rssBefore) / rows,
+                double(htmlBytes) / rows, double(rssAfter - rssBefore - htmlBytes) / rows);
+    return 0;
+}

@@ -1,0 +1,499 @@
+#include "TranscriptView.h"
+
+#include "LinkPolicy.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// One frame at 60 Hz: appends and scrolls that come faster are shown together.
+constexpr int frameMilliseconds = 16;
+constexpr int sideMargin = 4;
+
+int clampedToInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, 0, std::numeric_limits<int>::max()));
+}
+
+int lastPosition(const QTextDocument *document)
+{
+    return document->characterCount() - 1;
+}
+
+// The selection as plain text: paragraph and line breaks as new lines, pictures left out.
+QString plainText(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::Nbsp, u' ');
+    text.remove(QChar::ObjectReplacementCharacter);
+    // A row in a table has an empty paragraph before and after it.
+    while (text.startsWith(u'\n'))
+        text.remove(0, 1);
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+TranscriptView::TranscriptView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);
+    m_documents.setStyle(QString(), font());
+    m_frameTimer.setSingleShot(true);
+    connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
+}
+
+TranscriptView::~TranscriptView() = default;
+
+QString TranscriptView::pageSource() const
+{
+    return m_page.source();
+}
+
+void TranscriptView::WritePageHead()
+{
+    const int first = m_page.fragmentCount();
+    m_page.writeHead();
+    for (int i = first; i < m_page.fragmentCount(); ++i)
+        m_heights.appendFixed(0);
+    restyle();
+}
+
+void TranscriptView::write(const QString &fragment)
+{
+    m_page.write(fragment);
+    m_heights.appendEstimated();
+    scheduleFrame();
+}
+
+void TranscriptView::AppendHistory(const QString &html)
+{
+    write(html);
+    m_endWanted = true;
+}
+
+void TranscriptView::clearPage()
+{
+    m_page.clear();
+    m_heights.clear();
+    m_documents.images().clear();
+    m_selection.clear();
+    m_visible.clear();
+    m_topRow = 0;
+    m_topOffset = 0;
+    m_endWanted = false;
+    restyle();
+}
+
+void TranscriptView::printPage(QPrinter *printer) const
+{
+    m_documents.pageDocument(m_page)->print(printer);
+}
+
+// Frames ----------------------------------------------------------------------------------------
+
+void TranscriptView::scheduleFrame()
+{
+    if (m_frameTimer.isActive())
+        return;
+    const qint64 sinceFrame = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : frameMilliseconds;
+    m_frameTimer.start(int(std::clamp<qint64>(frameMilliseconds - sinceFrame, 0, frameMilliseconds)));
+}
+
+void TranscriptView::showFrame()
+{
+    // A hidden page is laid out when it is shown again.
+    if (!isVisible())
+        return;
+    m_sinceFrame.start();
+    relayout();
+    viewport()->update();
+}
+
+void TranscriptView::restyle()
+{
+    m_documents.setStyle(m_page.styleSheet(), font());
+    m_heights.forgetMeasurements();
+    m_visible.clear();
+    scheduleFrame();
+}
+
+// Layout ----------------------------------------------------------------------------------------
+
+int TranscriptView::rowWidth() const
+{
+    return std::max(1, viewport()->width() - 2 * sideMargin);
+}
+
+int TranscriptView::measure(int row)
+{
+    if (!m_page.isRow(row) || (m_heights.isMeasured(row) && m_heights.height(row) == 0))
+        return 0;
+    TranscriptDocument *document = m_documents.layout(row, m_page.fragment(row));
+    const int height = document->showsSomething() ? int(std::ceil(document->size().height())) : 0;
+    if (height == 0)
+        m_documents.forget(row);
+    if (!m_heights.isMeasured(row) || m_heights.height(row) != height)
+        m_heights.setMeasured(row, height);
+    return height;
+}
+
+void TranscriptView::relayout()
+{
+    if (m_documents.width() != rowWidth()) {
+        m_documents.setWidth(rowWidth());
+        m_heights.forgetMeasurements();
+    }
+    if (m_endWanted || m_topRow >= m_heights.count()) {
+        m_endWanted = false;
+        anchorAtEnd();
+    }
+    collectVisibleRows();
+    // Rows that got shorter, or a taller window, can leave room below the last row: fill it.
+    const bool roomBelow = m_visible.isEmpty() || m_visible.last().y + m_visible.last().height < viewport()->height();
+    const bool scrolled = m_topRow > 0 || m_topOffset > 0;
+    if (roomBelow && scrolled) {
+        anchorAtEnd();
+        collectVisibleRows();
+    }
+    syncScrollBar();
+    m_documents.trim(int(m_visible.size()));
+}
+
+void TranscriptView::anchorAtEnd()
+{
+    int room = viewport()->height();
+    for (int row = m_heights.count() - 1; row >= 0; --row) {
+        const int height = measure(row);
+        if (height >= room) {
+            m_topRow = row;
+            m_topOffset = height - room;
+            return;
+        }
+        room -= height;
+    }
+    m_topRow = 0;
+    m_topOffset = 0;
+}
+
+void TranscriptView::collectVisibleRows()
+{
+    m_visible.clear();
+    int y = -m_topOffset;
+    for (int row = m_topRow; row < m_heights.count() && y < viewport()->height(); ++row) {
+        const int height = measure(row);
+        if (height == 0)
+            continue;
+        m_visible.append({row, y, height});
+        y += height;
+    }
+}
+
+void TranscriptView::jumpTo(qint64 y)
+{
+    if (y >= m_heights.total()) {
+        anchorAtEnd();
+        return;
+    }
+    const RowHeights::Position position = m_heights.rowAt(y);
+    m_topRow = position.row;
+    m_topOffset = position.offset;
+}
+
+void TranscriptView::moveTop(int pixels)
+{
+    // Walks row by row, measuring what it passes, so the rows on screen move by exactly `pixels`
+    // even where the heights were only estimated.
+    m_topOffset += pixels;
+    while (m_topOffset < 0 && m_topRow > 0)
+        m_topOffset += measure(--m_topRow);
+    m_topOffset = std::max(m_topOffset, 0);
+    while (m_topRow < m_heights.count() && m_topOffset >= measure(m_topRow))
+        m_topOffset -= m_heights.height(m_topRow++);
+}
+
+void TranscriptView::syncScrollBar()
+{
+    const QScopedValueRollback syncing(m_syncingScrollBar, true);
+    QScrollBar *bar = verticalScrollBar();
+    const int viewHeight = viewport()->height();
+    bar->setRange(0, clampedToInt(m_heights.total() - viewHeight));
+    bar->setPageStep(viewHeight);
+    bar->setSingleStep(fontMetrics().lineSpacing());
+    m_scrollValue = clampedToInt(m_heights.top(m_topRow) + m_topOffset);
+    bar->setValue(m_scrollValue);
+}
+
+void TranscriptView::scrollContentsBy(int, int)
+{
+    if (m_syncingScrollBar)
+        return;
+    const int value = verticalScrollBar()->value();
+    const int delta = value - m_scrollValue;
+    if (verticalScrollBar()->isSliderDown() || std::abs(delta) >= viewport()->height())
+        jumpTo(value);
+    else
+        moveTop(delta);
+    relayout();
+    viewport()->update();
+}
+
+// Events ----------------------------------------------------------------------------------------
+
+void TranscriptView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    for (const VisibleRow &visible : m_visible) {
+        const TranscriptDocument *document = m_documents.find(visible.row);
+        const QRect area(sideMargin, visible.y, rowWidth(), visible.height);
+        if (document == nullptr || !area.intersects(event->rect()))
+            continue;
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = palette();
+        context.clip = QRectF(event->rect().intersected(area)).translated(-area.topLeft());
+        if (const auto range = m_selection.rangeIn(visible.row)) {
+            QTextCursor selected(const_cast<TranscriptDocument *>(document));
+            const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
+            selected.setPosition(std::min(range->from, lastPosition(document)));
+            selected.setPosition(end, QTextCursor::KeepAnchor);
+            QAbstractTextDocumentLayout::Selection selection;
+            selection.cursor = selected;
+            selection.format.setBackground(palette().brush(QPalette::Highlight));
+            selection.format.setForeground(palette().brush(QPalette::HighlightedText));
+            context.selections.append(selection);
+        }
+        // context.clip lets the layout skip the lines of a tall row that are off screen.
+        painter.save();
+        painter.translate(area.topLeft());
+        document->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+}
+
+void TranscriptView::resizeEvent(QResizeEvent *event)
+{
+    const QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    QAbstractScrollArea::resizeEvent(event);
+    if (!isVisible())
+        return;
+    m_endWanted = m_endWanted || atEnd;
+    relayout();
+    viewport()->update();
+}
+
+void TranscriptView::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    relayout();
+}
+
+void TranscriptView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        restyle();
+}
+
+const TranscriptView::VisibleRow *TranscriptView::visibleRowAt(int y) const
+{
+    const auto row = std::find_if(m_visible.cbegin(), m_visible.cend(),
+                                  [y](const VisibleRow &visible) { return y >= visible.y && y < visible.y + visible.height; });
+    return row == m_visible.cend() ? nullptr : &*row;
+}
+
+RowSelection::Point TranscriptView::pointAt(const QPoint &viewportPosition) const
+{
+    if (m_visible.isEmpty())
+        return {m_topRow, 0};
+    if (viewportPosition.y() < m_visible.first().y)
+        return {m_visible.first().row, 0};
+    const VisibleRow *visible = visibleRowAt(viewportPosition.y());
+    if (visible == nullptr) {
+        const TranscriptDocument *last = m_documents.find(m_visible.last().row);
+        return {m_visible.last().row, last != nullptr ? lastPosition(last) : 0};
+    }
+    const TranscriptDocument *document = m_documents.find(visible->row);
+    if (document == nullptr)
+        return {visible->row, 0};
+    const QPointF inRow(viewportPosition.x() - sideMargin, viewportPosition.y() - visible->y);
+    return {visible->row, std::max(0, document->documentLayout()->hitTest(inRow, Qt::FuzzyHit))};
+}
+
+QString TranscriptView::anchorAt(const QPoint &viewportPosition) const
+{
+    const VisibleRow *visible = visibleRowAt(viewportPosition.y());
+    const TranscriptDocument *document = visible != nullptr ? m_documents.find(visible->row) : nullptr;
+    if (document == nullptr)
+        return {};
+    return document->documentLayout()->anchorAt(QPointF(viewportPosition.x() - sideMargin, viewportPosition.y() - visible->y));
+}
+
+void TranscriptView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const QPoint position = event->position().toPoint();
+    m_pressPosition = position;
+    m_pressedLink = anchorAt(position);
+    if (event->modifiers() & Qt::ShiftModifier)
+        m_selection.extendTo(pointAt(position));
+    else
+        m_selection.start(pointAt(position));
+    m_selecting = true;
+    viewport()->update();
+}
+
+void TranscriptView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint position = event->position().toPoint();
+    viewport()->setCursor(anchorAt(position).isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return;
+    // Dragging past the top or bottom edge scrolls the page along.
+    if (position.y() < 0 || position.y() >= viewport()->height()) {
+        moveTop(position.y() < 0 ? position.y() : position.y() - viewport()->height() + 1);
+        relayout();
+    }
+    const QPoint inside(position.x(), std::clamp(position.y(), 0, std::max(0, viewport()->height() - 1)));
+    m_selection.extendTo(pointAt(inside));
+    viewport()->update();
+}
+
+void TranscriptView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    m_selecting = false;
+    const QPoint position = event->position().toPoint();
+    const bool clicked = (position - m_pressPosition).manhattanLength() < QApplication::styleHints()->startDragDistance();
+    if (clicked && !m_pressedLink.isEmpty() && anchorAt(position) == m_pressedLink) {
+        m_selection.clear();
+        viewport()->update();
+        openLink(m_pressedLink);
+    } else if (!m_selection.isEmpty() && QGuiApplication::clipboard()->supportsSelection()) {
+        QGuiApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
+    }
+    m_pressedLink.clear();
+}
+
+void TranscriptView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const RowSelection::Point point = pointAt(event->position().toPoint());
+    TranscriptDocument *document = m_documents.find(point.row);
+    if (document == nullptr)
+        return;
+    QTextCursor word(document);
+    word.setPosition(std::min(point.position, lastPosition(document)));
+    word.select(QTextCursor::WordUnderCursor);
+    m_selection.start({point.row, word.selectionStart()});
+    m_selection.extendTo({point.row, word.selectionEnd()});
+    m_selecting = false;
+    viewport()->update();
+}
+
+void TranscriptView::keyPressEvent(QKeyEvent *event)
+{
+    if (event == QKeySequence::Copy) {
+        copy();
+    } else if (event == QKeySequence::SelectAll) {
+        selectAll();
+    } else if (event == QKeySequence::MoveToStartOfDocument || event->key() == Qt::Key_Home) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    } else if (event == QKeySequence::MoveToEndOfDocument || event->key() == Qt::Key_End) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void TranscriptView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The program's own menu replaces any menu of the view's; the key opens it over the view.
+    const QPoint position = event->reason() == QContextMenuEvent::Keyboard
+        ? viewport()->mapToGlobal(viewport()->rect().center())
+        : event->globalPos();
+    event->accept();
+    emit contextMenuRequested(position);
+}
+
+// Selection and links -----------------------------------------------------------------------------
+
+void TranscriptView::selectAll()
+{
+    if (m_heights.count() == 0)
+        return;
+    m_selection.start({0, 0});
+    m_selection.extendTo({m_heights.count() - 1, std::numeric_limits<int>::max()});
+    viewport()->update();
+}
+
+QString TranscriptView::selectedTextOf(int row, RowSelection::Range range) const
+{
+    const TranscriptDocument *document = m_documents.find(row);
+    if (document == nullptr)
+        document = &m_documents.parseInScratch(m_page.fragment(row));
+    if (!document->showsSomething())
+        return {};
+    QTextCursor selected(const_cast<TranscriptDocument *>(document));
+    selected.setPosition(std::min(range.from, lastPosition(document)));
+    selected.setPosition(range.to < 0 ? lastPosition(document) : std::min(range.to, lastPosition(document)),
+                         QTextCursor::KeepAnchor);
+    return plainText(selected.selectedText());
+}
+
+QString TranscriptView::selectedText() const
+{
+    QStringList lines;
+    for (int row = m_selection.begin().row; row <= m_selection.end().row && row < m_page.fragmentCount(); ++row) {
+        const auto range = m_selection.rangeIn(row);
+        if (!range || !m_page.isRow(row) || m_heights.height(row) == 0)
+            continue;
+        lines.append(selectedTextOf(row, *range));
+    }
+    return lines.join(u'\n');
+}
+
+void TranscriptView::copy() const
+{
+    if (!m_selection.isEmpty())
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void TranscriptView::openLink(const QString &href) const
+{
+    const QUrl url = LinkPolicy::urlToOpen(href);
+    if (!url.isEmpty())
+        QDesktopServices::openUrl(url);
+}

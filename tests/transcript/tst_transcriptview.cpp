@@ -1,0 +1,485 @@
+#include "app/AppDir.h"
+#include "app/PendingEvents.h"
+#include "transcript/MessageMarkup.h"
+#include "transcript/TranscriptRows.h"
+#include "transcript/TranscriptView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QStringList headFragments = {
+    "<meta http-equiv='Content-Type' content='text/html; charset=windows-1250' />",
+    "<base target='_blank'>",
+    "<style type='text/css'>",
+    "<!--",
+    ".style1 {",
+    "   font-size: 16px;",
+    "   font-weight: bold;",
+    "}",
+    ".message {",
+    "    font-size: 12px;",
+    "    font-family: serif;",
+    "}",
+    ".system {",
+    "       color: Red;",
+    "     font-size: 12px;",
+    "    font-family: serif;",
+    "}",
+    ".pm {",
+    "       color: green;",
+    "     font-size: 12px;",
+    "    font-family: serif;",
+    "}",
+    " -->",
+    "</style>",
+};
+
+QString chatRow(int number, const QString &text = QStringLiteral("hello"))
+{
+    return TranscriptRows::chatRow(QStringLiteral("12:00:00"), QStringLiteral("user%1").arg(number),
+                                   MessageMarkup::ConvertMarkup(text));
+}
+
+// Takes whatever the view hands to the desktop, for every scheme a link may carry, instead of a browser.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    const QStringList schemes = {"http", "https", "ftp", "mailto", "file", "javascript"};
+    QList<QUrl> urls;
+
+    OpenedUrls()
+    {
+        for (const QString &scheme : schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~OpenedUrls() override
+    {
+        for (const QString &scheme : schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+int pdfPageCount(const QString &path)
+{
+    QFile pdf(path);
+    if (!pdf.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    return int(QString::fromLatin1(pdf.readAll()).count(page));
+}
+
+// The text of a PDF when a tool that reads it is installed (poppler's pdftotext or Ghostscript), with
+// every run of blanks as one blank; a null string otherwise.
+QString pdfText(const QString &path)
+{
+    QProcess reader;
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        reader.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    else if (!QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty())
+        reader.start(QStringLiteral("gs"), {"-q", "-dNOPAUSE", "-dBATCH", "-sDEVICE=txtwrite", "-sOutputFile=-", path});
+    else
+        return {};
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
+        return {};
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    return QString::fromUtf8(reader.readAllStandardOutput()).replace(blanks, QStringLiteral(" "));
+}
+
+int countPixels(const QImage &image, QRgb color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & 0xffffff) == (color & 0xffffff);
+    return count;
+}
+
+} // namespace
+
+class tst_TranscriptView : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TranscriptView> m_view;
+    QTemporaryDir m_applicationDirectory;
+
+    // Lets the coalesced frame (at most one frame period away) run.
+    void waitForFrame() { QTest::qWait(50); }
+
+    QScrollBar *bar() { return m_view->verticalScrollBar(); }
+
+    // Mouse events sent to the window go the way the platform's do (context menus included).
+    QPoint inWindow(const QPoint &viewportPosition) { return m_view->viewport()->mapTo(m_view.get(), viewportPosition); }
+
+    // The first point of the viewport over a link, or (-1, -1).
+    QPoint linkPosition()
+    {
+        for (int y = 0; y < m_view->viewport()->height(); y += 2)
+            for (int x = 0; x < m_view->viewport()->width(); x += 2)
+                if (!m_view->anchorAt(QPoint(x, y)).isEmpty())
+                    return {x, y};
+        return {-1, -1};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_applicationDirectory.isValid());
+        setApplicationDirectory(m_applicationDirectory.path());
+    }
+
+    void init()
+    {
+        m_view = std::make_unique<TranscriptView>();
+        m_view->resize(400, 300);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_view->WritePageHead();
+    }
+
+    void cleanup() { m_view.reset(); }
+
+    // Page source ---------------------------------------------------------------------------------
+
+    void sourceIsTheHeadThenEveryFragmentInOrder()
+    {
+        QCOMPARE(m_view->pageSource(), headFragments.join(QString()));
+        const QStringList rows = {"<div align='center'><span class='style1'>Welcome to Korvani ann</span></div><hr>",
+                                  chatRow(1, "[B]open"), "", "<b>unclosed", chatRow(2)};
+        m_view->write(rows.at(0));
+        m_view->AppendHistory(rows.at(1));
+        m_view->write(rows.at(2));
+        m_view->AppendHistory(rows.at(3));
+        m_view->AppendHistory(rows.at(4));
+        QCOMPARE(m_view->pageSource(), headFragments.join(QString()) + rows.join(QString()));
+    }
+
+    void clearEmptiesThePage()
+    {
+        for (int i = 0; i < 50; ++i)
+            m_view->AppendHistory(chatRow(i));
+        waitForFrame();
+        QVERIFY(bar()->maximum() > 0);
+        m_view->clearPage();
+        QCOMPARE(m_view->pageSource(), QString());
+        waitForFrame();
+        QCOMPARE(bar()->maximum(), 0);
+        m_view->WritePageHead();
+        m_view->write(chatRow(1));
+        QCOMPARE(m_view->pageSource(), headFragments.join(QString()) + chatRow(1));
+    }
+
+    // Scrolling -----------------------------------------------------------------------------------
+
+    void appendBringsTheEndIntoView()
+    {
+        for (int i = 0; i < 200; ++i)
+            m_view->AppendHistory(chatRow(i));
+        waitForFrame();
+        QVERIFY(bar()->maximum() > 0);
+        QCOMPARE(bar()->value(), bar()->maximum());
+
+        bar()->setValue(0); // the user reads older rows
+        waitForFrame();
+        m_view->AppendHistory(chatRow(200, "a long row that wraps: " + QString(300, u'x')));
+        waitForFrame();
+        QCOMPARE(bar()->value(), bar()->maximum());
+    }
+
+    void writeDoesNotScroll()
+    {
+        for (int i = 0; i < 100; ++i)
+            m_view->AppendHistory(chatRow(i));
+        waitForFrame();
+        bar()->setValue(0);
+        waitForFrame();
+        const int maximumBefore = bar()->maximum();
+        for (int i = 0; i < 20; ++i)
+            m_view->write(chatRow(100 + i));
+        waitForFrame();
+        QCOMPARE(bar()->value(), 0);
+        QVERIFY(bar()->maximum() > maximumBefore);
+    }
+
+    void fragmentsThatShowNothingTakeNoRoom()
+    {
+        for (int i = 0; i < 100; ++i) {
+            m_view->AppendHistory(QString());
+            m_view->AppendHistory(headFragments.first());
+        }
+        waitForFrame();
+        QCOMPARE(bar()->maximum(), 0);
+    }
+
+    void keysAndWheelScroll()
+    {
+        for (int i = 0; i < 300; ++i)
+            m_view->AppendHistory(chatRow(i));
+        waitForFrame();
+        QTest::keyClick(m_view.get(), Qt::Key_Home);
+        QCOMPARE(bar()->value(), 0);
+        QTest::keyClick(m_view.get(), Qt::Key_PageDown);
+        QVERIFY(bar()->value() > m_view->viewport()->height() / 2);
+        QTest::keyClick(m_view.get(), Qt::Key_PageUp);
+        QCOMPARE(bar()->value(), 0);
+        QTest::keyClick(m_view.get(), Qt::Key_Down);
+        QVERIFY(bar()->value() > 0);
+        QTest::keyClick(m_view.get(), Qt::Key_End);
+        QCOMPARE(bar()->value(), bar()->maximum());
+
+        const int atEnd = bar()->value();
+        const QPoint middle = m_view->viewport()->rect().center();
+        QWheelEvent wheelUp(middle, m_view->viewport()->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_view->viewport(), &wheelUp);
+        QVERIFY(bar()->value() < atEnd);
+    }
+
+    // Scrolling up row by row measures the rows it passes, where heights were only estimated, and
+    // ends with the first row at the top.
+    void scrollingUpReachesTheFirstRow()
+    {
+        for (int i = 0; i < 500; ++i)
+            m_view->AppendHistory(chatRow(i, i % 7 == 0 ? "tall row " + QString(200, u'w') : QStringLiteral("short")));
+        waitForFrame();
+        int steps = 0;
+        while (bar()->value() > 0 && steps < 10000) {
+            QTest::keyClick(m_view.get(), Qt::Key_Up);
+            ++steps;
+        }
+        QCOMPARE(bar()->value(), 0);
+        QVERIFY(steps > 100);
+        QTest::mousePress(m_view->windowHandle(), Qt::LeftButton, {}, inWindow(QPoint(0, 2)));
+        QTest::mouseMove(m_view->windowHandle(), inWindow(QPoint(150, 2)));
+        QTest::mouseRelease(m_view->windowHandle(), Qt::LeftButton, {}, inWindow(QPoint(150, 2)));
+        QVERIFY2(m_view->selectedText().startsWith(QStringLiteral("[12:00:00] user0:")), qPrintable(m_view->selectedText()));
+    }
+
+    void resizingWrapsRowsAgain()
+    {
+        for (int i = 0; i < 40; ++i)
+            m_view->AppendHistory(chatRow(i, "words " + QString(20, u'a') + " more words to wrap at a narrow width"));
+        waitForFrame();
+        const int wideMaximum = bar()->maximum();
+        m_view->resize(150, 300);
+        waitForFrame();
+        QVERIFY(bar()->maximum() > wideMaximum);
+        QCOMPARE(bar()->value(), bar()->maximum());
+    }
+
+    // Frames --------------------------------------------------------------------------------------
+
+    // The dispatcher lets pending events run after every row; that must not paint every row.
+    void paintsAtMostOnceAFrame()
+    {
+        PaintCounter counter;
+        m_view->viewport()->installEventFilter(&counter);
+        waitForFrame();
+        counter.paints = 0;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (int i = 0; i < 1000; ++i) {
+            m_view->AppendHistory(chatRow(i));
+            LetPendingEventsRun();
+        }
+        const qint64 milliseconds = elapsed.elapsed();
+        waitForFrame();
+        QVERIFY2(counter.paints <= milliseconds / 16 + 2,
+                 qPrintable(QStringLiteral("%1 paints in %2 ms").arg(counter.paints).arg(milliseconds)));
+        QVERIFY(counter.paints >= 1);
+        QCOMPARE(bar()->value(), bar()->maximum());
+    }
+
+    // Menu, selection, links ----------------------------------------------------------------------
+
+    void rightClickAsksForTheMenu()
+    {
+        m_view->AppendHistory(chatRow(1));
+        waitForFrame();
+        QSignalSpy requests(m_view.get(), &TranscriptView::contextMenuRequested);
+        const QPoint at(20, 5);
+        QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, inWindow(at));
+        QCOMPARE(requests.count(), 0);
+        QTest::mouseClick(m_view->windowHandle(), Qt::RightButton, {}, inWindow(at));
+        QCOMPARE(requests.count(), 1);
+        QCOMPARE(requests.at(0).at(0).toPoint(), m_view->viewport()->mapToGlobal(at));
+
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint());
+        QApplication::sendEvent(m_view->viewport(), &key);
+        QCOMPARE(requests.count(), 2);
+        QVERIFY(m_view->rect().contains(m_view->mapFromGlobal(requests.at(1).at(0).toPoint())));
+    }
+
+    void selectsAcrossRowsAndCopies()
+    {
+        m_view->AppendHistory(chatRow(1, "first row"));
+        m_view->AppendHistory(chatRow(2, "second :) row"));
+        m_view->AppendHistory(TranscriptRows::pmRow(QStringLiteral("12:00:00"), QStringLiteral("eve"),
+                                                    QStringLiteral("third <row>")));
+        waitForFrame();
+        QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[12:00:00] user1: first row\n"
+                                                                      "[12:00:00] user2: second  row\n"
+                                                                      "[12:00:00] eve: third <row>"));
+
+        // Drag from the middle of the first row to the middle of the last.
+        QGuiApplication::clipboard()->clear();
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, QPoint(80, 5));
+        QTest::mouseMove(m_view->viewport(), QPoint(60, 20));
+        QTest::mouseMove(m_view->viewport(), QPoint(60, 40));
+        QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, {}, QPoint(60, 40));
+        m_view->copy();
+        const QStringList lines = QGuiApplication::clipboard()->text().split(u'\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(QStringLiteral("[12:00:00] user1: first row").endsWith(lines.at(0)));
+        QVERIFY(lines.at(0).size() < 27);
+        QCOMPARE(lines.at(1), QStringLiteral("[12:00:00] user2: second  row"));
+        QVERIFY(QStringLiteral("[12:00:00] eve: third <row>").startsWith(lines.at(2)));
+    }
+
+    void linksOpenInTheDesktopBrowserOnlyForWebAndMail_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("no scheme") << "www.example.com" << "http://www.example.com";
+        QTest::newRow("https") << "https://example.com/x" << "https://example.com/x";
+        QTest::newRow("mailto") << "mailto:bob@example.com" << "mailto:bob@example.com";
+        QTest::newRow("file") << "file:///etc/passwd" << "";
+        QTest::newRow("javascript") << "javascript:alert(1)" << "";
+    }
+    void linksOpenInTheDesktopBrowserOnlyForWebAndMail()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, opened);
+        OpenedUrls desktop;
+
+        m_view->AppendHistory(chatRow(1, "see [URL]" + address + "[/URL]this link[URL/] now"));
+        waitForFrame();
+        const QPoint link = linkPosition();
+        QVERIFY(link.x() >= 0);
+        QCOMPARE(m_view->anchorAt(link), address);
+        QTest::mouseMove(m_view->windowHandle(), inWindow(QPoint(1, 1)));
+        QCOMPARE(m_view->viewport()->cursor().shape(), Qt::IBeamCursor);
+        QTest::mouseMove(m_view->windowHandle(), inWindow(link));
+        QCOMPARE(m_view->viewport()->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, inWindow(link));
+
+        QCOMPARE(desktop.urls.size(), opened.isEmpty() ? 0 : 1);
+        if (!opened.isEmpty())
+            QCOMPARE(desktop.urls.first().toString(), opened);
+        QCOMPARE(m_view->pageSource().count(QStringLiteral("<a href=")), 1); // nothing navigated in the view
+    }
+
+    // Pictures and bad input ----------------------------------------------------------------------
+
+    void showsSmileysFromTheSmileFolder()
+    {
+        QTemporaryDir directory;
+        QVERIFY(QDir(directory.path()).mkpath(QStringLiteral("smile/lol.gif")));
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(QColor(255, 0, 255));
+        QVERIFY(picture.save(directory.filePath(QStringLiteral("smile/smile.gif")), "PNG"));
+        setApplicationDirectory(directory.path());
+        m_view->AppendHistory(chatRow(1, "hi :) :) and lol and :cool:"));
+        waitForFrame();
+        setApplicationDirectory(m_applicationDirectory.path());
+        const QImage shown = m_view->viewport()->grab().toImage();
+        QCOMPARE(countPixels(shown, qRgb(255, 0, 255)), 2 * 16 * 16);
+    }
+
+    void survivesBadInput_data()
+    {
+        QTest::addColumn<QString>("fragment");
+        QString huge;
+        for (int i = 0; huge.size() < 1024 * 1024; ++i)
+            huge += QStringLiteral("word%1 <b>bold</b> ").arg(i);
+        QTest::newRow("1 MB row") << chatRow(1, huge);
+        QTest::newRow("1 MB fragment without a blank") << QString(1024 * 1024, u'x');
+        QTest::newRow("unbalanced and unknown tags")
+            << "<b><i>x</table></td><foo bar='1'>y<zz <table><tr><td><div><p>" + QString(3, u'<');
+        QString smileys;
+        for (int i = 0; i < 1000; ++i)
+            smileys += QStringLiteral(":) ");
+        QTest::newRow("a thousand smileys") << chatRow(1, smileys);
+        QTest::newRow("picture path that is a folder") << "<img src='" + QDir::tempPath() + "' />";
+        QTest::newRow("picture that is huge") << "<img src='/nowhere.gif' width='100000' height='100000' />";
+    }
+    void survivesBadInput()
+    {
+        QFETCH(QString, fragment);
+        m_view->AppendHistory(chatRow(1, "before"));
+        m_view->AppendHistory(fragment);
+        m_view->AppendHistory(chatRow(2, "after"));
+        waitForFrame();
+        QVERIFY(!m_view->viewport()->grab().isNull());
+        QCOMPARE(bar()->value(), bar()->maximum());
+        QTest::keyClick(m_view.get(), Qt::Key_Home);
+        QTest::keyClick(m_view.get(), Qt::Key_PageDown);
+        QVERIFY(!m_view->viewport()->grab().isNull());
+        m_view->selectAll();
+        QVERIFY(m_view->selectedText().endsWith(QStringLiteral("[12:00:00] user2: after")));
+    }
+
+    // Printing ------------------------------------------------------------------------------------
+
+    void printsEveryRow()
+    {
+        QTemporaryDir directory;
+        const auto print = [&](const QString &name) {
+            QPrinter printer;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(directory.filePath(name));
+            m_view->printPage(&printer);
+            return pdfPageCount(directory.filePath(name));
+        };
+        m_view->write(QStringLiteral("<div align='center'><span class='style1'>Welcome to Korvani ann</span></div><hr>"));
+        for (int i = 0; i < 3; ++i)
+            m_view->AppendHistory(chatRow(i, "[B]bold[/B] :) [URL]www.example.com[/URL]link[URL/]"));
+        QCOMPARE(print(QStringLiteral("short.pdf")), 1);
+
+        for (int i = 3; i < 400; ++i)
+            m_view->AppendHistory(chatRow(i));
+        const int pages = print(QStringLiteral("long.pdf"));
+        QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
+
+        const QString text = pdfText(directory.filePath(QStringLiteral("long.pdf")));
+        if (text.isNull())
+            QSKIP("No PDF reader installed: checked the page count only");
+        QVERIFY(text.contains(QStringLiteral("Welcome to Korvani ann")));
+        for (int i = 0; i < 400; ++i)
+            QVERIFY2(text.contains(QStringLiteral("user%1: ").arg(i)), qPrintable(QString::number(i)));
+        QVERIFY(text.contains(QStringLiteral("user2: bold link")));
+    }
+};
+
+QTEST_MAIN(tst_TranscriptView)
+#include "tst_transcriptview.moc"
