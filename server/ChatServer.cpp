@@ -6,12 +6,17 @@
 #include "net/Windows1250.h"
 
 #include <QTcpSocket>
-#include <QTimer>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 // After a failed accept (out of file descriptors, say) the listener pauses; it tries again after
 // this long instead of never accepting again.
 constexpr int AcceptRetryMs = 200;
+// Quiet time after a backlog went out before freed memory goes back to the system.
+constexpr int ReleaseDelayMs = 1000;
 
 QString endpointText(const QHostAddress &address, quint16 port)
 {
@@ -29,6 +34,9 @@ ChatServer::ChatServer(const ServerSettings &settings, QObject *parent)
 {
     connect(&m_listener, &QTcpServer::newConnection, this, &ChatServer::acceptConnections);
     connect(&m_listener, &QTcpServer::acceptError, this, &ChatServer::acceptFailed);
+    m_releaseTimer.setSingleShot(true);
+    m_releaseTimer.setInterval(ReleaseDelayMs);
+    connect(&m_releaseTimer, &QTimer::timeout, this, &ChatServer::releaseFreedMemory);
 }
 
 ChatServer::~ChatServer()
@@ -95,6 +103,7 @@ void ChatServer::acceptConnections()
         connect(connection, &ClientConnection::finished, this, [this, client](const QString &reason) {
             connectionFinished(client, reason);
         });
+        connect(connection, &ClientConnection::backlogSent, &m_releaseTimer, qOverload<>(&QTimer::start));
         log(client, QStringLiteral("connected from ") + peer);
     }
 }
@@ -116,6 +125,15 @@ void ChatServer::connectionFinished(ClientId client, const QString &reason)
     else if (!connection->isClosing() && !m_room.isSignedOn(client))
         log(client, QStringLiteral("disconnected"));
     m_room.disconnected(client);
+}
+
+void ChatServer::releaseFreedMemory()
+{
+    // A burst (many users signing on at once, a flood of messages) leaves the heap holed by the
+    // queues it freed; without this the server would keep its peak size for the rest of its life.
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 void ChatServer::send(const QList<ClientId> &recipients, const QString &message)

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "ChatRoom.h"
+#include "ClientListener.h"
 #include "RoomOutput.h"
 #include "ServerSettings.h"
 
 #include <QHash>
 #include <QObject>
-#include <QTcpServer>
+#include <QTimer>
 
 class ClientConnection;
 
@@ -37,14 +38,16 @@ private:
     void acceptConnections();
     void acceptFailed(QAbstractSocket::SocketError error);
     void connectionFinished(ClientId client, const QString &reason);
+    void releaseFreedMemory();
 
     void send(const QList<ClientId> &recipients, const QString &message) override;
     void closeWhenSent(ClientId client) override;
     void log(ClientId client, const QString &event) override;
 
     ServerSettings m_settings;
-    QTcpServer m_listener;
+    ClientListener m_listener;
     ChatRoom m_room;
     QHash<ClientId, ClientConnection *> m_connections;
     ClientId m_lastClient = 0;
+    QTimer m_releaseTimer;
 };

@@ -13,14 +13,17 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, QObject *paren
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferSize);
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferSize);
-    // One byte more than a block may hold, so an oversized block shows itself without the socket
-    // ever buffering more than that.
-    m_socket->setReadBufferSize(MaxBlockSize + 1);
     connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::readBlock);
-    connect(m_socket, &QTcpSocket::bytesWritten, this, &ClientConnection::messageLeft);
+    // Only the rest of a message the kernel could not take at once is written later.
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_socket->bytesToWrite() == 0)
+            messageLeft();
+    });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { finish(QString()); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        if (error != QAbstractSocket::RemoteHostClosedError)
+        if (error == QAbstractSocket::RemoteHostClosedError)
+            finish(QString());
+        else
             fail(m_socket->errorString());
     });
 }
@@ -71,7 +74,6 @@ void ClientConnection::timerEvent(QTimerEvent *event)
     if (event->timerId() == m_gapTimer.timerId()) {
         m_gapTimer.stop();
         writeNext();
-        closeIfDone();
     } else if (event->timerId() == m_lingerTimer.timerId()) {
         m_lingerTimer.stop();
         fail(QStringLiteral("last messages not taken within %1 ms").arg(LingerMs));
@@ -82,46 +84,59 @@ void ClientConnection::timerEvent(QTimerEvent *event)
 
 void ClientConnection::readBlock()
 {
-    // Whatever one read brings is one block: the client sent it as one message.
-    if (m_socket->bytesAvailable() > MaxBlockSize) {
+    // Whatever one read brings is one block: the client sent it as one message. One byte more
+    // than a block may hold shows an oversized block without ever reading more than that; the
+    // server reads one socket at a time, so all connections share the buffer.
+    static char buffer[MaxBlockSize + 1];
+    const qint64 length = m_socket->read(buffer, sizeof buffer);
+    if (length < 0 || m_socket->state() == QAbstractSocket::UnconnectedState) {
+        // An unbuffered socket learns of the client's close here, and says so with no signal.
+        finish(QString());
+        return;
+    }
+    if (length > MaxBlockSize) {
         fail(QStringLiteral("received a block over %1 bytes").arg(MaxBlockSize));
         return;
     }
-    const QByteArray block = m_socket->readAll();
-    if (!m_closing && !block.isEmpty())
-        emit blockReceived(block);
+    if (length > 0 && !m_closing)
+        emit blockReceived(QByteArray(buffer, length));
 }
 
 void ClientConnection::messageLeft()
 {
-    if (m_socket->bytesToWrite() > 0)
-        return;
-    // The gap runs even when nothing waits, so a message sent a moment later keeps its distance too.
-    if (m_gapMs > 0)
-        m_gapTimer.start(m_gapMs, Qt::PreciseTimer, this);
-    else
-        writeNext();
+    // The gap runs even when nothing waits, so a message sent a moment later keeps its distance
+    // too; with no gap it still passes through the event loop, never recursing message by message.
+    m_gapTimer.start(m_gapMs, Qt::PreciseTimer, this);
     closeIfDone();
 }
 
 void ClientConnection::writeNext()
 {
-    if (!isIdle() || m_queue.isEmpty())
+    if (m_gapTimer.isActive() || m_socket->bytesToWrite() > 0 || m_queue.isEmpty() || m_finished)
         return;
     const QByteArray message = m_queue.dequeue();
     m_queuedBytes -= message.size();
-    m_socket->write(message);
-}
-
-bool ClientConnection::isIdle() const
-{
-    return !m_gapTimer.isActive() && m_socket->bytesToWrite() == 0;
+    // A queue that once held a long backlog (the user list of a big room, say) would keep its
+    // capacity for as long as the connection lives.
+    if (m_queue.isEmpty() && m_queue.capacity() > IdleQueueCapacity) {
+        m_queue = QQueue<QByteArray>();
+        emit backlogSent();
+    }
+    if (m_socket->write(message) < 0) {
+        fail(m_socket->errorString());
+        return;
+    }
+    if (m_socket->bytesToWrite() == 0)
+        messageLeft();
 }
 
 void ClientConnection::closeIfDone()
 {
-    if (m_closing && !m_finished && m_queue.isEmpty() && m_socket->bytesToWrite() == 0)
-        m_socket->disconnectFromHost();
+    if (!m_closing || m_finished || !m_queue.isEmpty() || m_socket->bytesToWrite() > 0)
+        return;
+    m_socket->disconnectFromHost();
+    if (m_socket->state() == QAbstractSocket::UnconnectedState)
+        finish(QString());
 }
 
 void ClientConnection::fail(const QString &reason)

@@ -29,8 +29,10 @@ public:
     static constexpr int ReceiveBufferSize = 4 * MaxBlockSize;
     // How long a connection being closed may take to let its last messages go out.
     static constexpr int LingerMs = 5000;
+    // Queue capacity an idle connection may keep.
+    static constexpr qsizetype IdleQueueCapacity = 16;
 
-    // Takes ownership of `socket`, which must be connected.
+    // Takes ownership of `socket`, which must be connected and opened unbuffered.
     ClientConnection(QTcpSocket *socket, int gapMs, QObject *parent = nullptr);
 
     void send(const QByteArray &message);
@@ -45,6 +47,8 @@ public:
 
 signals:
     void blockReceived(const QByteArray &block);
+    // A backlog of more than IdleQueueCapacity messages has gone out: the memory it held is free.
+    void backlogSent();
     // Emitted once, from the event loop, when the connection is over. `reason` is empty when the
     // client or the room ended it, and says why when the connection closed it for a limit or error.
     void finished(const QString &reason);
@@ -56,7 +60,6 @@ private:
     void readBlock();
     void messageLeft();
     void writeNext();
-    bool isIdle() const;
     void closeIfDone();
     void fail(const QString &reason);
     void finish(const QString &reason);
@@ -65,6 +68,7 @@ private:
     int m_gapMs;
     QQueue<QByteArray> m_queue;
     qint64 m_queuedBytes = 0;
+    // Runs from the moment a message has left until the next one may go.
     QBasicTimer m_gapTimer;
     QBasicTimer m_lingerTimer;
     bool m_closing = false;

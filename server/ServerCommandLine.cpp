@@ -18,7 +18,7 @@ ServerCommandLine::ServerCommandLine()
     , m_sendGap(QStringLiteral("send-gap"),
                 QStringLiteral("Milliseconds to wait after a message has left a connection before its next "
                                "message goes out, so the client receives each message on its own "
-                               "(default 3, 0 to 1000)."),
+                               "(default 5, 0 to 1000)."),
                 QStringLiteral("MS"))
     , m_maxConnections(QStringLiteral("max-connections"),
                        QStringLiteral("Most connections held at once; a connection beyond this is "

@@ -13,6 +13,6 @@ struct ServerSettings
     QString motd;
     QString adminPassword;
     // Pause after each message leaves a connection's socket before the next one goes out.
-    int gapMs = 3;
+    int gapMs = 5;
     int maxConnections = 1000;
 };

@@ -1,0 +1,111 @@
+#include "BenchClient.h"
+
+#include "DeliveryStats.h"
+
+#include "net/WireProtocol.h"
+
+namespace {
+const QByteArray messagePrefix = QByteArrayLiteral("Message ");
+}
+
+BenchClient::BenchClient(int index, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
+                         QObject *parent)
+    : QObject(parent)
+    , m_name(QStringLiteral("bench%1").arg(index, 4, 10, QLatin1Char('0')).toLatin1())
+    , m_messagesToSend(messagesToSend)
+    , m_clock(clock)
+    , m_stats(stats)
+{
+    connect(&m_socket, &QTcpSocket::connected, this, [this] {
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        m_socket.write(WireProtocol::join(QString::fromLatin1(m_name)).toLatin1());
+    });
+    connect(&m_socket, &QTcpSocket::readyRead, this, &BenchClient::readBlock);
+}
+
+void BenchClient::connectTo(const QHostAddress &address, quint16 port)
+{
+    m_socket.connectToHost(address, port);
+}
+
+bool BenchClient::isConnected() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+int BenchClient::usersHeardOf() const
+{
+    return m_usersHeardOf;
+}
+
+int BenchClient::mergedGreetingBlocks() const
+{
+    return m_mergedGreetingBlocks;
+}
+
+void BenchClient::startSending()
+{
+    m_sending = true;
+    sendNext();
+}
+
+qint64 BenchClient::messagesReceived() const
+{
+    return m_messagesReceived;
+}
+
+bool BenchClient::isDoneSending() const
+{
+    return m_sent >= m_messagesToSend;
+}
+
+void BenchClient::readBlock()
+{
+    const QByteArray block = m_socket.readAll();
+    if (m_sending)
+        takeMessages(block);
+    else
+        countUsers(block);
+}
+
+void BenchClient::countUsers(const QByteArray &block)
+{
+    const int users = int(block.count("UserList ") + block.count("Joined "));
+    m_usersHeardOf += users;
+    if (users + block.count("Welcome ") > 1)
+        ++m_mergedGreetingBlocks;
+}
+
+void BenchClient::takeMessages(const QByteArray &block)
+{
+    // "Message " + sender + ":" + number + " " + send time in ns; a block holding more than one
+    // message is counted as merged, and every message in it still counts as delivered.
+    const qint64 now = m_clock->nsecsElapsed();
+    int messagesInBlock = 0;
+    qsizetype at = block.indexOf(messagePrefix);
+    while (at >= 0) {
+        const qsizetype next = block.indexOf(messagePrefix, at + 1);
+        const QByteArray message = block.mid(at + messagePrefix.size(), next < 0 ? -1 : next - at - messagePrefix.size());
+        at = next;
+        const qsizetype colon = message.indexOf(':');
+        const qsizetype blank = message.indexOf(' ', colon);
+        if (colon < 0 || blank < 0)
+            continue;
+        ++messagesInBlock;
+        ++m_messagesReceived;
+        m_stats->addDelivery(now - message.mid(blank + 1).toLongLong());
+        if (message.left(colon) == m_name && message.mid(colon + 1, blank - colon - 1).toInt() == m_sent)
+            sendNext();
+    }
+    if (messagesInBlock > 1)
+        m_stats->addMergedBlock();
+}
+
+void BenchClient::sendNext()
+{
+    if (m_sent >= m_messagesToSend)
+        return;
+    ++m_sent;
+    const QString text = QString::number(m_sent) + QLatin1Char(' ') + QString::number(m_clock->nsecsElapsed());
+    m_socket.write(WireProtocol::message(QString::fromLatin1(m_name), text).toLatin1());
+}

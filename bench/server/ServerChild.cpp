@@ -1,0 +1,77 @@
+#include "ServerChild.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <csignal>
+
+ServerChild::ServerChild(QObject *parent)
+    : QObject(parent)
+{
+    // The server logs every connection; keep only what start() needs to see.
+    connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
+        const QString text = QString::fromLocal8Bit(m_process.readAllStandardError());
+        if (!m_output.contains(QLatin1String("listening on")))
+            m_output += text;
+    });
+}
+
+ServerChild::~ServerChild()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+bool ServerChild::start(const QString &program, const QHostAddress &address, quint16 port,
+                        const QStringList &extraArguments)
+{
+    m_output.clear();
+    m_process.start(program, QStringList{"--listen", address.toString(), "--port", QString::number(port)}
+                                 + extraArguments);
+    QEventLoop loop;
+    QTimer check;
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (m_output.contains(QLatin1String("listening on")) || m_process.state() == QProcess::NotRunning)
+            loop.quit();
+    });
+    check.start(5);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (!m_output.contains(QLatin1String("listening on"))) {
+        qWarning("korvani-server did not start: %s", qPrintable(m_output));
+        return false;
+    }
+    return true;
+}
+
+bool ServerChild::stop()
+{
+    ::kill(pid_t(m_process.processId()), SIGTERM);
+    return m_process.waitForFinished(10000) && m_process.exitStatus() == QProcess::NormalExit
+        && m_process.exitCode() == 0;
+}
+
+qint64 ServerChild::residentKiB() const
+{
+    return statusField("VmRSS:");
+}
+
+qint64 ServerChild::peakResidentKiB() const
+{
+    return statusField("VmHWM:");
+}
+
+qint64 ServerChild::statusField(const char *field) const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').constFirst().toLongLong();
+    }
+    return -1;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QProcess>
+
+// korvani-server started as a child process, so its memory can be read from /proc.
+class ServerChild : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ServerChild(QObject *parent = nullptr);
+    ~ServerChild() override;
+
+    bool start(const QString &program, const QHostAddress &address, quint16 port, const QStringList &extraArguments);
+    // Sends SIGTERM and waits; true when the server ended with exit code 0.
+    bool stop();
+
+    // Current resident memory and its peak, in KiB.
+    qint64 residentKiB() const;
+    qint64 peakResidentKiB() const;
+
+private:
+    qint64 statusField(const char *field) const;
+
+    QProcess m_process;
+    QString m_output;
+};

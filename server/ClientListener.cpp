@@ -1,0 +1,17 @@
+#include "ClientListener.h"
+
+#include <QTcpSocket>
+
+#include <unistd.h>
+
+void ClientListener::incomingConnection(qintptr descriptor)
+{
+    auto *socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor, QAbstractSocket::ConnectedState,
+                                     QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        delete socket;
+        ::close(int(descriptor));
+        return;
+    }
+    addPendingConnection(socket);
+}
