@@ -1,0 +1,378 @@
+#include "frmChat.h"
+
+#include "ComposeToolbar.h"
+#include "InputLine.h"
+#include "PanelStatusBar.h"
+#include "SkinTable.h"
+#include "Twips.h"
+#include "frmAbout.h"
+#include "frmSmile.h"
+#include "frmUrl.h"
+
+#include "app/Dialogs.h"
+#include "app/Form.h"
+#include "app/PendingEvents.h"
+#include "app/modMain.h"
+#include "net/WireProtocol.h"
+#include "options/OptionChoices.h"
+#include "options/SoundEvents.h"
+#include "options/frmOptions.h"
+#include "transcript/MessageMarkup.h"
+#include "transcript/TranscriptRows.h"
+#include "transcript/TranscriptView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// Toolbar and status bar are docked: they keep their height and follow the window's edges.
+constexpr int ToolbarHeight = 435; // twips
+constexpr int StatusBarHeight = 255;
+
+QFont fontOf(const QStringList &families, qreal pointSize, bool bold = false)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+} // namespace
+
+frmChat::frmChat()
+{
+    QIcon icon;
+    for (const char *size : {"-16", "-32", ""})
+        icon.addFile(QStringLiteral(":/pictures/korvani%1.png").arg(QLatin1String(size)));
+    setWindowIcon(icon);
+    createControls();
+    createMenus();
+    resize(Twips::toPixels(ChatLayout::designedClientSize()));
+}
+
+// Created back to front, which is the order they are drawn in.
+void frmChat::createControls()
+{
+    const ChatLayout::Geometry designed = ChatLayout::designed();
+
+    style = new QLabel(this);
+    style->setScaledContents(true);
+    // The stored background looks like the blue skin but is a picture of its own: a skin name that
+    // selects nothing leaves it, one that selects the blue skin puts stylelist's in its place.
+    style->setPixmap(QPixmap(SkinTable::picturePath(1)).copy());
+    for (int picture = 1; picture <= SkinTable::PictureCount; ++picture)
+        stylelist.append(QPixmap(SkinTable::picturePath(picture)));
+
+    style_userlist = new QLabel(this);
+    style_userlist->setScaledContents(true);
+    style_userlist->setPixmap(QPixmap(QStringLiteral(":/pictures/userlist_header.png")));
+
+    users = new QLabel(QStringLiteral("0 Users"), this);
+    users->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    users->setFont(fontOf({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans")}, 9, true));
+
+    Toolbar1 = new ComposeToolbar(this);
+    connect(Toolbar1, &ComposeToolbar::ButtonClick, this, &frmChat::Toolbar1_ButtonClick);
+
+    txtHistory = new TranscriptView(this);
+
+    txtText = new InputLine(this);
+    txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
+    connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
+    connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
+
+    lstUsers = new QListWidget(this);
+    lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    StatusBar1 = new PanelStatusBar(this);
+    StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));
+
+    cmdSend = new QPushButton(QStringLiteral("&Send"), this);
+    cmdSend->hide();
+    connect(cmdSend, &QPushButton::clicked, this, &frmChat::cmdSend_Click);
+    cmdClear = new QPushButton(QStringLiteral("Command1"), this);
+    cmdClear->hide();
+    cmdClear->setGeometry(Twips::toPixels(QRect(4680, 4800, 435, 195)));
+    connect(cmdClear, &QPushButton::clicked, this, &frmChat::cmdClear_Click);
+    txtUser = new QLineEdit(this);
+    txtUser->hide();
+    txtUser->setGeometry(Twips::toPixels(QRect(2760, 5160, 1335, 285)));
+
+    tmrConnection = new QTimer(this);
+    tmrConnection->setInterval(1000);
+
+    setLayoutGeometry(designed);
+    setTabOrder(txtText, lstUsers);
+    txtText->setFocus();
+}
+
+void frmChat::createMenus()
+{
+    auto item = [this](QMenu *menu, const QString &caption, void (frmChat::*handler)(),
+                       const QKeySequence &shortcut = QKeySequence()) {
+        QAction *action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    mnuFile = new QMenu(QStringLiteral("File"), this);
+    mnuDiscon = item(mnuFile, QStringLiteral("Disconnect"), &frmChat::mnuDiscon_Click, Qt::CTRL | Qt::Key_D);
+    mnuOpt = item(mnuFile, QStringLiteral("Options"), &frmChat::mnuOpt_Click, Qt::CTRL | Qt::Key_O);
+    mnuPrompt = item(mnuFile, QStringLiteral("Prompt"), &frmChat::mnuPrompt_Click, Qt::CTRL | Qt::SHIFT | Qt::Key_P);
+    mnuPrompt->setVisible(false);
+    spacer2 = mnuFile->addSeparator();
+    mnuExit = item(mnuFile, QStringLiteral("Exit"), &frmChat::mnuExit_Click, Qt::CTRL | Qt::Key_Q);
+
+    mnuAbout0 = new QMenu(QStringLiteral("About"), this);
+    mnuAAC = item(mnuAbout0, QStringLiteral("About Chat"), &frmChat::mnuAAC_Click, Qt::Key_F1);
+
+    mnu = new QMenu(this);
+    mnuPM = item(mnu, QStringLiteral("Private Message"), nullptr);
+
+    mnuHistory = new QMenu(QStringLiteral("Menu"), this);
+    mnuClear = item(mnuHistory, QStringLiteral("Clear"), &frmChat::cmdClear_Click);
+    mnuPrint = item(mnuHistory, QStringLiteral("Print"), &frmChat::mnuPrint_Click, QKeySequence::Print);
+
+    // The window has no menu bar: the File and About commands are offered by their shortcuts and
+    // on a right click into the window's own area. A hidden action's shortcut does not fire, so
+    // "Prompt" is reachable only in prompt mode.
+    m_windowMenu = new QMenu(this);
+    m_windowMenu->addActions({mnuDiscon, mnuOpt, mnuPrompt});
+    m_windowMenu->addSeparator();
+    m_windowMenu->addAction(mnuAAC);
+    m_windowMenu->addSeparator();
+    m_windowMenu->addAction(mnuExit);
+    addActions({mnuDiscon, mnuOpt, mnuPrompt, mnuExit, mnuAAC, mnuPrint});
+}
+
+void frmChat::Form_Load()
+{
+    // 1. The tray icon (m_frmSysTray) is set up here by the tray integration.
+
+    // 2. The page and its head; mnuHistory takes the place of the view's own context menu.
+    txtHistory->WritePageHead();
+    connect(txtHistory, &TranscriptView::contextMenuRequested, this,
+            [this](const QPoint &globalPosition) { mnuHistory->popup(globalPosition); });
+
+    // 3.
+    if (modMain::PromptMode)
+        mnuPrompt->setVisible(true);
+
+    // 4.
+    cmdSend->setEnabled(false);
+
+    // 5. Read only here: a skin chosen later shows the next time the window loads.
+    applySkin(OptionChoices::current().skinName());
+}
+
+void frmChat::applySkin(const QString &skinName)
+{
+    const int picture = SkinTable::pictureFor(skinName);
+    if (picture != SkinTable::KeepPicture)
+        style->setPixmap(stylelist.at(picture - 1));
+}
+
+void frmChat::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Toolbar1->setGeometry(0, 0, width(), Twips::toPixels(ToolbarHeight));
+    const int statusHeight = Twips::toPixels(StatusBarHeight);
+    StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    Form_Resize();
+}
+
+void frmChat::Form_Resize()
+{
+    const QSize outer = ChatLayout::outerSize(Twips::fromPixels(size()));
+    setLayoutGeometry(ChatLayout::apply(outer.width(), outer.height(), layoutGeometry()));
+}
+
+ChatLayout::Geometry frmChat::layoutGeometry() const
+{
+    ChatLayout::Geometry geometry;
+    geometry.lstUsers = Twips::fromPixels(lstUsers->geometry());
+    geometry.users = Twips::fromPixels(users->geometry());
+    geometry.cmdSend = Twips::fromPixels(cmdSend->geometry());
+    geometry.txtText = Twips::fromPixels(txtText->geometry());
+    geometry.txtHistory = Twips::fromPixels(txtHistory->geometry());
+    geometry.style = Twips::fromPixels(style->geometry());
+    geometry.style_userlist = Twips::fromPixels(style_userlist->geometry());
+    return geometry;
+}
+
+void frmChat::setLayoutGeometry(const ChatLayout::Geometry &geometry)
+{
+    lstUsers->setGeometry(Twips::toPixels(geometry.lstUsers));
+    users->setGeometry(Twips::toPixels(geometry.users));
+    cmdSend->setGeometry(Twips::toPixels(geometry.cmdSend));
+    txtText->setGeometry(Twips::toPixels(geometry.txtText));
+    txtHistory->setGeometry(Twips::toPixels(geometry.txtHistory));
+    style->setGeometry(Twips::toPixels(geometry.style));
+    style_userlist->setGeometry(Twips::toPixels(geometry.style_userlist));
+}
+
+void frmChat::AppendHistory(const QString &html)
+{
+    txtHistory->AppendHistory(html);
+}
+
+void frmChat::AddText(const QString &text)
+{
+    AppendHistory(TranscriptRows::textRow(TranscriptRows::timeStamp(), text));
+    SoundEvents::PlaySoundEvent(4);
+}
+
+void frmChat::AddChat(const QString &user, const QString &text)
+{
+    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, MessageMarkup::ConvertMarkup(text)));
+}
+
+void frmChat::AddChatPM(const QString &user, const QString &text)
+{
+    AppendHistory(TranscriptRows::pmRow(TranscriptRows::timeStamp(), user, text));
+    SoundEvents::PlaySoundEvent(4);
+}
+
+// Rows that arrive during the first yield land before the new head, those of the second after
+// the banner.
+void frmChat::cmdClear_Click()
+{
+    txtHistory->clearPage();
+    LetPendingEventsRun();
+    txtHistory->WritePageHead();
+    txtHistory->write(QStringLiteral("<div align='center'><span class='style1'>Welcome to Korvani ")
+                      + txtUser->text().toHtmlEscaped() + QStringLiteral("</span></div><hr>"));
+    LetPendingEventsRun();
+}
+
+void frmChat::mnuPrint_Click()
+{
+    QPrinter printer;
+    if (Dialogs::current().printDialog(this, &printer))
+        txtHistory->printPage(&printer);
+}
+
+void frmChat::appendToInputLine(const QString &text)
+{
+    txtText->appendText(text);
+}
+
+// Any character, a blank included, makes the line worth sending.
+void frmChat::txtText_Change()
+{
+    cmdSend->setEnabled(!txtText->isEmpty());
+}
+
+void frmChat::cmdSend_Click()
+{
+    if (!cmdSend->isEnabled())
+        return;
+    if (sendInputLine)
+        sendInputLine();
+}
+
+// Every button that is down does its action and comes up again; normally that is the one just
+// clicked. Exit ends the program in the middle of the round.
+void frmChat::Toolbar1_ButtonClick()
+{
+    for (int index : {1, 3, 4, 5, 6, 7, 8, 9, 11, 12}) {
+        QAction *button = Toolbar1->button(index);
+        if (!button->isChecked())
+            continue;
+        switch (index) {
+        case 1: mnuOpt_Click(); break;
+        case 3: appendToInputLine(QStringLiteral("[B][/B]")); break;
+        case 4: appendToInputLine(QStringLiteral("[U][/U]")); break;
+        case 5: appendToInputLine(QStringLiteral("[I][/I]")); break;
+        case 6: showWindow(Form<frmSmile>::get()); break;
+        case 7: appendToInputLine(QStringLiteral("[HR]")); break;
+        case 8: showWindow(Form<frmUrl>::get()); break;
+        case 9: mnuPrint_Click(); break;
+        case 11: mnuAAC_Click(); break;
+        case 12: mnuExit_Click(); return;
+        }
+        button->setChecked(false);
+    }
+}
+
+void frmChat::showWindow(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void frmChat::mnuDiscon_Click()
+{
+    // The chat connection sends "Leave " and closes wskClient here.
+}
+
+void frmChat::mnuOpt_Click()
+{
+    showWindow(Form<frmOptions>::get());
+}
+
+void frmChat::mnuPrompt_Click()
+{
+    // The prompt window (frmPrompt) is shown here once it exists.
+}
+
+void frmChat::mnuAAC_Click()
+{
+    showWindow(Form<frmAbout>::get());
+}
+
+void frmChat::mnuExit_Click()
+{
+    Leave();
+    modMain::StopProgram();
+}
+
+bool frmChat::isConnected() const
+{
+    return false;
+}
+
+void frmChat::sendText(const QString &message)
+{
+    Q_UNUSED(message);
+}
+
+void frmChat::Leave()
+{
+    if (!isConnected())
+        return;
+    sendText(WireProtocol::leave(txtUser->text()));
+    LetPendingEventsRun();
+}
+
+// Closing the main window always ends the program.
+void frmChat::closeEvent(QCloseEvent *event)
+{
+    Leave();
+    event->accept();
+    modMain::StopProgram();
+}
+
+// Only the window's own area (skin, column header, toolbar, status bar) offers the window menu;
+// the transcript, the input line and the user list have menus of their own.
+void frmChat::contextMenuEvent(QContextMenuEvent *event)
+{
+    QWidget *under = childAt(event->pos());
+    const bool ownArea = !under || under == style || under == style_userlist || under == users
+                         || Toolbar1->isAncestorOf(under) || under == Toolbar1 || StatusBar1->isAncestorOf(under)
+                         || under == StatusBar1;
+    if (!ownArea)
+        return;
+    m_windowMenu->popup(event->globalPos());
+}

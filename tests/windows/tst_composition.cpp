@@ -1,0 +1,325 @@
+#include "support/ChatWindowFakes.h"
+
+#include "app/Form.h"
+#include "options/frmOptions.h"
+#include "windows/ClickablePicture.h"
+#include "windows/ComposeToolbar.h"
+#include "windows/InputLine.h"
+#include "windows/frmAbout.h"
+#include "windows/frmChat.h"
+#include "windows/frmSmile.h"
+#include "windows/frmUrl.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+// Writing a message: the toolbar, the input line with its Enter key, the smiley picker, the link
+// dialog and the about window.
+class tst_Composition : public QObject
+{
+    Q_OBJECT
+
+    ChatWindowFakes fakes;
+    int sends = 0;
+
+    frmChat *chat()
+    {
+        frmChat *chat = Form<frmChat>::get();
+        chat->sendInputLine = [this] { ++sends; };
+        return chat;
+    }
+
+    void click(int button)
+    {
+        QToolButton *widget = qobject_cast<QToolButton *>(chat()->Toolbar1->widgetForAction(chat()->Toolbar1->button(button)));
+        QVERIFY(widget);
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(fakes.appDir.isValid());
+        fakes.install();
+    }
+
+    void cleanupTestCase() { fakes.uninstall(); }
+
+    void init()
+    {
+        sends = 0;
+        fakes.stops = 0;
+        fakes.dialogs.printDialogs = 0;
+        chat()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chat()));
+    }
+
+    void cleanup()
+    {
+        Form<frmSmile>::unload();
+        Form<frmUrl>::unload();
+        Form<frmAbout>::unload();
+        Form<frmOptions>::unload();
+        Form<frmChat>::unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void toolbarButtonsLookAsTheySay_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("toolTip");
+        const QStringList tips = {
+            QStringLiteral("Korvani Options"), QString(), QStringLiteral("Add Bold tags"),
+            QStringLiteral("Add Underline tags"), QStringLiteral("Add Italic tags"), QStringLiteral("Add smiles!"),
+            QStringLiteral("Add Horizontal Rule"), QStringLiteral("Add Link"), QStringLiteral("Print"), QString(),
+            QStringLiteral("About!"), QStringLiteral("Exit Korvani!!"),
+        };
+        for (int button = 1; button <= ComposeToolbar::ButtonCount; ++button)
+            QTest::addRow("button %d", button) << button << tips.at(button - 1);
+    }
+
+    void toolbarButtonsLookAsTheySay()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, toolTip);
+        QAction *action = chat()->Toolbar1->button(button);
+        QVERIFY(action);
+        if (toolTip.isEmpty()) {
+            QVERIFY(action->isSeparator());
+            return;
+        }
+        QCOMPARE(action->toolTip(), toolTip);
+        QVERIFY(!action->icon().isNull());
+        QVERIFY(action->isCheckable());
+    }
+
+    // Tags go to the very end, after whatever is there, and the button comes up again.
+    void tagButtonsAppendTheirTags_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QList<int>>("buttons");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("bold") << QString() << QList<int>{3} << QStringLiteral("[B][/B]");
+        QTest::newRow("bold twice") << QString() << QList<int>{3, 3} << QStringLiteral("[B][/B][B][/B]");
+        QTest::newRow("underline after text") << QStringLiteral("hello") << QList<int>{4}
+                                              << QStringLiteral("hello[U][/U]");
+        QTest::newRow("italic") << QStringLiteral("a ") << QList<int>{5} << QStringLiteral("a [I][/I]");
+        QTest::newRow("rule") << QStringLiteral("x") << QList<int>{7} << QStringLiteral("x[HR]");
+        QTest::newRow("all four") << QString() << QList<int>{3, 4, 5, 7}
+                                  << QStringLiteral("[B][/B][U][/U][I][/I][HR]");
+    }
+
+    void tagButtonsAppendTheirTags()
+    {
+        QFETCH(QString, before);
+        QFETCH(QList<int>, buttons);
+        QFETCH(QString, after);
+        chat()->txtText->setText(before);
+        chat()->txtText->moveCursor(QTextCursor::Start);
+
+        for (int button : buttons) {
+            click(button);
+            QVERIFY(!chat()->Toolbar1->button(button)->isChecked());
+        }
+
+        QCOMPARE(chat()->txtText->text(), after);
+        QVERIFY(chat()->cmdSend->isEnabled());
+        // The caret stays where it was: before the old text, or after the tags on an empty line,
+        // never between an opening and a closing tag.
+        QCOMPARE(chat()->txtText->textCursor().position(), before.isEmpty() ? after.size() : 0);
+        QCOMPARE(sends, 0);
+    }
+
+    void sendButtonFollowsTheText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("one blank") << QStringLiteral(" ") << true;
+        QTest::newRow("a word") << QStringLiteral("hi") << true;
+    }
+
+    void sendButtonFollowsTheText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, enabled);
+        chat()->txtText->setText(QStringLiteral("something"));
+        chat()->txtText->setText(text);
+        QCOMPARE(chat()->cmdSend->isEnabled(), enabled);
+    }
+
+    // Enter sends only when there is something to send, and never becomes a line break.
+    void enterSendsWithoutLineBreak_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("expectedSends");
+        QTest::newRow("text, Return") << QStringLiteral("hello") << int(Qt::Key_Return) << 0 << 1;
+        QTest::newRow("text, keypad Enter") << QStringLiteral("hello") << int(Qt::Key_Enter)
+                                            << int(Qt::KeypadModifier) << 1;
+        QTest::newRow("text, Shift+Return") << QStringLiteral("hello") << int(Qt::Key_Return)
+                                            << int(Qt::ShiftModifier) << 1;
+        QTest::newRow("blanks only") << QStringLiteral("   ") << int(Qt::Key_Return) << 0 << 1;
+        QTest::newRow("empty") << QString() << int(Qt::Key_Return) << 0 << 0;
+    }
+
+    void enterSendsWithoutLineBreak()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, expectedSends);
+        InputLine *line = chat()->txtText;
+        line->setFocus();
+        QTest::keyClicks(line, text);
+
+        QTest::keyClick(line, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+        QCOMPARE(sends, expectedSends);
+        QCOMPARE(line->text(), text);
+        QCOMPARE(line->document()->blockCount(), 1);
+    }
+
+    void megabyteLineKeepsWorking()
+    {
+        InputLine *line = chat()->txtText;
+        const QString megabyte(1 << 20, QLatin1Char('x'));
+        line->setText(megabyte);
+        line->moveCursor(QTextCursor::End);
+        line->setFocus();
+
+        QTest::keyClick(line, Qt::Key_Y);
+        click(3);
+        QTest::keyClick(line, Qt::Key_Return);
+        QTest::qWait(10);
+
+        QCOMPARE(sends, 1);
+        QCOMPARE(line->text().size(), megabyte.size() + 1 + 7);
+        QVERIFY(line->text().endsWith(QStringLiteral("xy[B][/B]")));
+        QCOMPARE(line->document()->blockCount(), 1);
+    }
+
+    void toolbarOpensWindows_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("options") << 1 << QStringLiteral("Options");
+        QTest::newRow("smileys") << 6 << QStringLiteral("Smile");
+        QTest::newRow("link") << 8 << QStringLiteral("Add Url");
+        QTest::newRow("about") << 11 << QStringLiteral("About");
+    }
+
+    void toolbarOpensWindows()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, window);
+        click(button);
+
+        QWidget *opened = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->windowTitle() == window)
+                opened = top;
+        }
+        QVERIFY(opened);
+        QVERIFY(!opened->isModal());
+        QVERIFY(!chat()->Toolbar1->button(button)->isChecked());
+    }
+
+    void toolbarPrintAndExit()
+    {
+        click(9);
+        QCOMPARE(fakes.dialogs.printDialogs, 1);
+        QCOMPARE(fakes.stops, 0);
+        click(12);
+        QCOMPARE(fakes.stops, 1);
+    }
+
+    void smileyAppendsItsCodeAndHides_data()
+    {
+        QTest::addColumn<int>("picture");
+        QTest::addColumn<QString>("code");
+        const QStringList codes = {
+            QStringLiteral(" :) "),    QStringLiteral(" ::/: "), QStringLiteral(" lol "),
+            QStringLiteral(" :unsure: "), QStringLiteral(" :yes: "), QStringLiteral(" :no: "),
+            QStringLiteral(" :D "),    QStringLiteral(" :sun: "), QStringLiteral(" :cool: "),
+            QStringLiteral(" :S "),    QStringLiteral(" :bye: "), QStringLiteral(" !! "),
+            QStringLiteral(" :idea: "), QStringLiteral(" :brow: "), QStringLiteral(" :crazy: "),
+            QStringLiteral(" :-( "),   QStringLiteral(" :cry: "),
+        };
+        for (int picture = 1; picture <= frmSmile::PictureCount; ++picture)
+            QTest::addRow("Image%d", picture) << picture << codes.at(picture - 1);
+    }
+
+    void smileyAppendsItsCodeAndHides()
+    {
+        QFETCH(int, picture);
+        QFETCH(QString, code);
+        chat()->txtText->setText(QStringLiteral("hi"));
+        frmSmile *smile = Form<frmSmile>::get();
+        smile->show();
+        QVERIFY(QTest::qWaitForWindowExposed(smile));
+        ClickablePicture *face = smile->picture(picture);
+        QVERIFY(!face->pixmap().isNull());
+        QVERIFY(smile->rect().contains(face->geometry()));
+
+        QTest::mouseClick(face, Qt::LeftButton);
+
+        QCOMPARE(chat()->txtText->text(), QStringLiteral("hi") + code);
+        QVERIFY(!smile->isVisible());
+        QCOMPARE(Form<frmSmile>::loaded(), smile); // hidden, not unloaded
+    }
+
+    void smileysInARowKeepTheirBlanks()
+    {
+        click(6);
+        QTest::mouseClick(Form<frmSmile>::get()->picture(1), Qt::LeftButton);
+        click(6);
+        QTest::mouseClick(Form<frmSmile>::get()->picture(17), Qt::LeftButton);
+        QCOMPARE(chat()->txtText->text(), QStringLiteral(" :)  :cry: "));
+
+        click(6);
+        QTest::mouseClick(Form<frmSmile>::get()->Command1, Qt::LeftButton);
+        QVERIFY(!Form<frmSmile>::get()->isVisible());
+        QCOMPARE(chat()->txtText->text(), QStringLiteral(" :)  :cry: "));
+    }
+
+    void linkIsAppendedAsTyped_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("address, Enter") << QStringLiteral("www.example.org") << true;
+        QTest::newRow("address, button") << QStringLiteral("http://example.org/a b") << false;
+        QTest::newRow("smiley code inside") << QStringLiteral("lol.example.org") << true;
+        QTest::newRow("empty") << QString() << true;
+    }
+
+    void linkIsAppendedAsTyped()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, byEnter);
+        chat()->txtText->setText(QStringLiteral("see "));
+        click(8);
+        frmUrl *url = Form<frmUrl>::loaded();
+        QVERIFY(url);
+        QVERIFY(url->txtUrl->text().isEmpty());
+        QTest::keyClicks(url->txtUrl, address);
+
+        if (byEnter)
+            QTest::keyClick(url->txtUrl, Qt::Key_Return);
+        else
+            QTest::mouseClick(url->Command1, Qt::LeftButton);
+
+        QCOMPARE(chat()->txtText->text(), QStringLiteral("see [URL]") + address + QStringLiteral("[/URL]")
+                                              + address + QStringLiteral("[URL/]"));
+        QVERIFY(!Form<frmUrl>::isLoaded());
+        QCOMPARE(sends, 0);
+    }
+};
+
+QTEST_MAIN(tst_Composition)
+#include "tst_composition.moc"
