@@ -1,11 +1,11 @@
 #include "RowDocuments.h"
 
+#include "LinkPolicy.h"
 #include "SingleCellRow.h"
 #include "TranscriptPage.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocumentFragment>
 
 #include <algorithm>
 #include <vector>
@@ -92,27 +92,57 @@ void RowDocuments::drop(std::unique_ptr<TranscriptDocument> document)
 
 namespace {
 
-// A printer takes pixel sizes as its own dots (a twelfth of a millimetre at 1200 dpi); the page's
-// pixels are screen pixels, 96 to the inch, so they become points (72 to the inch).
-void givePixelSizesInPoints(QTextDocument &document)
+// Readies the page for a printer. A printer takes pixel sizes as its own dots (a twelfth of a
+// millimetre at 1200 dpi); the page's pixels are screen pixels, 96 to the inch, so they become
+// points. A PDF keeps links: they point where a click in the view would open, or nowhere.
+void suitForPrinting(QTextDocument &document)
 {
-    QList<std::pair<QTextCursor, QTextCharFormat>> changes;
+    struct Change
+    {
+        int position;
+        int length;
+        QTextCharFormat format;
+    };
+    QList<Change> changes;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
             QTextCharFormat format = piece.fragment().charFormat();
-            if (!format.hasProperty(QTextFormat::FontPixelSize))
-                continue;
-            const qreal points = format.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;
-            format.clearProperty(QTextFormat::FontPixelSize);
-            format.setFontPointSize(points);
-            QTextCursor range(&document);
-            range.setPosition(piece.fragment().position());
-            range.setPosition(piece.fragment().position() + piece.fragment().length(), QTextCursor::KeepAnchor);
-            changes.append({range, format});
+            const QTextCharFormat shown = format;
+            if (format.hasProperty(QTextFormat::FontPixelSize)) {
+                const qreal points = format.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;
+                format.clearProperty(QTextFormat::FontPixelSize);
+                format.setFontPointSize(points);
+            }
+            if (format.isAnchor()) {
+                const QUrl url = LinkPolicy::urlToOpen(format.anchorHref());
+                if (url.isEmpty())
+                    format.clearProperty(QTextFormat::AnchorHref);
+                else
+                    format.setAnchorHref(url.toString());
+                format.setAnchor(!url.isEmpty());
+            }
+            if (format != shown)
+                changes.append({piece.fragment().position(), piece.fragment().length(), format});
         }
     }
-    for (auto &[range, format] : changes)
-        range.setCharFormat(format);
+    // One cursor for all: the document adjusts every live cursor on each change.
+    QTextCursor range(&document);
+    for (const Change &change : changes) {
+        range.setPosition(change.position);
+        range.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
+        range.setCharFormat(change.format);
+    }
+}
+
+// What stands between <body ...> and </body> in a document the rich-text engine wrote.
+QStringView bodyOf(const QString &html)
+{
+    const qsizetype bodyTag = html.indexOf(QStringLiteral("<body"));
+    const qsizetype start = bodyTag < 0 ? -1 : html.indexOf(u'>', bodyTag);
+    const qsizetype end = html.lastIndexOf(QStringLiteral("</body>"));
+    if (start < 0 || end < start)
+        return {};
+    return QStringView(html).mid(start + 1, end - start - 1);
 }
 
 } // namespace
@@ -127,27 +157,23 @@ const TranscriptDocument &RowDocuments::parseInScratch(const QString &fragment)
 
 std::unique_ptr<TranscriptDocument> RowDocuments::pageDocument(const TranscriptPage &page)
 {
-    auto whole = std::make_unique<TranscriptDocument>(m_images, m_styleSheet, m_font);
-    QTextCursor end(whole.get());
-    bool first = true;
+    // Each row is parsed on its own and written out again by the rich-text engine, balanced and
+    // with its classes resolved, so nothing a row leaves open reaches the next; the page is then
+    // parsed once. (Pasting row after row into one document costs time that grows with the square
+    // of the rows.)
+    QString body;
     bool longWord = false;
     for (int i = 0; i < page.fragmentCount(); ++i) {
         if (!page.isRow(i))
             continue;
         longWord = longWord || TranscriptDocument::hasLongWord(page.fragment(i));
         const TranscriptDocument &row = parseInScratch(page.fragment(i));
-        if (!row.showsSomething())
-            continue;
-        if (!first)
-            end.insertBlock();
-        first = false;
-        // Pasting a fragment merges its first block into the one at the cursor, which keeps the
-        // cursor's block format: give that block the row's own (alignment, rule).
-        const int rowStart = end.position();
-        end.insertFragment(QTextDocumentFragment(&row));
-        QTextCursor(whole->findBlock(rowStart)).setBlockFormat(row.firstBlock().blockFormat());
+        if (row.showsSomething())
+            body += bodyOf(row.toHtml());
     }
+    auto whole = std::make_unique<TranscriptDocument>(m_images, m_styleSheet, m_font);
     whole->setBreakAnywhere(longWord);
-    givePixelSizesInPoints(*whole);
+    whole->setHtml(body);
+    suitForPrinting(*whole);
     return whole;
 }

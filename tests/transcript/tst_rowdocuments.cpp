@@ -113,6 +113,24 @@ private slots:
         QCOMPARE(plain.begin().fragment().charFormat().foreground().color(), QColor(Qt::darkGreen));
         QVERIFY(whole->findBlockByNumber(4).blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
         QVERIFY(!whole->findBlockByNumber(6).begin().fragment().charFormat().fontItalic());
+        // Pixel sizes are screen pixels: on a printer they are given in points.
+        QVERIFY(!plain.begin().fragment().charFormat().hasProperty(QTextFormat::FontPixelSize));
+        QCOMPARE(plain.begin().fragment().charFormat().fontPointSize(), 9.0);
+    }
+
+    // A printed PDF keeps links; they must be no more dangerous than a click in the view.
+    void printedLinksFollowTheLinkPolicy()
+    {
+        TranscriptPage page;
+        page.write(QStringLiteral("<a href=www.example.com>web</a> <a href=javascript:alert(1)>script</a>"));
+        RowDocuments documents;
+        const std::unique_ptr<TranscriptDocument> whole = documents.pageDocument(page);
+        QStringList anchors;
+        for (auto piece = whole->begin().begin(); !piece.atEnd(); ++piece) {
+            const QTextCharFormat format = piece.fragment().charFormat();
+            anchors.append(piece.fragment().text() + u'=' + (format.isAnchor() ? format.anchorHref() : QString()));
+        }
+        QCOMPARE(anchors, (QStringList{"web=http://www.example.com", " =", "script="}));
     }
 };
 
