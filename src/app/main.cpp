@@ -1,6 +1,7 @@
 #include "app/Form.h"
 #include "app/FormRegistry.h"
 #include "app/modMain.h"
+#include "windows/frmChat.h"
 #include "windows/frmSignon.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ namespace modMain {
 void Main(const QStringList &arguments)
 {
     SetFlags(arguments);
+    frmChat::installHandOvers();
     Form<frmSignon>::get()->show();
 }
 } // namespace modMain

@@ -1,11 +1,13 @@
 #include "frmChat.h"
 
+#include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
 #include "InputLine.h"
 #include "PanelStatusBar.h"
 #include "SkinTable.h"
 #include "Twips.h"
 #include "frmAbout.h"
+#include "frmSignon.h"
 #include "frmSmile.h"
 #include "frmUrl.h"
 
@@ -13,7 +15,12 @@
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "app/modMain.h"
+#include "net/ChatConnection.h"
+#include "net/ConnectionStatus.h"
+#include "net/Dispatcher.h"
 #include "net/WireProtocol.h"
+#include "notify/ChatTrayMenu.h"
+#include "notify/frmSysTray.h"
 #include "options/OptionChoices.h"
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
@@ -55,7 +62,51 @@ frmChat::frmChat()
     setWindowIcon(icon);
     createControls();
     createMenus();
+    createConnection();
     resize(Twips::toPixels(ChatLayout::designedClientSize()));
+}
+
+frmChat::~frmChat()
+{
+    // Nothing the connection still has queued may reach a window that is going.
+    wskClient->disconnect(this);
+}
+
+void frmChat::installHandOvers()
+{
+    frmSignon::setHandOver(&frmChat::signOn);
+    // Asking must not create the chat window: before sign-on there is no address to show.
+    frmOptions::setLocalAddressSource([] {
+        const frmChat *chat = Form<frmChat>::loaded();
+        return chat ? chat->wskClient->localAddress() : QString();
+    });
+}
+
+void frmChat::signOn(const QString &userName, const QString &server)
+{
+    frmChat *chat = Form<frmChat>::get();
+    chat->show();
+    chat->txtUser->setText(userName);
+    chat->Connect(server);
+    chat->setWindowTitle(QStringLiteral("Korvani 1.0 - (") + userName + QLatin1Char(')'));
+    chat->tmrConnection->start();
+    chat->lstUsers->clear();
+    LetPendingEventsRun();
+}
+
+void frmChat::createConnection()
+{
+    wskClient = new ChatConnection(this);
+    m_frontEnd = std::make_unique<ChatWindowFrontEnd>(*this);
+    m_dispatcher = std::make_unique<Dispatcher>(*m_frontEnd);
+    m_status = std::make_unique<ConnectionStatus>(*wskClient, static_cast<ConnectionStatusView &>(*this));
+
+    connect(wskClient, &ChatConnection::connected, this, &frmChat::wskClient_Connect);
+    connect(wskClient, &ChatConnection::blockReceived, this, &frmChat::DataParsing);
+    connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
+    connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
+    connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
+    sendInputLine = [this] { sendPublicMessage(); };
 }
 
 // Created back to front, which is the order they are drawn in.
@@ -157,7 +208,9 @@ void frmChat::createMenus()
 
 void frmChat::Form_Load()
 {
-    // 1. The tray icon (m_frmSysTray) is set up here by the tray integration.
+    // 1. The tray icon lives until the window closes; its menu belongs to it.
+    m_frmSysTray = new frmSysTray(this);
+    new ChatTrayMenu(*m_frmSysTray, *this);
 
     // 2. The page and its head; mnuHistory takes the place of the view's own context menu.
     txtHistory->WritePageHead();
@@ -312,9 +365,14 @@ void frmChat::showWindow(QWidget *window)
     window->activateWindow();
 }
 
+// The window stays as it is; the next tick of the status timer finds the connection gone.
 void frmChat::mnuDiscon_Click()
 {
-    // The chat connection sends "Leave " and closes wskClient here.
+    if (isConnected())
+        sendText(WireProtocol::leave(txtUser->text()));
+    LetPendingEventsRun();
+    wskClient->close();
+    LetPendingEventsRun();
 }
 
 void frmChat::mnuOpt_Click()
@@ -334,34 +392,115 @@ void frmChat::mnuAAC_Click()
 
 void frmChat::mnuExit_Click()
 {
-    Leave();
-    modMain::StopProgram();
+    endProgram();
+}
+
+void frmChat::Connect(const QString &address)
+{
+    wskClient->connectToServer(address);
+}
+
+void frmChat::wskClient_Connect()
+{
+    sendText(WireProtocol::join(txtUser->text()));
+}
+
+void frmChat::DataParsing(const QString &block)
+{
+    m_dispatcher->DataParsing(block);
+}
+
+// The label keeps its count after a drop until a block arrives on a later connection.
+void frmChat::showUserCount()
+{
+    users->setText(QString::number(lstUsers->count()) + QStringLiteral(" Users"));
+}
+
+void frmChat::wskClient_Close()
+{
+    m_dispatcher->connectionDropped();
+}
+
+void frmChat::tmrConnection_Timer()
+{
+    m_status->check();
+}
+
+void frmChat::setStatusPanels(const QString &first, const QString &second)
+{
+    StatusBar1->setPanelText(1, first);
+    StatusBar1->setPanelText(2, second);
+}
+
+void frmChat::showNotConnectedBox(const QString &text, const QString &title)
+{
+    Dialogs::current().messageBox(this, QMessageBox::NoIcon, title, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void frmChat::returnToSignon()
+{
+    hide();
+    Form<frmSignon>::get()->show();
+    tmrConnection->stop();
+}
+
+// The public message is not written here: it comes back from the server like everyone else's.
+void frmChat::sendPublicMessage()
+{
+    const QString notConnected = QStringLiteral("  ~// You must be connected to some to send text");
+    if (!isConnected()) {
+        AddText(notConnected);
+        return;
+    }
+    const QString text = txtText->text();
+    if (text.isEmpty()) {
+        AddText(QStringLiteral("  ~// You must enter text to send it"));
+        txtText->setText(QString());
+        return;
+    }
+    const QString message = WireProtocol::message(txtUser->text(), text);
+    LetPendingEventsRun();
+    // The connection may have gone while events ran; the text then waits for a later try.
+    if (!sendText(message)) {
+        AddText(notConnected);
+        return;
+    }
+    txtText->setText(QString());
 }
 
 bool frmChat::isConnected() const
 {
-    return false;
+    return wskClient->isConnected();
 }
 
-void frmChat::sendText(const QString &message)
+bool frmChat::sendText(const QString &message)
 {
-    Q_UNUSED(message);
+    return wskClient->send(message);
 }
 
 void frmChat::Leave()
 {
-    if (!isConnected())
-        return;
-    sendText(WireProtocol::leave(txtUser->text()));
-    LetPendingEventsRun();
+    wskClient->leaveAndFlush(txtUser->text());
+}
+
+void frmChat::endProgram()
+{
+    Leave();
+    removeTrayIcon();
+    modMain::StopProgram();
+}
+
+void frmChat::removeTrayIcon()
+{
+    delete m_frmSysTray;
+    m_frmSysTray = nullptr;
 }
 
 // Closing the main window always ends the program.
 void frmChat::closeEvent(QCloseEvent *event)
 {
-    Leave();
     event->accept();
-    modMain::StopProgram();
+    endProgram();
 }
 
 // Only the window's own area (skin, column header, toolbar, status bar) offers the window menu;

@@ -2,13 +2,20 @@
 
 #include "ChatLayout.h"
 
+#include "net/ConnectionStatusView.h"
+
 #include <QList>
 #include <QPixmap>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
+class ChatConnection;
+class ChatWindowFrontEnd;
 class ComposeToolbar;
+class ConnectionStatus;
+class Dispatcher;
 class InputLine;
 class PanelStatusBar;
 class QAction;
@@ -19,16 +26,30 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class TranscriptView;
+class frmSysTray;
 
 // The main chat window: the transcript, the input line under its toolbar, the users signed on,
 // the status bar, and the hidden menus. One instance per run (Form<frmChat>), created hidden by
 // its first use, hidden and shown again but never unloaded; closing it ends the program.
 // Other windows read and write its controls directly.
-class frmChat : public QWidget
+//
+// It owns the one connection to the chat server (wskClient): every block the server sends goes
+// to DataParsing, the status timer checks the connection once a second, and every way out of
+// the program first says "Leave " while connected.
+class frmChat : public QWidget, private ConnectionStatusView
 {
     Q_OBJECT
 public:
     frmChat();
+    ~frmChat() override;
+
+    // Makes the sign-on window's connect step open this window and start its connection, and lets
+    // the options window show the connection's local address. Called once at start.
+    static void installHandOvers();
+    // The sign-on window's connect step: shows the window, takes userName as the own user name,
+    // connects to server, captions the window, starts the status timer, empties the user list and
+    // lets pending events run once. Both texts as typed.
+    static void signOn(const QString &userName, const QString &server);
 
     // Controls. Back to front: style, style_userlist, users, then all the others.
     ComposeToolbar *Toolbar1;
@@ -44,6 +65,8 @@ public:
     QPushButton *cmdClear; // hidden
     QLineEdit *txtUser;    // hidden; the own user name
     QTimer *tmrConnection; // the connection check, 1000 ms, disabled until sign-on
+    ChatConnection *wskClient; // the connection to the chat server
+    frmSysTray *m_frmSysTray = nullptr; // the tray icon, from load until the window closes
 
     // Hidden menus, shown only as context menus or reached by their shortcuts.
     QMenu *mnuFile;
@@ -62,6 +85,14 @@ public:
 
     void Form_Load();
     void Form_Resize();
+
+    // The connection. Connect ends any earlier connection or attempt and starts one to address
+    // on the chat port; the outcome shows on the next tick of tmrConnection.
+    void Connect(const QString &address);
+    void wskClient_Connect();
+    void DataParsing(const QString &block); // one block from the server, whole
+    void wskClient_Close();                 // the server dropped the connection
+    void tmrConnection_Timer();
 
     // The transcript. Every row of the program goes through AppendHistory.
     void AppendHistory(const QString &html);
@@ -83,12 +114,14 @@ public:
     void mnuAAC_Click();
     void mnuExit_Click(); // leave, then end the program at once
 
-    // The chat connection (wskClient) plugs in here; until it does, the window is never connected,
-    // sends nothing, and the send after Enter is whatever sendInputLine holds.
+    // What Enter in the input line does once cmdSend is enabled: sends the line as a public
+    // message, or writes a hint row. Not connected, the typed text stays for a later try.
     std::function<void()> sendInputLine;
     bool isConnected() const;
-    void sendText(const QString &message);
-    // "Leave " + own name while connected, given the time to go out. Every way out calls it first.
+    // Sends one message to the server; false, sending nothing, while not connected.
+    bool sendText(const QString &message);
+    // "Leave " + own name while connected, given at most a second to go out, then the connection
+    // closes. Every way out calls it first.
     void Leave();
 
 protected:
@@ -97,6 +130,18 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // ConnectionStatusView
+    void setStatusPanels(const QString &first, const QString &second) override;
+    void showNotConnectedBox(const QString &text, const QString &title) override;
+    void returnToSignon() override;
+
+    void createConnection();
+    void sendPublicMessage();
+    void showUserCount();
+    // Leave, take the tray icon away, stop the program: the end of every way out.
+    void endProgram();
+    void removeTrayIcon();
+
     void createControls();
     void createMenus();
     void applySkin(const QString &skinName);
@@ -105,4 +150,7 @@ private:
     static void showWindow(QWidget *window);
 
     QMenu *m_windowMenu; // the File and About commands, on a right click into the window's frame
+    std::unique_ptr<ChatWindowFrontEnd> m_frontEnd;
+    std::unique_ptr<Dispatcher> m_dispatcher;
+    std::unique_ptr<ConnectionStatus> m_status;
 };

@@ -1,0 +1,161 @@
+#include "ChatWindowFrontEnd.h"
+
+#include "frmChat.h"
+
+#include "app/Dialogs.h"
+#include "app/Form.h"
+#include "app/PendingEvents.h"
+#include "net/ChatConnection.h"
+#include "notify/frmMessage.h"
+#include "notify/frmNewuser.h"
+#include "notify/frmSysTray.h"
+#include "options/OptionChoices.h"
+#include "options/SoundEvents.h"
+#include "transcript/TranscriptRows.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+
+ChatWindowFrontEnd::ChatWindowFrontEnd(frmChat &chat)
+    : m_chat(chat)
+{
+}
+
+void ChatWindowFrontEnd::AppendHistory(const QString &html)
+{
+    m_chat.AppendHistory(html);
+}
+
+void ChatWindowFrontEnd::AddChat(const QString &user, const QString &text)
+{
+    m_chat.AddChat(user, text);
+}
+
+void ChatWindowFrontEnd::AddChatPM(const QString &user, const QString &text)
+{
+    m_chat.AddChatPM(user, text);
+}
+
+QString ChatWindowFrontEnd::timeStamp() const
+{
+    return TranscriptRows::timeStamp();
+}
+
+void ChatWindowFrontEnd::appendUser(const QString &name)
+{
+    m_chat.lstUsers->addItem(name);
+}
+
+int ChatWindowFrontEnd::userCount() const
+{
+    return m_chat.lstUsers->count();
+}
+
+QString ChatWindowFrontEnd::userAt(int position) const
+{
+    const QListWidgetItem *item = m_chat.lstUsers->item(position);
+    return item ? item->text() : QString();
+}
+
+void ChatWindowFrontEnd::removeUserAt(int position)
+{
+    if (position >= 0 && position < m_chat.lstUsers->count())
+        delete m_chat.lstUsers->takeItem(position);
+}
+
+QString ChatWindowFrontEnd::userName() const
+{
+    return m_chat.txtUser->text();
+}
+
+void ChatWindowFrontEnd::setUserName(const QString &name)
+{
+    m_chat.txtUser->setText(name);
+}
+
+void ChatWindowFrontEnd::setCaption(const QString &caption)
+{
+    m_chat.setWindowTitle(caption);
+}
+
+// Once the window has closed there is no icon left to carry a balloon.
+void ChatWindowFrontEnd::showBalloon(const QString &text, const QString &title, BalloonIcon icon, int timeoutMs)
+{
+    if (m_chat.m_frmSysTray)
+        m_chat.m_frmSysTray->ShowBalloonTip(text, title, static_cast<frmSysTray::BalloonIcon>(icon), timeoutMs);
+}
+
+void ChatWindowFrontEnd::showNewUserNotice(const QString &text)
+{
+    Form<frmNewuser>::get()->show();
+    Form<frmNewuser>::get()->lblNewuser->setText(text);
+}
+
+void ChatWindowFrontEnd::showMessageOfDay(const QString &text)
+{
+    Form<frmMessage>::get()->show();
+    Form<frmMessage>::get()->txtmessage->setPlainText(text);
+}
+
+void ChatWindowFrontEnd::flash()
+{
+    QApplication::alert(&m_chat);
+}
+
+void ChatWindowFrontEnd::playSound(SoundRow row)
+{
+    SoundEvents::PlaySoundEvent(row);
+}
+
+bool ChatWindowFrontEnd::joinRowInMain() const
+{
+    return OptionChoices::current().joinRowInMain();
+}
+
+bool ChatWindowFrontEnd::joinLeaveBalloon() const
+{
+    return OptionChoices::current().joinLeaveBalloon();
+}
+
+bool ChatWindowFrontEnd::motdInMain() const
+{
+    return OptionChoices::current().motdInMain();
+}
+
+bool ChatWindowFrontEnd::motdInWindow() const
+{
+    return OptionChoices::current().motdInWindow();
+}
+
+bool ChatWindowFrontEnd::motdInBalloon() const
+{
+    return OptionChoices::current().motdInBalloon();
+}
+
+void ChatWindowFrontEnd::yield()
+{
+    LetPendingEventsRun();
+}
+
+bool ChatWindowFrontEnd::askYesNo(const QString &text, const QString &title)
+{
+    return Dialogs::current().messageBox(&m_chat, QMessageBox::NoIcon, title, text,
+                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+           == QMessageBox::Yes;
+}
+
+QString ChatWindowFrontEnd::askText(const QString &prompt, const QString &title)
+{
+    return Dialogs::current().inputBox(&m_chat, prompt, title, QString());
+}
+
+void ChatWindowFrontEnd::sendText(const QString &text)
+{
+    m_chat.sendText(text);
+}
+
+void ChatWindowFrontEnd::closeConnection()
+{
+    m_chat.wskClient->close();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "net/ChatFrontEnd.h"
+
+class frmChat;
+
+// The main chat window as the dispatcher sees it: rows go into its transcript, names into its
+// user list, notices to its tray icon or the notice windows, boxes through the dialog seam, and
+// answers out through its connection.
+class ChatWindowFrontEnd : public ChatFrontEnd
+{
+public:
+    explicit ChatWindowFrontEnd(frmChat &chat);
+
+    void AppendHistory(const QString &html) override;
+    void AddChat(const QString &user, const QString &text) override;
+    void AddChatPM(const QString &user, const QString &text) override;
+    QString timeStamp() const override;
+
+    void appendUser(const QString &name) override;
+    int userCount() const override;
+    QString userAt(int position) const override;
+    void removeUserAt(int position) override;
+
+    QString userName() const override;
+    void setUserName(const QString &name) override;
+    void setCaption(const QString &caption) override;
+
+    void showBalloon(const QString &text, const QString &title, BalloonIcon icon, int timeoutMs) override;
+    void showNewUserNotice(const QString &text) override;
+    void showMessageOfDay(const QString &text) override;
+    void flash() override;
+    void playSound(SoundRow row) override;
+
+    bool joinRowInMain() const override;
+    bool joinLeaveBalloon() const override;
+    bool motdInMain() const override;
+    bool motdInWindow() const override;
+    bool motdInBalloon() const override;
+
+    void yield() override;
+
+    bool askYesNo(const QString &text, const QString &title) override;
+    QString askText(const QString &prompt, const QString &title) override;
+
+    void sendText(const QString &text) override;
+    void closeConnection() override;
+
+private:
+    frmChat &m_chat;
+};
