@@ -87,6 +87,7 @@ const ChatRoom &ChatServer::room() const
 void ChatServer::acceptConnections()
 {
     while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
+        m_acceptFailing = false;
         const ClientId client = ++m_lastClient;
         const QString peer = endpointText(socket->peerAddress(), socket->peerPort());
         if (m_connections.size() >= m_settings.maxConnections) {
@@ -110,7 +111,10 @@ void ChatServer::acceptConnections()
 
 void ChatServer::acceptFailed(QAbstractSocket::SocketError)
 {
-    emit logLine(QStringLiteral("cannot accept a connection: ") + m_listener.errorString());
+    // One line per run of failures, not one per retry.
+    if (!m_acceptFailing)
+        emit logLine(QStringLiteral("cannot accept connections for now: ") + m_listener.errorString());
+    m_acceptFailing = true;
     QTimer::singleShot(AcceptRetryMs, this, [this] { m_listener.resumeAccepting(); });
 }
 

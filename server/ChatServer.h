@@ -50,4 +50,5 @@ private:
     QHash<ClientId, ClientConnection *> m_connections;
     ClientId m_lastClient = 0;
     QTimer m_releaseTimer;
+    bool m_acceptFailing = false;
 };

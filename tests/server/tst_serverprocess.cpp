@@ -9,6 +9,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <vector>
 
 namespace {
 const QHostAddress serverAddress(QStringLiteral("127.0.0.21"));
@@ -27,12 +30,13 @@ private slots:
     void badOptionsAreRefused();
     void portInUseEndsWithAnError();
     void logHasALineForEachEvent();
+    void fileLimitLowersTheConnectionLimit();
     void messagesReachAnotherProcessAsSeparateBlocks();
     void stopsCleanlyOnSignal_data();
     void stopsCleanlyOnSignal();
 
 private:
-    bool startServer(const QStringList &extraArguments);
+    bool startServer(const QStringList &extraArguments, int fileLimit = 0);
     bool waitForLog(const QString &text);
 
     QProcess m_server;
@@ -48,9 +52,15 @@ void ServerProcessTest::cleanup()
     m_log.clear();
 }
 
-bool ServerProcessTest::startServer(const QStringList &extraArguments)
+bool ServerProcessTest::startServer(const QStringList &extraArguments, int fileLimit)
 {
     m_log.clear();
+    m_server.setChildProcessModifier([fileLimit] {
+        if (fileLimit > 0) {
+            const rlimit limit = {rlim_t(fileLimit), rlim_t(fileLimit)};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    });
     disconnect(&m_server, nullptr, this, nullptr);
     connect(&m_server, &QProcess::readyReadStandardError, this,
             [this] { m_log += QString::fromLocal8Bit(m_server.readAllStandardError()); });
@@ -160,6 +170,25 @@ void ServerProcessTest::logHasALineForEachEvent()
     QVERIFY(waitForLog(QStringLiteral("#1 \"boss\" left (connection closed)")));
     // The password never reaches the log.
     QVERIFY(!m_log.contains(QLatin1String("secret")));
+}
+
+void ServerProcessTest::fileLimitLowersTheConnectionLimit()
+{
+    // A server out of descriptors could not even accept a connection to refuse it.
+    QVERIFY(startServer({}, 24));
+    QVERIFY(m_log.contains(QLatin1String("the file descriptor limit allows 8 connections, not 1000")));
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (int i = 0; i < 12; ++i) {
+        clients.push_back(std::make_unique<TestClient>());
+        clients.back()->connectTo(serverAddress, serverPort);
+    }
+    QVERIFY(waitForLog(QStringLiteral("#12 refused")));
+    QCOMPARE(m_log.count(QLatin1String("already 8 connections")), 4);
+    for (int i = 8; i < 12; ++i)
+        QVERIFY(clients[i]->waitForDisconnected());
+    QVERIFY(clients[0]->isConnected());
+    clients[0]->send(QStringLiteral("Join user0"));
+    QCOMPARE(clients[0]->receive(2), (QStringList{"Welcome Korvani", "UserList user0"}));
 }
 
 void ServerProcessTest::messagesReachAnotherProcessAsSeparateBlocks()
