@@ -1,0 +1,54 @@
+#include "frmPrompt.h"
+
+#include "ChatOutbox.h"
+#include "Twips.h"
+
+#include "app/Form.h"
+#include "app/PendingEvents.h"
+#include "net/WireProtocol.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+frmPrompt::frmPrompt()
+{
+    setWindowTitle(QStringLiteral("Chat - Prompt"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/korvani.png")));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Twips::toPixels(QSize(4470, 855)));
+
+    txtPrompt = new QLineEdit(this);
+    txtPrompt->setGeometry(Twips::toPixels(QRect(120, 120, 4215, 285)));
+    // A line edit inserts nothing for Enter; it only announces it.
+    connect(txtPrompt, &QLineEdit::returnPressed, this, &frmPrompt::cmdSend_Click);
+
+    cmdSend = new QPushButton(QStringLiteral("Send"), this);
+    cmdSend->setGeometry(Twips::toPixels(QRect(3000, 480, 1335, 255)));
+    connect(cmdSend, &QPushButton::clicked, this, &frmPrompt::cmdSend_Click);
+
+    setTabOrder(txtPrompt, cmdSend);
+    txtPrompt->setFocus();
+}
+
+void frmPrompt::cmdSend_Click()
+{
+    const QString text = txtPrompt->text();
+    if (text.isEmpty())
+        return;
+    if (!ChatOutbox::current().sendIfConnected(WireProtocol::prompt(text)))
+        return;
+    // The close box may unload the window while the events run.
+    const QPointer<frmPrompt> self(this);
+    LetPendingEventsRun();
+    if (self)
+        txtPrompt->clear();
+}
+
+void frmPrompt::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Form<frmPrompt>::unload();
+}
