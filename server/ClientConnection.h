@@ -43,7 +43,6 @@ public:
 
     // True once closeWhenSent() or abort() was called or a limit was passed.
     bool isClosing() const;
-    qint64 queuedBytes() const;
 
 signals:
     void blockReceived(const QByteArray &block);
@@ -57,6 +56,8 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    // Messages not yet handed to the kernel.
+    qint64 queuedBytes() const;
     void readBlock();
     void messageLeft();
     void writeNext();

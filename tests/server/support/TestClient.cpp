@@ -104,8 +104,3 @@ bool TestClient::signOn(const QHostAddress &address, quint16 port, const QString
     m_blocks.clear();
     return true;
 }
-
-QTcpSocket *TestClient::socket()
-{
-    return &m_socket;
-}

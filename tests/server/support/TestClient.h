@@ -36,8 +36,6 @@ public:
     // Connects and signs on as `name`, taking the greeting (Welcome, maybe Msgday, the user list).
     bool signOn(const QHostAddress &address, quint16 port, const QString &name);
 
-    QTcpSocket *socket();
-
 private:
     QTcpSocket m_socket;
     QByteArrayList m_blocks;
