@@ -24,15 +24,15 @@ public:
     void lstUsers_MouseDown(Qt::MouseButton button, const QPoint &globalPointer);
     void mnuPM_Click();
 
-    // Where mnu opens for a press at globalPointer: its left edge 50 twips right of the list's
-    // left edge, its top at the pointer's height.
-    QPoint menuPosition(const QPoint &globalPointer) const;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     explicit UserListMenu(frmChat &chat);
+
+    // Where mnu opens for a press at globalPointer: its left edge 50 twips right of the list's
+    // left edge, its top at the pointer's height.
+    QPoint menuPosition(const QPoint &globalPointer) const;
 
     bool filterListMouse(QEvent *event);
     bool filterMenuMouse(QEvent *event);

@@ -2,6 +2,7 @@
 
 #include "ChatOutbox.h"
 #include "Twips.h"
+#include "WindowFont.h"
 #include "frmChat.h"
 
 #include "app/Form.h"
@@ -23,6 +24,7 @@ frmPM::frmPM()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(QSize(5145, 1515)));
+    setFont(WindowFont::standard());
 
     // Created first, so it is drawn behind everything; it reaches above the top edge.
     Image2 = new QLabel(this);

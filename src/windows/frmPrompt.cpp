@@ -2,6 +2,7 @@
 
 #include "ChatOutbox.h"
 #include "Twips.h"
+#include "WindowFont.h"
 
 #include "app/Form.h"
 #include "app/PendingEvents.h"
@@ -9,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 
 frmPrompt::frmPrompt()
@@ -19,6 +19,7 @@ frmPrompt::frmPrompt()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(QSize(4470, 855)));
+    setFont(WindowFont::standard());
 
     txtPrompt = new QLineEdit(this);
     txtPrompt->setGeometry(Twips::toPixels(QRect(120, 120, 4215, 285)));
@@ -33,6 +34,8 @@ frmPrompt::frmPrompt()
     txtPrompt->setFocus();
 }
 
+// The text is emptied before the yield, so an Enter still waiting in the queue finds nothing to
+// send a second time.
 void frmPrompt::cmdSend_Click()
 {
     const QString text = txtPrompt->text();
@@ -40,11 +43,8 @@ void frmPrompt::cmdSend_Click()
         return;
     if (!ChatOutbox::current().sendIfConnected(WireProtocol::prompt(text)))
         return;
-    // The close box may unload the window while the events run.
-    const QPointer<frmPrompt> self(this);
+    txtPrompt->clear();
     LetPendingEventsRun();
-    if (self)
-        txtPrompt->clear();
 }
 
 void frmPrompt::closeEvent(QCloseEvent *event)
