@@ -16,6 +16,10 @@ ChatConnection::ChatConnection(QObject *parent)
     : QObject(parent)
     , m_socket(new QTcpSocket(this))
 {
+    // The protocol has no framing: without no-delay the kernel holds a short message back while
+    // an earlier one is unacknowledged, and the server then reads two messages as one.
+    connect(m_socket, &QTcpSocket::connected, this,
+            [this] { m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
     connect(m_socket, &QTcpSocket::connected, this, &ChatConnection::connected);
     connect(m_socket, &QTcpSocket::readyRead, this, &ChatConnection::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &ChatConnection::onDisconnected);
