@@ -142,6 +142,8 @@ void frmChat::createControls()
 
     lstUsers = new QListWidget(this);
     lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
+    lstUsers->setUniformItemSizes(true);
 
     StatusBar1 = new PanelStatusBar(this);
     StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));
