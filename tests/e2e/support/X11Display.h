@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QProcess>
+#include <QString>
+
+struct xcb_connection_t;
+
+// An X display for running the real program with its windows mapped, and the two things a user
+// does there that cannot be done from outside on the offscreen platform: find a window by its
+// title and close it by its close box (WM_DELETE_WINDOW, as a window manager sends it).
+// Uses the X server already on the display, or starts Xvfb there.
+class X11Display
+{
+public:
+    explicit X11Display(const QString &name);
+    ~X11Display();
+    X11Display(const X11Display &) = delete;
+    X11Display &operator=(const X11Display &) = delete;
+
+    // False when no X server could be reached or started; why() says what went wrong.
+    bool open();
+    QString why() const { return m_why; }
+    QString name() const { return m_name; }
+
+    // The mapped top-level windows whose title is exactly `title`.
+    QList<quint32> windowsTitled(const QString &title) const;
+    bool close(quint32 window);
+
+private:
+    bool connect();
+    quint32 atom(const char *name) const;
+    QString title(quint32 window) const;
+
+    QString m_name;
+    QString m_why;
+    QProcess m_xvfb;
+    xcb_connection_t *m_connection = nullptr;
+    quint32 m_root = 0;
+};
