@@ -15,6 +15,8 @@ frmNewuser::frmNewuser()
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
     Image1->installEventFilter(this);
 
+    // The label shows a name another user chose: never let it render as markup.
+    lblNewuser->setTextFormat(Qt::PlainText);
     // Wider than the window: a long name is cut off at the window's right edge.
     lblNewuser->setGeometry(NoticePlacement::fromTwips({120, 840, 3855, 375}));
     QFont notice(QStringLiteral("Arial"));
