@@ -6,7 +6,9 @@
 #include "PanelStatusBar.h"
 #include "SkinTable.h"
 #include "Twips.h"
+#include "UserListMenu.h"
 #include "frmAbout.h"
+#include "frmPrompt.h"
 #include "frmSignon.h"
 #include "frmSmile.h"
 #include "frmUrl.h"
@@ -218,6 +220,8 @@ void frmChat::Form_Load()
     txtHistory->WritePageHead();
     connect(txtHistory, &TranscriptView::contextMenuRequested, this,
             [this](const QPoint &globalPosition) { mnuHistory->popup(globalPosition); });
+    // Likewise mnu for the user list.
+    UserListMenu::install(*this);
 
     // 3.
     if (modMain::PromptMode)
@@ -384,7 +388,7 @@ void frmChat::mnuOpt_Click()
 
 void frmChat::mnuPrompt_Click()
 {
-    // The prompt window (frmPrompt) is shown here once it exists.
+    showWindow(Form<frmPrompt>::get());
 }
 
 void frmChat::mnuAAC_Click()

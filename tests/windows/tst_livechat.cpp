@@ -16,6 +16,8 @@
 #include "windows/InputLine.h"
 #include "windows/PanelStatusBar.h"
 #include "windows/frmChat.h"
+#include "windows/frmPM.h"
+#include "windows/frmPrompt.h"
 #include "windows/frmSignon.h"
 
 #include <QAction>
@@ -25,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
@@ -144,6 +147,8 @@ class tst_LiveChat : public QObject
     // The chat window connected to server as "ana", without sign-on and with the status timer off.
     static bool connectedAsAna(LiveChatServer &server, const QString &address)
     {
+        if (!server.isListening())
+            return false;
         frmChat *window = Form<frmChat>::get();
         window->show();
         window->txtUser->setText(QStringLiteral("ana"));
@@ -198,12 +203,14 @@ private slots:
         stops = 0;
         modMain::SetStopAction([this] { ++stops; });
         modMain::SoundsOn = true;
+        modMain::PromptMode = false;
     }
 
     void cleanup()
     {
         for (auto unload : {&Form<frmSignon>::unload, &Form<frmNewuser>::unload, &Form<frmMessage>::unload,
-                            &Form<frmOptions>::unload, &Form<frmChat>::unload})
+                            &Form<frmOptions>::unload, &Form<frmPM>::unload, &Form<frmPrompt>::unload,
+                            &Form<frmChat>::unload})
             unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QFile::remove(modMain::SettingsPath());
@@ -299,6 +306,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Form<frmMessage>::isLoaded(), waitMs);
         QCOMPARE(Form<frmMessage>::loaded()->txtmessage->toPlainText(), QStringLiteral("Hello <i>all</i>"));
         QCOMPARE(page(), before);
+    }
+
+    // Loading the window gives the user list its menu; in prompt mode "Prompt" opens its window.
+    void menusOfTheLoadedWindow()
+    {
+        modMain::PromptMode = true;
+        frmChat *window = Form<frmChat>::get();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->lstUsers->addItems({QStringLiteral("ana"), QStringLiteral("bob")});
+        window->lstUsers->setCurrentRow(1);
+
+        QTest::mousePress(window->lstUsers->viewport(), Qt::RightButton, {},
+                          window->lstUsers->visualItemRect(window->lstUsers->item(0)).center());
+        QTRY_VERIFY(window->mnu->isVisible());
+        window->mnu->close();
+        QCOMPARE(window->lstUsers->currentRow(), 1);
+
+        window->mnuPrompt->trigger();
+        QVERIFY(Form<frmPrompt>::isLoaded());
+        QVERIFY(Form<frmPrompt>::loaded()->isVisible());
     }
 
     void enterSendsThePublicMessage_data()
@@ -617,8 +645,8 @@ private slots:
     {
         QFETCH(QList<QByteArray>, blocks);
         QFETCH(int, users);
-        LiveChatServer server(QStringLiteral("127.0.0.50"));
-        QVERIFY(connectedAsAna(server, QStringLiteral("127.0.0.50")));
+        LiveChatServer server(QStringLiteral("127.0.0.52"));
+        QVERIFY(connectedAsAna(server, QStringLiteral("127.0.0.52")));
 
         for (const QByteArray &block : blocks)
             QVERIFY(server.send(block));
