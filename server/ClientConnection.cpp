@@ -98,8 +98,13 @@ void ClientConnection::readBlock()
         fail(QStringLiteral("received a block over %1 bytes").arg(MaxBlockSize));
         return;
     }
-    if (length > 0 && !m_closing)
-        emit blockReceived(QByteArray(buffer, length));
+    if (length <= 0 || m_closing)
+        return;
+    if (!m_heardFrom) {
+        m_heardFrom = true;
+        m_gapTimer.start(SignOnSettleMs, Qt::PreciseTimer, this);
+    }
+    emit blockReceived(QByteArray(buffer, length));
 }
 
 void ClientConnection::messageLeft()

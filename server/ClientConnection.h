@@ -29,6 +29,10 @@ public:
     static constexpr int ReceiveBufferSize = 4 * MaxBlockSize;
     // How long a connection being closed may take to let its last messages go out.
     static constexpr int LingerMs = 5000;
+    // Pause before the answer to a connection's first message (its sign-on): the client has just
+    // connected and is opening its chat window, and greeting messages reaching it meanwhile would
+    // be read as one block.
+    static constexpr int SignOnSettleMs = 150;
     // Queue capacity an idle connection may keep.
     static constexpr qsizetype IdleQueueCapacity = 16;
 
@@ -74,4 +78,5 @@ private:
     QBasicTimer m_lingerTimer;
     bool m_closing = false;
     bool m_finished = false;
+    bool m_heardFrom = false;
 };
