@@ -268,6 +268,7 @@ private slots:
 
     void signOnShowsTheGreeting();
     void anotherUserArrives();
+    void publicMessageMakesTheRoundTrip_data();
     void publicMessageMakesTheRoundTrip();
     void messagesOfOthersShowAsRows_data();
     void messagesOfOthersShowAsRows();
@@ -369,21 +370,35 @@ void tst_E2eChat::anotherUserArrives()
     QVERIFY(waitFor([] { return chat()->users->text() == QLatin1String("2 Users"); }));
 }
 
+void tst_E2eChat::publicMessageMakesTheRoundTrip_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("markup, smiley, letters of the code page")
+        << "Čaj [B]hi[/B] :)" << "Čaj [B]hi[/B] :)" << "Čaj <b>hi</b> <img src='{appDir}/smile/smile.gif' />";
+    QTest::newRow("typed html is text") << "<b>not bold</b>" << "<b>not bold</b>" << "&lt;b&gt;not bold&lt;/b&gt;";
+    QTest::newRow("letter outside the code page") << "日 ok" << "? ok" << "? ok";
+}
+
 void tst_E2eChat::publicMessageMakesTheRoundTrip()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, sent);
+    QFETCH(QString, shown);
     QVERIFY(chat() && chat()->isConnected());
     QVERIFY(bobSignedOn());
     bob->takeBlocks();
     const qsizetype mark = pageEnd();
 
-    typeText(chat()->txtText, QStringLiteral("Čaj [B]hi[/B] :)"));
+    typeText(chat()->txtText, typed);
     QVERIFY(chat()->cmdSend->isEnabled());
     QTest::keyClick(chat()->txtText, Qt::Key_Return);
 
     // Written only when it comes back from the server, like everyone else's.
-    const QString smiley = QStringLiteral("<img src='") + appDir.path() + QStringLiteral("/smile/smile.gif' />");
-    QVERIFY(pageShows(mark, {chatRow(QStringLiteral("alice"), QStringLiteral("Čaj <b>hi</b> ") + smiley)}));
-    QVERIFY(receives(*bob, QStringLiteral("Message alice:Čaj [B]hi[/B] :)")));
+    QVERIFY(pageShows(mark, {chatRow(QStringLiteral("alice"), shown.replace(QLatin1String("{appDir}"), appDir.path()))}));
+    QVERIFY(receives(*bob, QStringLiteral("Message alice:") + sent));
     QVERIFY(chat()->txtText->isEmpty());
     QVERIFY(!chat()->cmdSend->isEnabled());
 }
