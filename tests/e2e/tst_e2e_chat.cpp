@@ -167,6 +167,9 @@ public:
 
 } // namespace
 
+// One run of the program in this process, so one chat window for all tests, as for a user: each
+// test goes on from the state the one before left, and the later ones first go back to the
+// sign-on window and sign on afresh.
 class tst_E2eChat : public QObject
 {
     Q_OBJECT
@@ -221,8 +224,7 @@ class tst_E2eChat : public QObject
         return !Form<frmSignon>::isLoaded() && chat() && chat()->isVisible();
     }
 
-    // Signed on as name with a fresh user list: the server logged it and the greeting's user list
-    // ends with the own entry.
+    // Signed on as name: the server logged it and the own name is in the user list.
     bool signOnAs(const QString &name)
     {
         const qsizetype logFrom = server.log().size();
