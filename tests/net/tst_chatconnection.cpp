@@ -1,8 +1,8 @@
 #include "net/ChatConnection.h"
 #include "net/Windows1250.h"
 #include "net/WireProtocol.h"
-#include "support/ChatPeer.h"
-#include "support/UnansweredServer.h"
+#include "support/LiveChatServer.h"
+#include "support/SilentChatServer.h"
 
 #include <QEventLoop>
 #include <QSignalSpy>
@@ -61,7 +61,7 @@ private slots:
 
 void tst_ChatConnection::signOnSendsExactlyJoin()
 {
-    ChatPeer peer("127.0.0.2");
+    LiveChatServer peer("127.0.0.2");
     QVERIFY(peer.isListening());
     ChatConnection connection;
     Consumer consumer(connection, "ann lee");
@@ -77,7 +77,7 @@ void tst_ChatConnection::signOnSendsExactlyJoin()
 
 void tst_ChatConnection::blocksArriveOnePerBlockInOrder()
 {
-    ChatPeer peer("127.0.0.3");
+    LiveChatServer peer("127.0.0.3");
     ChatConnection connection;
     Consumer consumer(connection);
     connection.connectToServer("127.0.0.3");
@@ -85,7 +85,7 @@ void tst_ChatConnection::blocksArriveOnePerBlockInOrder()
 
     const QStringList sent{"Welcome Korvani", "UserList ann", "UserList bob", "Message bob:hi", "Left bob"};
     for (const QString &block : sent) {
-        peer.send(block.toLatin1());
+        peer.write(block.toLatin1());
         QTest::qWait(30);
     }
 
@@ -99,7 +99,7 @@ void tst_ChatConnection::blockDuringNestedLoopWaitsItsTurn()
 {
     // The handler of the first block sits in a modal box: a nested event loop during which two
     // more blocks arrive. They must come afterwards, each on its own, in order.
-    ChatPeer peer("127.0.0.4");
+    LiveChatServer peer("127.0.0.4");
     ChatConnection connection;
     connection.connectToServer("127.0.0.4");
     QVERIFY(peer.waitForClient());
@@ -111,8 +111,8 @@ void tst_ChatConnection::blockDuringNestedLoopWaitsItsTurn()
         if (block != "ErrUsername ann")
             return;
         ++depth;
-        QTimer::singleShot(50, [&peer] { peer.send("Joined bob"); });
-        QTimer::singleShot(150, [&peer] { peer.send("Joined cy"); });
+        QTimer::singleShot(50, [&peer] { peer.write("Joined bob"); });
+        QTimer::singleShot(150, [&peer] { peer.write("Joined cy"); });
         QEventLoop modalBox;
         QTimer::singleShot(400, &modalBox, &QEventLoop::quit);
         modalBox.exec();
@@ -120,7 +120,7 @@ void tst_ChatConnection::blockDuringNestedLoopWaitsItsTurn()
     });
     QObject::connect(&connection, &ChatConnection::blockDispatched, [&] { events << "dispatched"; });
 
-    peer.send("ErrUsername ann");
+    peer.write("ErrUsername ann");
 
     QTRY_COMPARE_WITH_TIMEOUT(events,
                               QStringList({"ErrUsername ann at depth 0", "dispatched", "Joined bob at depth 0",
@@ -160,7 +160,7 @@ void tst_ChatConnection::unansweredAttempt()
 {
     QFETCH(bool, abort);
     QFETCH(bool, signsOnLater);
-    UnansweredServer server("127.0.0.6");
+    SilentChatServer server("127.0.0.6");
     QVERIFY(server.isSilent());
     ChatConnection connection;
     Consumer consumer(connection);
@@ -197,7 +197,7 @@ void tst_ChatConnection::endOfConnection()
 {
     QFETCH(QString, how);
     QFETCH(QStringList, events);
-    ChatPeer peer("127.0.0.7");
+    LiveChatServer peer("127.0.0.7");
     ChatConnection connection;
     Consumer consumer(connection);
     connection.connectToServer("127.0.0.7");
@@ -205,7 +205,7 @@ void tst_ChatConnection::endOfConnection()
     QTRY_VERIFY_WITH_TIMEOUT(connection.isConnected(), waitMs);
 
     if (how == "peer after block")
-        peer.send("Left bob");
+        peer.write("Left bob");
     if (how.startsWith("peer"))
         peer.dropClient();
     else if (how == "close")
@@ -231,7 +231,7 @@ void tst_ChatConnection::leaveAndFlush_data()
 void tst_ChatConnection::leaveAndFlush()
 {
     QFETCH(QByteArray, unreadFromServer);
-    ChatPeer peer("127.0.0.8");
+    LiveChatServer peer("127.0.0.8");
     ChatConnection connection;
     Consumer consumer(connection);
     connection.connectToServer("127.0.0.8");
@@ -239,7 +239,7 @@ void tst_ChatConnection::leaveAndFlush()
     QTRY_COMPARE_WITH_TIMEOUT(peer.received(), QByteArray("Join ann"), waitMs);
 
     if (!unreadFromServer.isEmpty())
-        peer.send(unreadFromServer);
+        peer.write(unreadFromServer);
     connection.leaveAndFlush("ann");
 
     QVERIFY(!connection.isConnected());
@@ -250,7 +250,7 @@ void tst_ChatConnection::leaveAndFlush()
 
 void tst_ChatConnection::windows1250OnTheWire()
 {
-    ChatPeer peer("127.0.0.9");
+    LiveChatServer peer("127.0.0.9");
     ChatConnection connection;
     Consumer consumer(connection, QString::fromUtf8("Žofie Čechová"));
     connection.connectToServer("127.0.0.9");
@@ -258,7 +258,7 @@ void tst_ChatConnection::windows1250OnTheWire()
 
     QTRY_COMPARE_WITH_TIMEOUT(peer.received(), QByteArray("Join \x8e" "ofie \xc8" "echov\xe1"), waitMs);
 
-    peer.send("Message \x8e" "ofie:\x9a" "\xe8" "au \x80");
+    peer.write("Message \x8e" "ofie:\x9a" "\xe8" "au \x80");
     QTRY_COMPARE_WITH_TIMEOUT(consumer.blocks(), QStringList{QString::fromUtf8("Message Žofie:ščau €")}, waitMs);
 }
 
@@ -275,7 +275,7 @@ void tst_ChatConnection::reconnectForgetsUndeliveredBlocks()
 {
     // Blocks of an old connection that wait behind a running handler must not reach the user
     // list of the next one.
-    ChatPeer peer("127.0.0.10");
+    LiveChatServer peer("127.0.0.10");
     ChatConnection connection;
     connection.connectToServer("127.0.0.10");
     QVERIFY(peer.waitForClient());
@@ -285,14 +285,14 @@ void tst_ChatConnection::reconnectForgetsUndeliveredBlocks()
         blocks << block;
         if (block != "ErrUsername ann")
             return;
-        QTimer::singleShot(50, [&peer] { peer.send("UserList old"); });
+        QTimer::singleShot(50, [&peer] { peer.write("UserList old"); });
         QEventLoop modalBox;
         QTimer::singleShot(300, &modalBox, &QEventLoop::quit);
         modalBox.exec();
         connection.connectToServer("127.0.0.5"); // nobody there
     });
 
-    peer.send("ErrUsername ann");
+    peer.write("ErrUsername ann");
     QTRY_COMPARE_WITH_TIMEOUT(blocks, QStringList{"ErrUsername ann"}, waitMs);
     QTest::qWait(200);
     QCOMPARE(blocks, QStringList{"ErrUsername ann"});

@@ -1,9 +1,9 @@
 #include "net/ChatConnection.h"
 #include "net/ConnectionStatus.h"
 #include "net/WireProtocol.h"
-#include "support/ChatPeer.h"
 #include "support/FakeStatusView.h"
-#include "support/UnansweredServer.h"
+#include "support/LiveChatServer.h"
+#include "support/SilentChatServer.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -26,7 +26,7 @@ private slots:
 
 void tst_ConnectionStatus::connectedShowsStatusAndAddress()
 {
-    ChatPeer peer("127.0.0.11");
+    LiveChatServer peer("127.0.0.11");
     ChatConnection connection;
     FakeStatusView view;
     ConnectionStatus status(connection, view);
@@ -55,7 +55,7 @@ void tst_ConnectionStatus::lostConnectionSendsBackToSignon_data()
 void tst_ConnectionStatus::lostConnectionSendsBackToSignon()
 {
     QFETCH(QString, how);
-    ChatPeer peer("127.0.0.13");
+    LiveChatServer peer("127.0.0.13");
     ChatConnection connection;
     FakeStatusView view;
     ConnectionStatus status(connection, view);
@@ -103,7 +103,7 @@ void tst_ConnectionStatus::pendingAttemptIsGivenUp()
 {
     // The server answers while the box is still open and long after: the hidden window must not
     // sign on behind the user's back.
-    UnansweredServer server("127.0.0.12");
+    SilentChatServer server("127.0.0.12");
     QVERIFY(server.isSilent());
     ChatConnection connection;
     QObject::connect(&connection, &ChatConnection::connected, [&connection] { connection.send(WireProtocol::join("ann")); });

@@ -6,8 +6,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-// The server end of a live-chat test: listens on address:1290, takes the first client that
-// connects, records every byte it sends, and writes blocks to it.
+// The server end of a chat test: listens on address:1290, takes the first client that connects,
+// records every byte it sends, and writes blocks to it.
 class LiveChatServer
 {
 public:
@@ -26,6 +26,9 @@ public:
     // One write, then pauseMs with events running once it is all out, so the client takes it as a
     // block of its own. False when the client took too long to read it all.
     bool send(const QByteArray &block, int pauseMs = 50);
+    // One write, pushed to the system at once without running events, so the client sees it as a
+    // block of its own; safe to call from a timer while the client's test waits.
+    void write(const QByteArray &bytes);
     // The server closes the connection.
     void dropClient();
 

@@ -59,12 +59,19 @@ bool LiveChatServer::send(const QByteArray &block, int pauseMs)
 {
     if (!m_client)
         return false;
-    m_client->write(block);
-    m_client->flush();
+    write(block);
     // A large block goes out as the client reads; what follows must not join its tail.
     const bool allOut = QTest::qWaitFor([this] { return !m_client || m_client->bytesToWrite() == 0; }, 30000);
     QTest::qWait(pauseMs);
     return allOut;
+}
+
+void LiveChatServer::write(const QByteArray &bytes)
+{
+    if (!m_client)
+        return;
+    m_client->write(bytes);
+    m_client->flush();
 }
 
 void LiveChatServer::dropClient()
