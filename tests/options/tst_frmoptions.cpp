@@ -1,6 +1,4 @@
-#include "support/FakeDialogs.h"
-#include "support/RecordingSoundPlayer.h"
-#include "support/TestAppDir.h"
+#include "support/OptionsFakes.h"
 
 #include "app/Form.h"
 #include "app/modMain.h"
@@ -77,16 +75,12 @@ class tst_frmOptions : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<TestAppDir>();
-        m_dialogs = std::make_unique<FakeDialogs>();
-        m_player = std::make_unique<RecordingSoundPlayer>();
+        m_fakes = std::make_unique<OptionsFakes>();
     }
     void cleanup()
     {
         frmOptions::setLocalAddressSource({});
-        m_player.reset();
-        m_dialogs.reset();
-        m_dir.reset();
+        m_fakes.reset();
     }
 
     void window()
@@ -229,7 +223,7 @@ private slots:
         QFETCH(bool, displayCorrectionOn);
         modMain::SoundsOn = soundsOn;
         modMain::DisplayCorrectionOn = displayCorrectionOn;
-        m_dir->writeSettings(lines({"[UserSvr]", "User=Marko", "Svr=10.0.0.7", "AC=1"}));
+        m_fakes->dir.writeSettings(lines({"[UserSvr]", "User=Marko", "Svr=10.0.0.7", "AC=1"}));
         int addressReads = 0;
         frmOptions::setLocalAddressSource([&addressReads] {
             ++addressReads;
@@ -281,7 +275,7 @@ private slots:
     void soundPage()
     {
         modMain::SoundsOn = false;
-        m_dir->writeSettings(lines({"[Sounds]", "PM_message=/stored/pm.wav"}));
+        m_fakes->dir.writeSettings(lines({"[Sounds]", "PM_message=/stored/pm.wav"}));
         frmOptions *window = Form<frmOptions>::get();
         window->show();
         clickNode(window, QStringLiteral("Sound"));
@@ -290,7 +284,7 @@ private slots:
         QCOMPARE(window->txtBrowse->text(), QStringLiteral("/stored/pm.wav"));
 
         // The first dialog opens where dialogs open by default, later ones in sound/.
-        m_dialogs->fileAnswers = QStringList{QStringLiteral("/chosen/first.wav"), QString(),
+        m_fakes->dialogs.fileAnswers = QStringList{QStringLiteral("/chosen/first.wav"), QString(),
                                              QStringLiteral("/chosen/second.wav")};
         window->Command1->click();
         QCOMPARE(window->soundlist->topLevelItem(1)->text(1), QStringLiteral("/chosen/first.wav"));
@@ -307,17 +301,17 @@ private slots:
         QCOMPARE(OptionChoices::current().soundFile(5), QStringLiteral("/chosen/second.wav"));
         QCOMPARE(OptionChoices::current().soundFile(2), QStringLiteral("/chosen/first.wav"));
 
-        QCOMPARE(m_dialogs->fileDialogs.size(), 3);
-        QCOMPARE(m_dialogs->fileDialogs.at(0).directory, QString());
-        QCOMPARE(m_dialogs->fileDialogs.at(1).directory, m_dir->path() + QStringLiteral("/sound"));
-        QCOMPARE(m_dialogs->fileDialogs.at(2).directory, m_dir->path() + QStringLiteral("/sound"));
-        for (const FakeDialogs::FileDialogCall &call : m_dialogs->fileDialogs)
+        QCOMPARE(m_fakes->dialogs.fileDialogs.size(), 3);
+        QCOMPARE(m_fakes->dialogs.fileDialogs.at(0).directory, QString());
+        QCOMPARE(m_fakes->dialogs.fileDialogs.at(1).directory, m_fakes->dir.path() + QStringLiteral("/sound"));
+        QCOMPARE(m_fakes->dialogs.fileDialogs.at(2).directory, m_fakes->dir.path() + QStringLiteral("/sound"));
+        for (const FakeDialogs::FileDialogCall &call : m_fakes->dialogs.fileDialogs)
             QCOMPARE(call.filter, QStringLiteral("Audio (*.wav)"));
 
         // "play" plays what the text box says, with the sound switch off.
         window->txtBrowse->setText(QStringLiteral("/typed/by/hand.wav"));
         window->Command2->click();
-        QCOMPARE(m_player->played, QStringList{QStringLiteral("/typed/by/hand.wav")});
+        QCOMPARE(m_fakes->player.played, QStringList{QStringLiteral("/typed/by/hand.wav")});
     }
 
     void cancelledFirstBrowseKeepsTheDefault()
@@ -325,9 +319,9 @@ private slots:
         frmOptions *window = Form<frmOptions>::get();
         window->show();
         window->Command1->click();
-        QCOMPARE(OptionChoices::current().soundFile(1), m_dir->path() + QStringLiteral("/sound/message.wav"));
+        QCOMPARE(OptionChoices::current().soundFile(1), m_fakes->dir.path() + QStringLiteral("/sound/message.wav"));
         window->cmdApply->click();
-        QVERIFY(m_dir->settings().contains(QStringLiteral("Message=") + m_dir->path()
+        QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("Message=") + m_fakes->dir.path()
                                            + QStringLiteral("/sound/message.wav\r\n")));
     }
 
@@ -388,13 +382,13 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(Edit, edit);
         QFETCH(QString, expected);
-        m_dir->writeSettings(stored);
+        m_fakes->dir.writeSettings(stored);
         frmOptions *window = Form<frmOptions>::get();
         window->show();
-        edit(window, m_dialogs.get());
+        edit(window, &m_fakes->dialogs);
 
         window->cmdApply->click();
-        QCOMPARE(m_dir->settings(), QString(expected).replace(QStringLiteral("{app}"), m_dir->path()));
+        QCOMPARE(m_fakes->dir.settings(), QString(expected).replace(QStringLiteral("{app}"), m_fakes->dir.path()));
         QVERIFY(window->isVisible());
         QCOMPARE(modMain::SoundsOn, expected.contains(QStringLiteral("Value=On")));
         QCOMPARE(modMain::DisplayCorrectionOn, expected.contains(QStringLiteral("On=True")));
@@ -408,7 +402,7 @@ private slots:
         window->show();
         QString seen;
         QObject runsNoLongerThanThisTest;
-        QTimer::singleShot(0, &runsNoLongerThanThisTest, [&] { seen = m_dir->settings(); });
+        QTimer::singleShot(0, &runsNoLongerThanThisTest, [&] { seen = m_fakes->dir.settings(); });
         window->cmdApply->click();
         QVERIFY(seen.contains(QStringLiteral("Logout=")));
         QVERIFY(!seen.contains(QStringLiteral("[Interface]")));
@@ -437,40 +431,40 @@ private slots:
         QFETCH(bool, notice);
         QFETCH(QString, written);
         if (!stored.isNull())
-            m_dir->writeSettings(lines({"[Interface]", "Style=" + stored}));
+            m_fakes->dir.writeSettings(lines({"[Interface]", "Style=" + stored}));
         frmOptions *window = Form<frmOptions>::get();
         window->show();
         window->styleIzbor->setEditText(chosen);
 
         window->cmdApply->click();
-        QCOMPARE(m_dialogs->messageBoxes.size(), notice ? 1 : 0);
+        QCOMPARE(m_fakes->dialogs.messageBoxes.size(), notice ? 1 : 0);
         if (notice) {
-            const FakeDialogs::MessageBoxCall &box = m_dialogs->messageBoxes.first();
+            const FakeDialogs::MessageBoxCall &box = m_fakes->dialogs.messageBoxes.first();
             QCOMPARE(box.text, QStringLiteral("New skins will be load on next startup!!"));
             QCOMPARE(box.title, QStringLiteral("Information"));
             QCOMPARE(box.icon, QMessageBox::Information);
             QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         }
-        QVERIFY(m_dir->settings().contains(QStringLiteral("[Interface]\r\nStyle=") + written + crlf));
+        QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("[Interface]\r\nStyle=") + written + crlf));
 
         // Once stored, the same choice tells nothing more.
         window->cmdApply->click();
-        QCOMPARE(m_dialogs->messageBoxes.size(), notice ? 1 : 0);
+        QCOMPARE(m_fakes->dialogs.messageBoxes.size(), notice ? 1 : 0);
     }
 
     void okAppliesThenCloses()
     {
-        m_dir->writeSettings(lines({"[Interface]", "Style=Blue Skin"}));
+        m_fakes->dir.writeSettings(lines({"[Interface]", "Style=Blue Skin"}));
         frmOptions *window = Form<frmOptions>::get();
         window->show();
         window->styleIzbor->setEditText(QStringLiteral("Green Skin"));
         bool loadedDuringNotice = false;
-        m_dialogs->whileMessageBoxOpen = [&] { loadedDuringNotice = Form<frmOptions>::isLoaded(); };
+        m_fakes->dialogs.whileMessageBoxOpen = [&] { loadedDuringNotice = Form<frmOptions>::isLoaded(); };
 
         window->cmdOK->click();
         QVERIFY(loadedDuringNotice);
         QVERIFY(!Form<frmOptions>::isLoaded());
-        QVERIFY(m_dir->settings().contains(QStringLiteral("Style=Green Skin\r\n")));
+        QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("Style=Green Skin\r\n")));
     }
 
     void cancelAndCloseBoxWriteNothing_data()
@@ -483,7 +477,7 @@ private slots:
     {
         QFETCH(bool, closeBox);
         const QString stored = lines({"[Sounds]", "Value=On"});
-        m_dir->writeSettings(stored);
+        m_fakes->dir.writeSettings(stored);
         modMain::SoundsOn = true;
         frmOptions *window = Form<frmOptions>::get();
         window->show();
@@ -495,7 +489,7 @@ private slots:
         else
             window->cmdCancel->click();
         QVERIFY(!Form<frmOptions>::isLoaded());
-        QCOMPARE(m_dir->settings(), stored);
+        QCOMPARE(m_fakes->dir.settings(), stored);
         QVERIFY(modMain::SoundsOn);
     }
 
@@ -513,8 +507,8 @@ private slots:
         window->show();
         QVERIFY(!window->chkSound->isChecked());
         window->cmdApply->click();
-        QVERIFY(m_dir->settings().contains(QStringLiteral("Value=Off")));
-        QVERIFY(m_dir->settings().contains(QStringLiteral("On=False")));
+        QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("Value=Off")));
+        QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("On=False")));
         QVERIFY(!modMain::SoundsOn);
     }
 
@@ -527,14 +521,12 @@ private slots:
         QTimer::singleShot(0, window, [window] { window->cmdCancel->click(); });
         window->cmdApply->click();
         QVERIFY(!Form<frmOptions>::isLoaded());
-        QVERIFY(m_dir->settings().endsWith(QStringLiteral("Style=Rad Skin\r\n")));
-        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QVERIFY(m_fakes->dir.settings().endsWith(QStringLiteral("Style=Rad Skin\r\n")));
+        QCOMPARE(m_fakes->dialogs.messageBoxes.size(), 1);
     }
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
-    std::unique_ptr<FakeDialogs> m_dialogs;
-    std::unique_ptr<RecordingSoundPlayer> m_player;
+    std::unique_ptr<OptionsFakes> m_fakes;
 };
 
 QTEST_MAIN(tst_frmOptions)

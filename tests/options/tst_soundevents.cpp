@@ -1,6 +1,4 @@
-#include "support/FakeDialogs.h"
-#include "support/RecordingSoundPlayer.h"
-#include "support/TestAppDir.h"
+#include "support/OptionsFakes.h"
 
 #include "app/Form.h"
 #include "app/modMain.h"
@@ -25,16 +23,12 @@ class tst_SoundEvents : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<TestAppDir>();
-        m_dialogs = std::make_unique<FakeDialogs>();
-        m_player = std::make_unique<RecordingSoundPlayer>();
-        m_dir->writeSettings(storedSounds);
+        m_fakes = std::make_unique<OptionsFakes>();
+        m_fakes->dir.writeSettings(storedSounds);
     }
     void cleanup()
     {
-        m_player.reset();
-        m_dialogs.reset();
-        m_dir.reset();
+        m_fakes.reset();
     }
 
     void eventsPlayTheirRowWhenSoundsAreOn_data()
@@ -54,7 +48,7 @@ private slots:
         modMain::SoundsOn = true;
         QCOMPARE(SoundEvents::SoundFile(row), file);
         SoundEvents::PlaySoundEvent(row);
-        QCOMPARE(m_player->played, QStringList{file});
+        QCOMPARE(m_fakes->player.played, QStringList{file});
     }
 
     void soundsOffPlaysNothingAndLoadsNothing()
@@ -62,7 +56,7 @@ private slots:
         modMain::SoundsOn = false;
         for (int row = 1; row <= 5; ++row)
             SoundEvents::PlaySoundEvent(row);
-        QVERIFY(m_player->played.isEmpty());
+        QVERIFY(m_fakes->player.played.isEmpty());
         QVERIFY(!Form<frmOptions>::isLoaded());
     }
 
@@ -82,20 +76,20 @@ private slots:
         window->show();
         window->chkSound->click();
         SoundEvents::PlaySoundEvent(1);
-        QCOMPARE(m_player->played.size(), 1);
+        QCOMPARE(m_fakes->player.played.size(), 1);
 
         window->cmdApply->click();
         SoundEvents::PlaySoundEvent(1);
-        QCOMPARE(m_player->played.size(), 1);
+        QCOMPARE(m_fakes->player.played.size(), 1);
 
         // "play" is not an event: it plays with the switch off.
         window->Command2->click();
-        QCOMPARE(m_player->played.size(), 2);
+        QCOMPARE(m_fakes->player.played.size(), 2);
 
         window->chkSound->click();
         window->cmdApply->click();
         SoundEvents::PlaySoundEvent(2);
-        QCOMPARE(m_player->played.last(), QStringLiteral("/s/pm.wav"));
+        QCOMPARE(m_fakes->player.played.last(), QStringLiteral("/s/pm.wav"));
     }
 
     void unappliedPathIsPlayedUntilCancel()
@@ -104,18 +98,16 @@ private slots:
         frmOptions *window = Form<frmOptions>::get();
         window->show();
         window->soundlist->setCurrentItem(window->soundlist->topLevelItem(4));
-        m_dialogs->fileAnswers = QStringList{QStringLiteral("/new/left.wav")};
+        m_fakes->dialogs.fileAnswers = QStringList{QStringLiteral("/new/left.wav")};
         window->Command1->click();
         SoundEvents::PlaySoundEvent(5);
         window->cmdCancel->click();
         SoundEvents::PlaySoundEvent(5);
-        QCOMPARE(m_player->played, QStringList({"/new/left.wav", "/s/left.wav"}));
+        QCOMPARE(m_fakes->player.played, QStringList({"/new/left.wav", "/s/left.wav"}));
     }
 
 private:
-    std::unique_ptr<TestAppDir> m_dir;
-    std::unique_ptr<FakeDialogs> m_dialogs;
-    std::unique_ptr<RecordingSoundPlayer> m_player;
+    std::unique_ptr<OptionsFakes> m_fakes;
 };
 
 QTEST_MAIN(tst_SoundEvents)

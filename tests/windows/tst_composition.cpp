@@ -1,4 +1,4 @@
-#include "support/ChatWindowFakes.h"
+#include "support/ChatWindowTestCase.h"
 
 #include "app/Form.h"
 #include "options/frmOptions.h"
@@ -19,11 +19,10 @@
 
 // Writing a message: the toolbar, the input line with its Enter key, the smiley picker, the link
 // dialog and the about window.
-class tst_Composition : public QObject
+class tst_Composition : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFakes fakes;
     int sends = 0;
 
     frmChat *chat()
@@ -41,14 +40,6 @@ class tst_Composition : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(fakes.appDir.isValid());
-        fakes.install();
-    }
-
-    void cleanupTestCase() { fakes.uninstall(); }
-
     void init()
     {
         sends = 0;

@@ -1,4 +1,4 @@
-#include "support/ChatWindowFakes.h"
+#include "support/ChatWindowTestCase.h"
 
 #include "app/Form.h"
 #include "transcript/MessageMarkup.h"
@@ -24,11 +24,9 @@
 
 // The main chat window as a whole: what loading it sets up, its skin, how it lays itself out,
 // the transcript rows it writes, the page reset and printing, and the ways out.
-class tst_frmChat : public QObject
+class tst_frmChat : public ChatWindowTestCase
 {
     Q_OBJECT
-
-    ChatWindowFakes fakes;
 
     static void unloadAll()
     {
@@ -59,14 +57,6 @@ class tst_frmChat : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(fakes.appDir.isValid());
-        fakes.install();
-    }
-
-    void cleanupTestCase() { fakes.uninstall(); }
-
     void init()
     {
         fakes.choices.skin = QStringLiteral("Blue Skin");

@@ -1,4 +1,4 @@
-#include "support/ChatWindowFakes.h"
+#include "support/ChatWindowTestCase.h"
 
 #include "app/Form.h"
 #include "transcript/TranscriptRows.h"
@@ -36,11 +36,10 @@ public:
 
 // The user list's context menu, the refusal to write to oneself, and what the private-message
 // and prompt windows send, keep and show.
-class tst_PrivateMessage : public QObject
+class tst_PrivateMessage : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFakes fakes;
     RecordingOutbox outbox;
     frmChat *chat = nullptr;
 
@@ -97,14 +96,6 @@ class tst_PrivateMessage : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(fakes.appDir.isValid());
-        fakes.install();
-    }
-
-    void cleanupTestCase() { fakes.uninstall(); }
-
     void init()
     {
         outbox.connected = true;
