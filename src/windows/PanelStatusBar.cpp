@@ -1,6 +1,7 @@
 #include "PanelStatusBar.h"
 
 #include "Twips.h"
+#include "WindowFont.h"
 
 #include <QLabel>
 
@@ -9,10 +10,7 @@ PanelStatusBar::PanelStatusBar(QWidget *parent)
 {
     // The bar has its own face; the window's skin must not show through behind the texts.
     setAutoFillBackground(true);
-    QFont small;
-    small.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans")});
-    small.setPointSizeF(8.25);
-    setFont(small);
+    setFont(WindowFont::standard());
 
     const int widths[] = {Twips::toPixels(2440), Twips::toPixels(5440)};
     for (int i = 0; i < 2; ++i) {

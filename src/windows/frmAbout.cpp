@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "Twips.h"
+#include "WindowFont.h"
 
 #include "app/Form.h"
 
@@ -15,19 +16,14 @@ namespace {
 constexpr int RowHeight = 255;
 constexpr int RowStep = 240;
 
-QFont fontOf(const QStringList &families, bool bold)
-{
-    QFont font;
-    font.setFamilies(families);
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
-    return font;
-}
-
 QLabel *captionLabel(const QString &text, QWidget *parent)
 {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial")});
+    font.setPointSizeF(8.25);
+    font.setBold(true);
     auto *label = new QLabel(text, parent);
-    label->setFont(fontOf({QStringLiteral("Arial")}, true));
+    label->setFont(font);
     return label;
 }
 } // namespace
@@ -38,7 +34,7 @@ frmAbout::frmAbout()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(QSize(6345, 1830)));
-    setFont(fontOf({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans")}, false));
+    setFont(WindowFont::standard());
 
     // The window's lower edge cuts off the bottom of the stretched logo.
     Image1 = new QLabel(this);
