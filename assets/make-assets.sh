@@ -242,10 +242,10 @@ soxr() { sox -R -D "$@"; } # fixed seed, no dither: the same bytes on every run
 # starts DELAY seconds in, with a soft attack and a long logarithmic decay.
 note() {
   local out=$1 f=$2 len=$3 delay=$4
-  local spec=(-n -r 44100 -c 1 -e floating-point -b 32)
-  soxr "${spec[@]}" "$work/n1.wav" synth "$len" sine "$f"
-  soxr "${spec[@]}" "$work/n2.wav" synth "$len" sine "$(awk -v f="$f" 'BEGIN { print 2 * f }')"
-  soxr "${spec[@]}" "$work/n3.wav" synth "$len" sine "$(awk -v f="$f" 'BEGIN { print 3 * f }')"
+  local tone_format=(-n -r 44100 -c 1 -e floating-point -b 32)
+  soxr "${tone_format[@]}" "$work/n1.wav" synth "$len" sine "$f"
+  soxr "${tone_format[@]}" "$work/n2.wav" synth "$len" sine "$(awk -v f="$f" 'BEGIN { print 2 * f }')"
+  soxr "${tone_format[@]}" "$work/n3.wav" synth "$len" sine "$(awk -v f="$f" 'BEGIN { print 3 * f }')"
   soxr -m -v 1 "$work/n1.wav" -v 0.22 "$work/n2.wav" -v 0.06 "$work/n3.wav" -e floating-point -b 32 "$out" \
     fade l 0.015 "$len" "$(awk -v l="$len" 'BEGIN { print l - 0.016 }')" pad "$delay"
 }
@@ -253,9 +253,9 @@ note() {
 # beep OUT FREQ LENGTH DELAY: a short, rounded tone for the system sound.
 beep() {
   local out=$1 f=$2 len=$3 delay=$4
-  local spec=(-n -r 44100 -c 1 -e floating-point -b 32)
-  soxr "${spec[@]}" "$work/n1.wav" synth "$len" sine "$f"
-  soxr "${spec[@]}" "$work/n2.wav" synth "$len" sine "$(awk -v f="$f" 'BEGIN { print 2 * f }')"
+  local tone_format=(-n -r 44100 -c 1 -e floating-point -b 32)
+  soxr "${tone_format[@]}" "$work/n1.wav" synth "$len" sine "$f"
+  soxr "${tone_format[@]}" "$work/n2.wav" synth "$len" sine "$(awk -v f="$f" 'BEGIN { print 2 * f }')"
   soxr -m -v 1 "$work/n1.wav" -v 0.3 "$work/n2.wav" -e floating-point -b 32 "$out" \
     fade h 0.012 "$len" 0.03 pad "$delay"
 }
