@@ -1,10 +1,15 @@
+#include "app/ClientCommandLine.h"
 #include "app/Form.h"
 #include "app/FormRegistry.h"
+#include "app/SettingsLocation.h"
 #include "app/modMain.h"
 #include "windows/frmChat.h"
 #include "windows/frmSignon.h"
 
 #include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
 
 namespace modMain {
 // Sets the flags and shows the sign-on window; everything after happens in window events.
@@ -16,17 +21,44 @@ void Main(const QStringList &arguments)
 }
 } // namespace modMain
 
+namespace {
+// Help, version and a bad command line answer on the terminal, before any window system is needed.
+int answerOnTerminal(const ClientCommandLine &commandLine)
+{
+    const bool failed = commandLine.action() == ClientCommandLine::Action::ShowError;
+    std::fputs(commandLine.output().toLocal8Bit().constData(), failed ? stderr : stdout);
+    return failed ? 2 : 0;
+}
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    const ClientCommandLine commandLine(argumentsOf(argc, argv));
+    if (commandLine.action() != ClientCommandLine::Action::RunProgram)
+        return answerOnTerminal(commandLine);
+
+    // The name gives the configuration folder (~/.config/korvani) and the window class that the
+    // desktop file's StartupWMClass matches; the desktop file name lets the desktop find the icon.
+    QApplication::setApplicationName(QStringLiteral("korvani"));
+    QApplication::setDesktopFileName(QStringLiteral("korvani"));
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Client"));
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(KORVANI_VERSION_MAJOR).arg(KORVANI_VERSION_MINOR).arg(KORVANI_VERSION_PATCH));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/korvani.png")));
     // Hidden windows count as loaded: the program ends when the last loaded window is unloaded,
     // not when the last visible one closes.
     QApplication::setQuitOnLastWindowClosed(false);
     FormRegistry::setOnLastUnloaded([] { QCoreApplication::quit(); });
 
-    modMain::Main(application.arguments().mid(1));
+    SettingsLocation::setFile(commandLine.settingsFile());
+    modMain::Main(commandLine.remainingArguments());
     return QApplication::exec();
 }

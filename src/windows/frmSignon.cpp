@@ -160,13 +160,18 @@ void frmSignon::cmdConnect_Click()
     Form<frmSignon>::unload();
 }
 
+// The three keys go in one replacement of the file, so no reader ever meets a mix of old and new.
 void frmSignon::saveSignOn()
 {
     const bool remember = chkUS->isChecked();
-    const QString path = modMain::SettingsPath();
-    modMain::WriteIni(settingsSection, userKey, remember ? txtUser->text().trimmed() : QString(), path);
-    modMain::WriteIni(settingsSection, serverKey, remember ? txtSvrIp->text().trimmed() : QString(), path);
-    modMain::WriteIni(settingsSection, autoConnectKey, modMain::IniTickValue(remember && chkAC->isChecked()), path);
+    const QList<modMain::IniValue> values = {
+        {settingsSection, userKey, remember ? txtUser->text().trimmed() : QString()},
+        {settingsSection, serverKey, remember ? txtSvrIp->text().trimmed() : QString()},
+        {settingsSection, autoConnectKey, modMain::IniTickValue(remember && chkAC->isChecked())},
+    };
+    QString reason;
+    if (!modMain::WriteIniValues(values, modMain::SettingsPath(), &reason))
+        modMain::TellSettingsNotSaved(nullptr, reason);
 }
 
 void frmSignon::cmdCancel_Click()

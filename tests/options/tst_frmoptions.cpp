@@ -1,6 +1,8 @@
 #include "support/OptionsFakes.h"
 
 #include "app/Form.h"
+#include "support/FileSizeLimit.h"
+#include "support/ReplacementCounter.h"
 #include "app/modMain.h"
 #include "options/OptionChoices.h"
 #include "options/frmOptions.h"
@@ -510,6 +512,48 @@ private slots:
         QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("Value=Off")));
         QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("On=False")));
         QVERIFY(!modMain::SoundsOn);
+    }
+
+    // Apply writes its keys in one replacement per stretch between its yields: the sound paths; the
+    // switches, sign-on fields and join choices; the message of the day; the skin. An Apply that
+    // changes nothing writes nothing.
+    void applyReplacesTheFileOncePerStretch()
+    {
+        frmOptions *window = Form<frmOptions>::get();
+        window->show();
+        window->styleIzbor->setEditText(QStringLiteral("Own Skin"));
+        ReplacementCounter replacements(m_fakes->dir.settingsPath());
+        QVERIFY(replacements.isValid());
+        window->cmdApply->click();
+        QCOMPARE(replacements.take(), 4);
+        window->cmdApply->click();
+        QCOMPARE(replacements.take(), 0);
+        window->txtNickname->setText(QStringLiteral("Ann"));
+        window->cmdApply->click();
+        QCOMPARE(replacements.take(), 1);
+    }
+
+    // On a full disk Apply keeps the file as it was, still sets the switches for this run, and the
+    // user is told once, not at every Apply.
+    void failedApplyIsToldOnce()
+    {
+        const QString before = QStringLiteral("[Sounds]\r\nValue=Off\r\n");
+        m_fakes->dir.writeSettings(before);
+        modMain::ResetSettingsNotSavedNotice();
+        frmOptions *window = Form<frmOptions>::get();
+        window->show();
+        window->chkSound->click();
+        {
+            const FileSizeLimit fullDisk(0);
+            QVERIFY(fullDisk.isValid());
+            window->cmdApply->click();
+            window->cmdApply->click();
+        }
+        QCOMPARE(m_fakes->dir.settings(), before);
+        QVERIFY(modMain::SoundsOn);
+        QCOMPARE(m_fakes->dialogs.messageBoxes.size(), 1);
+        QCOMPARE(m_fakes->dialogs.messageBoxes.first().title, QStringLiteral("Client"));
+        QCOMPARE(m_fakes->dialogs.messageBoxes.first().icon, QMessageBox::Warning);
     }
 
     // The user may close the window while Apply waits for events; Apply still finishes its writes.
