@@ -30,6 +30,15 @@ int answerOnTerminal(const ClientCommandLine &commandLine)
     return failed ? 2 : 0;
 }
 
+// Every window and box carries the program's mark; each size is drawn for itself.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const char *file : {":/pictures/korvani-16.png", ":/pictures/korvani-32.png", ":/pictures/korvani.png"})
+        icon.addFile(QLatin1String(file));
+    return icon;
+}
+
 QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
@@ -52,7 +61,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(KORVANI_VERSION_MAJOR).arg(KORVANI_VERSION_MINOR).arg(KORVANI_VERSION_PATCH));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/korvani.png")));
+    QApplication::setWindowIcon(programIcon());
     // Hidden windows count as loaded: the program ends when the last loaded window is unloaded,
     // not when the last visible one closes.
     QApplication::setQuitOnLastWindowClosed(false);
