@@ -26,7 +26,7 @@ QString programDirectory()
 QString applicationDirectory()
 {
     const QString own = programDirectory();
-    if (!overriddenDirectory().isEmpty() || holdsAssets(QDir(own)))
+    if (holdsAssets(QDir(own)))
         return own;
     const QString installed = QDir::cleanPath(own + QStringLiteral("/../share/korvani"));
     return holdsAssets(QDir(installed)) ? installed : own;

@@ -7,6 +7,7 @@ QString programDirectory();
 
 // The folder the program reads smile/ and sound/ from: its own folder when they are there (a build
 // folder, a portable copy), otherwise share/korvani/ of the installation (bin/../share/korvani).
-// A folder set by a test is used as it is.
 QString applicationDirectory();
+
+// Makes directory the program's own folder (tests); an empty text returns to the executable's.
 void setApplicationDirectory(const QString &directory);

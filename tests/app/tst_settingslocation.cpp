@@ -94,6 +94,28 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("[UserSvr]\r\nUser=Ann\r\nSvr=host\r\n"));
     }
 
+    // Pictures and sounds: beside the program first (a build folder, a portable copy), else in
+    // share/korvani of the installation the program sits in.
+    void assetsBesideTheProgramOrInstalled_data()
+    {
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("expected"); // under the temporary folder
+        QTest::newRow("beside the program") << QStringList{"bin/sound", "share/korvani/sound"} << "bin";
+        QTest::newRow("smileys alone beside it") << QStringList{"bin/smile", "share/korvani/sound"} << "bin";
+        QTest::newRow("installed") << QStringList{"bin", "share/korvani/sound", "share/korvani/smile"} << "share/korvani";
+        QTest::newRow("nowhere") << QStringList{"bin"} << "bin";
+    }
+
+    void assetsBesideTheProgramOrInstalled()
+    {
+        QFETCH(QStringList, folders);
+        QFETCH(QString, expected);
+        for (const QString &folder : folders)
+            QVERIFY(QDir(m_home->path()).mkpath(folder));
+        setApplicationDirectory(m_home->filePath(QStringLiteral("bin")));
+        QCOMPARE(applicationDirectory(), m_home->filePath(expected));
+    }
+
     // Two clients on one machine keep their own settings with --settings.
     void fileFromTheCommandLine()
     {
