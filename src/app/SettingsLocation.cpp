@@ -46,9 +46,8 @@ QString SettingsLocation::userFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
-void SettingsLocation::prepareFolderOf(const QString &file)
+bool SettingsLocation::prepareFolderOf(const QString &file)
 {
     const QString folder = QFileInfo(file).absolutePath();
-    if (folder == QDir::cleanPath(userFolder()))
-        QDir().mkpath(folder);
+    return folder != QDir::cleanPath(userFolder()) || QDir().mkpath(folder);
 }

@@ -20,6 +20,7 @@ public:
     static QString userFolder();
 
     // Creates the user's configuration folder when file lies in it and it does not exist yet; any
-    // other folder is taken as it is, so a mistyped --settings folder is not created.
-    static void prepareFolderOf(const QString &file);
+    // other folder is taken as it is, so a mistyped --settings folder is not created. False when
+    // the folder is needed and could not be made.
+    static bool prepareFolderOf(const QString &file);
 };

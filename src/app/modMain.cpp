@@ -28,21 +28,28 @@ QString ReadIni(const QString &section, const QString &key, const QString &file)
     return ProfileFile::value(text, section, key);
 }
 
+namespace {
+bool failWith(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+} // namespace
+
 bool WriteIniValues(const QList<IniValue> &values, const QString &file, QString *error)
 {
     // A file that exists but cannot be read is left alone rather than replaced by a few keys.
     QString text;
-    if (!ProfileFile::readFile(file, &text)) {
-        if (error)
-            *error = QStringLiteral("%1 cannot be read.").arg(file);
-        return false;
-    }
+    if (!ProfileFile::readFile(file, &text))
+        return failWith(error, QStringLiteral("%1 cannot be read.").arg(file));
     QString updated = text;
     for (const IniValue &value : values)
         updated = ProfileFile::withValue(updated, value.section, value.key, value.value);
     if (updated == text && QFileInfo::exists(file))
         return true;
-    SettingsLocation::prepareFolderOf(file);
+    if (!SettingsLocation::prepareFolderOf(file))
+        return failWith(error, QStringLiteral("The folder %1 cannot be created.").arg(QFileInfo(file).absolutePath()));
     return FileReplacement::replace(file, updated.toUtf8(), error);
 }
 
