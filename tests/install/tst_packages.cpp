@@ -152,12 +152,14 @@ private slots:
         QVERIFY(help.output.contains(QLatin1String("--version")));
     }
 
-    // The installed server takes a chat client: it greets a sign-on.
+    // The installed server, with the configuration the package ships, takes a chat client: it
+    // greets a sign-on.
     void installedServerChats()
     {
         QProcess server;
         server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start(installed(QStringLiteral("bin/korvani-server")), {QStringLiteral("--listen"), serverAddress});
+        server.start(installed(QStringLiteral("bin/korvani-server")),
+                     {QStringLiteral("--config"), m_root + QStringLiteral("/etc/korvani/server.conf"), QStringLiteral("--listen"), serverAddress});
         QVERIFY(server.waitForStarted());
         QTcpSocket client;
         QTRY_VERIFY_WITH_TIMEOUT((client.abort(), client.connectToHost(serverAddress, 1290), client.waitForConnected(1000)), 20000);
