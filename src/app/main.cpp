@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
 #include <cstdio>
 
 namespace modMain {
@@ -50,6 +51,9 @@ QStringList argumentsOf(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Past a file size limit a write then fails like one on a full disk, which the settings file
+    // reports, instead of killing the chat.
+    std::signal(SIGXFSZ, SIG_IGN);
     const ClientCommandLine commandLine(argumentsOf(argc, argv));
     if (commandLine.action() != ClientCommandLine::Action::RunProgram)
         return answerOnTerminal(commandLine);
