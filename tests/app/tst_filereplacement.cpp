@@ -1,6 +1,7 @@
 #include "app/FileReplacement.h"
 #include "app/modMain.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -22,15 +23,7 @@ const QByteArray oldSettings = "[UserSvr]\r\nUser=Ann\r\nSvr=chat.example.org\r\
 
 void putFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QVERIFY(TestFiles::put(path, bytes));
 }
 
 QStringList entries(const QString &directory)
@@ -114,7 +107,7 @@ private slots:
         if (outcome == Unprivileged::skipNeeded)
             QSKIP("no file size limit can be set here");
         QCOMPARE(outcome, 0);
-        QCOMPARE(fileBytes(path()), existing ? oldSettings : QByteArray());
+        QCOMPARE(TestFiles::bytes(path()), existing ? oldSettings : QByteArray());
         QCOMPARE(entries(m_directory->path()), existing ? QStringList{QStringLiteral("Options.ini")} : QStringList());
     }
 
@@ -123,7 +116,7 @@ private slots:
         putFile(path(), oldSettings);
         QCOMPARE(::chmod(QFile::encodeName(path()).constData(), 0640), 0);
         QVERIFY(FileReplacement::replace(path(), "[Sounds]\r\nValue=On\r\n"));
-        QCOMPARE(fileBytes(path()), QByteArray("[Sounds]\r\nValue=On\r\n"));
+        QCOMPARE(TestFiles::bytes(path()), QByteArray("[Sounds]\r\nValue=On\r\n"));
         QCOMPARE(QFileInfo(path()).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                              | QFileDevice::ReadUser | QFileDevice::WriteUser
                                                              | QFileDevice::ReadGroup);
@@ -138,7 +131,7 @@ private slots:
         QVERIFY(QFile::link(real, path()));
         QVERIFY(FileReplacement::replace(path(), "new"));
         QVERIFY(QFileInfo(path()).isSymLink());
-        QCOMPARE(fileBytes(real), QByteArray("new"));
+        QCOMPARE(TestFiles::bytes(real), QByteArray("new"));
     }
 
     // A file the user made read-only is not replaced behind their back, although its folder would
@@ -157,7 +150,7 @@ private slots:
         });
         QCOMPARE(::chown(QFile::encodeName(m_directory->path()).constData(), ::geteuid(), gid_t(-1)), 0);
         QCOMPARE(outcome, 0);
-        QCOMPARE(fileBytes(path()), oldSettings);
+        QCOMPARE(TestFiles::bytes(path()), oldSettings);
         QCOMPARE(entries(m_directory->path()), QStringList{QStringLiteral("Options.ini")});
     }
 
@@ -198,7 +191,7 @@ private slots:
             ::usleep(useconds_t(QRandomGenerator::global()->bounded(200, 3000)));
             ::kill(writer, SIGKILL);
             ::waitpid(writer, nullptr, 0);
-            const QByteArray now = fileBytes(path());
+            const QByteArray now = TestFiles::bytes(path());
             QVERIFY2(now == first || now == second, qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(now.size())));
             if (round % 20 == 19) {
                 leftovers += int(entries(m_directory->path()).size()) - 1;

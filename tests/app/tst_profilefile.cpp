@@ -1,5 +1,6 @@
 #include "app/AppDir.h"
 #include "app/modMain.h"
+#include "support/TestFiles.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -21,17 +22,7 @@ namespace {
 
 void putFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    QVERIFY(TestFiles::put(path, bytes));
 }
 
 // Every entry under directory with its content ("<dir>" for folders), to see that nothing changed.
@@ -40,7 +31,7 @@ QMap<QString, QByteArray> snapshot(const QString &directory)
     QMap<QString, QByteArray> entries;
     const QFileInfoList infos = QDir(directory).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo &info : infos)
-        entries.insert(info.fileName(), info.isDir() ? QByteArrayLiteral("<dir>") : fileBytes(info.filePath()));
+        entries.insert(info.fileName(), info.isDir() ? QByteArrayLiteral("<dir>") : TestFiles::bytes(info.filePath()));
     return entries;
 }
 
@@ -203,7 +194,7 @@ private slots:
         if (!before.isEmpty())
             putFile(path(), before);
         QCOMPARE(WriteIni(section, key, value, path()), short(0));
-        QCOMPARE(fileBytes(path()), after);
+        QCOMPARE(TestFiles::bytes(path()), after);
         QCOMPARE(ReadIni(section, key, path()), readBack);
         QCOMPARE(ReadIni(QStringLiteral("Sounds"), QStringLiteral("Value"), path()),
                  before.contains("Value=On") ? QStringLiteral("On") : QString());
@@ -218,7 +209,7 @@ private slots:
         WriteIni(QStringLiteral("UserSvr"), QStringLiteral("AC"), QStringLiteral("1"), path());
         WriteIni(QStringLiteral("Sounds"), QStringLiteral("Value"), QStringLiteral("On"), path());
         WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), path());
-        QCOMPARE(fileBytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
+        QCOMPARE(TestFiles::bytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
     }
 
     void failedWriteChangesNothing_data()
