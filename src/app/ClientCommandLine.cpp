@@ -27,15 +27,16 @@ QString helpText()
         "                     only when it is the one other argument.\n");
 }
 
-// The arguments without "--settings FILE" / "--settings=FILE", in their order.
+// The arguments without "--settings FILE" / "--settings=FILE", in their order. One dash does as
+// well as two, as for every option of the parser below.
 QStringList withoutSettings(const QStringList &arguments)
 {
     QStringList remaining;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("--settings"))
+        if (argument == QLatin1String("--settings") || argument == QLatin1String("-settings"))
             ++i;
-        else if (!argument.startsWith(QLatin1String("--settings=")))
+        else if (!argument.startsWith(QLatin1String("--settings=")) && !argument.startsWith(QLatin1String("-settings=")))
             remaining.append(argument);
     }
     return remaining;
@@ -61,7 +62,7 @@ ClientCommandLine::ClientCommandLine(const QStringList &arguments)
     } else if (parser.isSet(version)) {
         m_action = Action::ShowVersion;
         m_output = QStringLiteral("korvani %1\n").arg(programVersion());
-    } else if (arguments.contains(QLatin1String("--settings")) && parser.value(settings).isEmpty()) {
+    } else if (parser.isSet(settings) && parser.value(settings).isEmpty()) {
         m_action = Action::ShowError;
         m_output = QStringLiteral("korvani: --settings needs a file name.\n") + helpText();
     } else {

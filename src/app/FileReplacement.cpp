@@ -43,8 +43,11 @@ void removeLeftovers(const QString &target)
 {
     const QFileInfo info(target);
     const QString prefix = info.fileName() + QStringLiteral(".partial.");
-    const QStringList names = info.dir().entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    // Compared by hand rather than as a name filter: the file's own name may hold "*" or "[".
+    const QStringList names = info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
+        if (!name.startsWith(prefix))
+            continue;
         bool isNumber = false;
         const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('.'), 0, 0).toLongLong(&isNumber);
         if (isNumber && (pid == ::getpid() || !processIsRunning(pid)))

@@ -32,6 +32,8 @@ private slots:
                                                 << "/tmp/a.ini" << true;
         QTest::newRow("-prompt and --settings") << QStringList{"-prompt", "--settings=/tmp/a.ini"} << Action::RunProgram
                                                 << "/tmp/a.ini" << true;
+        QTest::newRow("-settings FILE and -prompt") << QStringList{"-settings", "/tmp/a.ini", "-prompt"} << Action::RunProgram
+                                                    << "/tmp/a.ini" << true;
         QTest::newRow("--settings without a file") << QStringList{"--settings"} << Action::ShowError << "" << false;
         QTest::newRow("--help") << QStringList{"--help"} << Action::ShowHelp << "" << false;
         QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << "" << false;

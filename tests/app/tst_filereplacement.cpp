@@ -124,6 +124,15 @@ private slots:
     }
 
     // A settings file kept elsewhere through a link stays there, and the link stays a link.
+    // A settings file whose name reads as a pattern still has its leftovers removed.
+    void leftoversOfAFileNamedLikeAPattern()
+    {
+        const QString target = m_directory->filePath(QStringLiteral("own[1]*.ini"));
+        putFile(FileReplacement::temporaryPrefix(target) + QStringLiteral("x1Y2z3"), "[Use");
+        QVERIFY(FileReplacement::replace(target, oldSettings));
+        QCOMPARE(entries(m_directory->path()), QStringList{QStringLiteral("own[1]*.ini")});
+    }
+
     void followsASymbolicLink()
     {
         const QString real = m_directory->filePath(QStringLiteral("real.ini"));

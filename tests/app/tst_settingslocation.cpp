@@ -119,8 +119,10 @@ private slots:
     // Two clients on one machine keep their own settings with --settings.
     void fileFromTheCommandLine()
     {
+        const QString before = QDir::currentPath();
         QDir::setCurrent(m_home->path());
         SettingsLocation::setFile(QStringLiteral("second.ini"));
+        QDir::setCurrent(before);
         QCOMPARE(modMain::SettingsPath(), m_home->filePath(QStringLiteral("second.ini")));
         QCOMPARE(modMain::WriteIni(section, user, QStringLiteral("Bob"), modMain::SettingsPath()), short(0));
         QCOMPARE(entries(m_program->path()), QStringList());
