@@ -125,7 +125,7 @@ bool FileReplacement::replace(const QString &path, const QByteArray &bytes, QStr
     };
     bool written = writeAll(descriptor, bytes, &errorNumber);
     written = written && step(::fchmod(descriptor, modeFor(targetName)) == 0);
-    written = written && step(::fsync(descriptor) == 0);
+    written = written && step(::fdatasync(descriptor) == 0);
     written = step(::close(descriptor) == 0) && written;
     written = written && step(::rename(temporaryName.constData(), targetName.constData()) == 0);
     if (!written) {
