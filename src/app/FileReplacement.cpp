@@ -55,15 +55,19 @@ void removeLeftovers(const QString &target)
     }
 }
 
-// A new file gets the mode a plain create would give it; a replaced one keeps its own.
-mode_t modeFor(const QByteArray &target)
+// A new file gets the mode a plain create would give it; a replaced one keeps its own mode and, where
+// the process may set them (root editing a user's copy), its owner and group.
+bool takeOverAttributes(int descriptor, const QByteArray &target)
 {
     struct stat status {};
-    if (::stat(target.constData(), &status) == 0)
-        return status.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (::stat(target.constData(), &status) != 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return ::fchmod(descriptor, 0666 & ~mask) == 0;
+    }
+    if (::geteuid() == 0 && ::fchown(descriptor, status.st_uid, status.st_gid) != 0)
+        return false;
+    return ::fchmod(descriptor, status.st_mode & 07777) == 0;
 }
 
 bool writeAll(int descriptor, const QByteArray &bytes, int *errorNumber)
@@ -124,7 +128,7 @@ bool FileReplacement::replace(const QString &path, const QByteArray &bytes, QStr
         return succeeded;
     };
     bool written = writeAll(descriptor, bytes, &errorNumber);
-    written = written && step(::fchmod(descriptor, modeFor(targetName)) == 0);
+    written = written && step(takeOverAttributes(descriptor, targetName));
     written = written && step(::fdatasync(descriptor) == 0);
     written = step(::close(descriptor) == 0) && written;
     written = written && step(::rename(temporaryName.constData(), targetName.constData()) == 0);

@@ -123,6 +123,20 @@ private slots:
         QCOMPARE(entries(m_directory->path()), QStringList{QStringLiteral("Options.ini")});
     }
 
+    // Root replacing a user's settings (a portable copy started with sudo) leaves them the user's.
+    void keepsTheOwner()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        putFile(path(), oldSettings);
+        const QByteArray name = QFile::encodeName(path());
+        QCOMPARE(::chown(name.constData(), Unprivileged::user(), Unprivileged::user()), 0);
+        QVERIFY(FileReplacement::replace(path(), "new"));
+        struct stat status {};
+        QCOMPARE(::stat(name.constData(), &status), 0);
+        QCOMPARE(status.st_uid, Unprivileged::user());
+    }
+
     // A settings file kept elsewhere through a link stays there, and the link stays a link.
     // A settings file whose name reads as a pattern still has its leftovers removed.
     void leftoversOfAFileNamedLikeAPattern()
