@@ -2,7 +2,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -152,20 +151,35 @@ private slots:
         QVERIFY(help.output.contains(QLatin1String("--version")));
     }
 
-    // The installed server, with the configuration the package ships, takes a chat client: it
-    // greets a sign-on.
-    void installedServerChats()
+    // The installed server, with the configuration the package ships, and the installed client,
+    // told by its settings to sign on by itself: the server greets it and logs the sign-on.
+    void installedProgramsChat()
     {
+        const QString settings = m_work.filePath(QStringLiteral("Options.ini"));
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[UserSvr]\r\nUser=Ann\r\nSvr=" + serverAddress.toLatin1() + "\r\nAC=1\r\n");
+        file.close();
+
         QProcess server;
         server.setProcessChannelMode(QProcess::MergedChannels);
         server.start(installed(QStringLiteral("bin/korvani-server")),
                      {QStringLiteral("--config"), m_root + QStringLiteral("/etc/korvani/server.conf"), QStringLiteral("--listen"), serverAddress});
         QVERIFY(server.waitForStarted());
-        QTcpSocket client;
-        QTRY_VERIFY_WITH_TIMEOUT((client.abort(), client.connectToHost(serverAddress, 1290), client.waitForConnected(1000)), 20000);
-        client.write("Join Ann");
-        QByteArray received;
-        QTRY_VERIFY_WITH_TIMEOUT((received += client.readAll()).contains("Ann"), 20000);
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += server.readAll()).contains("listening on"), 20000);
+
+        QProcess client;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.multimedia*=false"));
+        client.setProcessEnvironment(environment);
+        client.start(installed(QStringLiteral("bin/korvani")), {QStringLiteral("--settings"), settings});
+        QVERIFY(client.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT((log += server.readAll()).contains("signed on as \"Ann\""), 60000);
+
+        client.kill();
+        client.waitForFinished();
         server.terminate();
         QVERIFY(server.waitForFinished(20000));
     }
