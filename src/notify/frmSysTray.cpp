@@ -48,7 +48,8 @@ void frmSysTray::ShowBalloonTip(const QString &sMessage, const QString &sTitle, 
 {
     if (!m_trayIcon->isVisible() || !BalloonsSupported())
         return;
-    m_trayIcon->showMessage(sTitle, sMessage, messageIcon(eIcon), BalloonTimer::displayTime(lTimeOutMs));
+    m_trayIcon->showMessage(sTitle.left(BalloonTitleCapacity), sMessage.left(BalloonTextCapacity), messageIcon(eIcon),
+                            BalloonTimer::displayTime(lTimeOutMs));
     m_balloon.start(lTimeOutMs);
 }
 

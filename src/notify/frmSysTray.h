@@ -27,6 +27,9 @@ public:
     // The longest tooltip the tray takes, in characters; shorter where it shows no balloons.
     static constexpr int ToolTipCapacity = 127;
     static constexpr int ToolTipCapacityWithoutBalloons = 63;
+    // The longest balloon text and title the tray takes, in characters.
+    static constexpr int BalloonTextCapacity = 255;
+    static constexpr int BalloonTitleCapacity = 63;
 
     explicit frmSysTray(QObject *parent = nullptr);
 

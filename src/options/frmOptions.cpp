@@ -90,10 +90,10 @@ frmOptions::frmOptions()
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0px 2px; }"));
 
-    Shape1 = place(new QFrame(this), QStringLiteral("Shape1"), QRect(4, 4, 153, 209));
+    Shape1 = place(new QFrame(this), QStringLiteral("Shape1"), QRect(4, 4, 153, 201));
     Shape1->setFrameShape(QFrame::Box);
     Shape1->setFrameShadow(QFrame::Sunken);
-    Tree = place(new QTreeWidget(this), QStringLiteral("Tree"), QRect(8, 8, 145, 201));
+    Tree = place(new QTreeWidget(this), QStringLiteral("Tree"), QRect(8, 8, 145, 193));
     Tree->setHeaderHidden(true);
     Tree->setColumnCount(1);
     Tree->setIndentation(14);
@@ -180,7 +180,8 @@ void frmOptions::createMessagePage()
 void frmOptions::createStylePage()
 {
     styles = addPage(SSTab1, QStringLiteral("styles"), QStringLiteral("Styles"));
-    addLabel(styles, QStringLiteral("Skin:"), QRect(8, 16, 30, 21));
+    // The label's text starts at its top, a little below the box's, as the page is drawn.
+    addLabel(styles, QStringLiteral("Skin:"), QRect(8, 24, 30, 17))->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     styleIzbor = place(new QComboBox(styles), QStringLiteral("styleIzbor"), QRect(40, 16, 161, 21));
     styleIzbor->setEditable(true);
     // The box holds exactly what the user types: no completion from the list, no growing list.
@@ -197,7 +198,7 @@ void frmOptions::createStrip()
                       QRect(264, 224, 65, 17));
     cmdOK = place(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"), QRect(336, 224, 65, 17));
     cmdApply = place(new QPushButton(QStringLiteral("Apply"), this), QStringLiteral("cmdApply"),
-                     QRect(408, 224, 73, 17));
+                     QRect(400, 224, 73, 17));
 
     const QPixmap strip(stripPicture);
     if (strip.isNull())
@@ -285,10 +286,23 @@ void frmOptions::showChoices()
     ChkMain->setChecked(m_model->joinRowInMain());
 
     txtNickname->setText(m_model->nickname());
-    const auto &source = localAddressSource();
-    txtIp->setText(source ? source() : QString());
+    showLocalAddress();
     txtServer->setText(m_model->server());
     ChkAU->setChecked(m_model->autoConnect());
+}
+
+void frmOptions::showLocalAddress()
+{
+    const auto &source = localAddressSource();
+    txtIp->setText(source ? source() : QString());
+}
+
+// The window is loaded hidden long before it is first opened, usually before the connection
+// exists: the address is taken again each time it is shown, so it is never a stale one.
+void frmOptions::showEvent(QShowEvent *event)
+{
+    showLocalAddress();
+    QWidget::showEvent(event);
 }
 
 void frmOptions::buildTree()

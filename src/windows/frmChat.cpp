@@ -20,6 +20,7 @@
 #include "net/ChatConnection.h"
 #include "net/ConnectionStatus.h"
 #include "net/Dispatcher.h"
+#include "net/MachineAddress.h"
 #include "net/WireProtocol.h"
 #include "notify/ChatTrayMenu.h"
 #include "notify/frmSysTray.h"
@@ -77,20 +78,23 @@ frmChat::~frmChat()
 void frmChat::installHandOvers()
 {
     frmSignon::setHandOver(&frmChat::signOn);
-    // Asking must not create the chat window: before sign-on there is no address to show.
+    // The chat connection's own end while there is one, else the address others would reach this
+    // machine at. Asking must not create the chat window.
     frmOptions::setLocalAddressSource([] {
         const frmChat *chat = Form<frmChat>::loaded();
-        return chat ? chat->wskClient->localAddress() : QString();
+        const QString connected = chat ? chat->wskClient->localAddress() : QString();
+        return connected.isEmpty() ? MachineAddress::firstIPv4() : connected;
     });
 }
 
 void frmChat::signOn(const QString &userName, const QString &server)
 {
     frmChat *chat = Form<frmChat>::get();
+    // The caption first, so the window never appears without it.
+    chat->setWindowTitle(QStringLiteral("Korvani 1.0 - (") + userName + QLatin1Char(')'));
     chat->show();
     chat->txtUser->setText(userName);
     chat->Connect(server);
-    chat->setWindowTitle(QStringLiteral("Korvani 1.0 - (") + userName + QLatin1Char(')'));
     chat->tmrConnection->start();
     chat->lstUsers->clear();
     LetPendingEventsRun();

@@ -101,6 +101,8 @@ void frmSignon::createControls()
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
+    // A coarse timer may fire up to 5 % early; the automatic connect waits its whole two seconds.
+    Timer->setTimerType(Qt::PreciseTimer);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmSignon::cmdConnect_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSignon::cmdCancel_Click);
