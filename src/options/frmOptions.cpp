@@ -4,6 +4,7 @@
 #include "SoundPlayer.h"
 #include "app/AppDir.h"
 #include "app/Dialogs.h"
+#include "app/EscapeKey.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "app/modMain.h"
@@ -117,6 +118,7 @@ frmOptions::frmOptions()
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::cmdApply_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    onEscape(this, &frmOptions::cmdCancel_Click);
 }
 
 frmOptions::~frmOptions() = default;

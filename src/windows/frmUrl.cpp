@@ -3,6 +3,7 @@
 #include "Twips.h"
 #include "frmChat.h"
 
+#include "app/EscapeKey.h"
 #include "app/Form.h"
 
 #include <QCloseEvent>
@@ -23,6 +24,7 @@ frmUrl::frmUrl()
     Command1 = new QPushButton(QStringLiteral("Add Link"), this);
     Command1->setGeometry(Twips::toPixels(QRect(1440, 360, 975, 255)));
     connect(Command1, &QPushButton::clicked, this, &frmUrl::Command1_Click);
+    onEscape(this, &QWidget::close);
 }
 
 // The address is used as typed: no scheme is added and nothing is encoded.
