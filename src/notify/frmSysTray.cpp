@@ -53,6 +53,11 @@ void frmSysTray::ShowBalloonTip(const QString &sMessage, const QString &sTitle, 
     m_balloon.start(lTimeOutMs);
 }
 
+bool frmSysTray::IsOnTray() const
+{
+    return m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 QString frmSysTray::ToolTip() const
 {
     return m_trayIcon->toolTip();

@@ -59,6 +59,8 @@ public:
 
     // Whether the desktop has a tray that shows balloons.
     static bool BalloonsSupported();
+    // The icon stands on a tray, where a click can bring its window back.
+    bool IsOnTray() const;
 
 signals:
     // The left button raises SysTrayMouseDown on a click and SysTrayDoubleClick on a double click;

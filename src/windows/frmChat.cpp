@@ -32,6 +32,7 @@
 #include "transcript/TranscriptView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -67,6 +68,7 @@ frmChat::frmChat()
     createMenus();
     createConnection();
     resize(Twips::toPixels(ChatLayout::designedClientSize()));
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, &frmChat::endIfStranded);
 }
 
 frmChat::~frmChat()
@@ -498,6 +500,16 @@ void frmChat::endProgram()
     Leave();
     removeTrayIcon();
     modMain::StopProgram();
+}
+
+// Hidden, this window waits for its tray icon to bring it back. Where there is no tray, the last
+// visible window closing would leave a process nobody can reach: it ends the program instead, the
+// way the exit command does.
+void frmChat::endIfStranded()
+{
+    if (isVisible() || (m_frmSysTray && m_frmSysTray->IsOnTray()))
+        return;
+    endProgram();
 }
 
 void frmChat::removeTrayIcon()
