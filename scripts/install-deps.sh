@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
-  fonts-liberation2 xvfb xauth
+  fonts-liberation2 xvfb xauth dbus-daemon
 )
 
 missing=()
