@@ -1,5 +1,6 @@
 #include "app/Form.h"
 #include "app/FormRegistry.h"
+#include "app/WindowAccessibility.h"
 #include "app/modMain.h"
 #include "windows/frmChat.h"
 #include "windows/frmSignon.h"
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     // not when the last visible one closes.
     QApplication::setQuitOnLastWindowClosed(false);
     FormRegistry::setOnLastUnloaded([] { QCoreApplication::quit(); });
+    WindowAccessibility::install();
 
     modMain::Main(application.arguments().mid(1));
     return QApplication::exec();

@@ -95,6 +95,7 @@ frmOptions::frmOptions()
     Shape1->setFrameShape(QFrame::Box);
     Shape1->setFrameShadow(QFrame::Sunken);
     Tree = place(new QTreeWidget(this), QStringLiteral("Tree"), QRect(8, 8, 145, 193));
+    Tree->setAccessibleName(QStringLiteral("Options"));
     Tree->setHeaderHidden(true);
     Tree->setColumnCount(1);
     Tree->setIndentation(14);
@@ -126,12 +127,12 @@ frmOptions::~frmOptions() = default;
 void frmOptions::createGeneralPage()
 {
     userOptions = addPage(SSTab1, QStringLiteral("userOptions"), QStringLiteral("User Options"));
-    addLabel(userOptions, QStringLiteral("Nickname:"), QRect(8, 16, 86, 19));
     txtNickname = place(new QLineEdit(userOptions), QStringLiteral("txtNickname"), QRect(96, 16, 113, 19));
-    addLabel(userOptions, QStringLiteral("Ip Adress:"), QRect(8, 40, 86, 19));
+    addLabel(userOptions, QStringLiteral("Nickname:"), QRect(8, 16, 86, 19))->setBuddy(txtNickname);
     txtIp = place(new QLineEdit(userOptions), QStringLiteral("txtIp"), QRect(96, 40, 113, 19));
-    addLabel(userOptions, QStringLiteral("Server adress:"), QRect(8, 64, 86, 19));
+    addLabel(userOptions, QStringLiteral("Ip Adress:"), QRect(8, 40, 86, 19))->setBuddy(txtIp);
     txtServer = place(new QLineEdit(userOptions), QStringLiteral("txtServer"), QRect(96, 64, 113, 19));
+    addLabel(userOptions, QStringLiteral("Server adress:"), QRect(8, 64, 86, 19))->setBuddy(txtServer);
     ChkAU = place(new QCheckBox(QStringLiteral("Automatic LogIn to chat"), userOptions), QStringLiteral("ChkAU"),
                   QRect(8, 88, 201, 17));
 }
@@ -144,7 +145,9 @@ void frmOptions::createSoundPage()
     soundlist->setRootIsDecorated(false);
     soundlist->setSelectionMode(QAbstractItemView::SingleSelection);
     soundlist->setColumnWidth(0, 100);
+    soundlist->setAccessibleName(QStringLiteral("Sounds"));
     txtBrowse = place(new QLineEdit(audioOptions), QStringLiteral("txtBrowse"), QRect(8, 152, 153, 19));
+    txtBrowse->setAccessibleName(QStringLiteral("Sound file"));
     Command1 = place(new QPushButton(QStringLiteral("browse"), audioOptions), QStringLiteral("Command1"),
                      QRect(168, 152, 73, 17));
     Command2 = place(new QPushButton(QStringLiteral("play"), audioOptions), QStringLiteral("Command2"),
@@ -182,10 +185,14 @@ void frmOptions::createMessagePage()
 void frmOptions::createStylePage()
 {
     styles = addPage(SSTab1, QStringLiteral("styles"), QStringLiteral("Styles"));
-    // The label's text starts at its top, a little below the box's, as the page is drawn.
-    addLabel(styles, QStringLiteral("Skin:"), QRect(8, 24, 30, 17))->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     styleIzbor = place(new QComboBox(styles), QStringLiteral("styleIzbor"), QRect(40, 16, 161, 21));
+    // The label's text starts at its top, a little below the box's, as the page is drawn.
+    QLabel *skinLabel = addLabel(styles, QStringLiteral("Skin:"), QRect(8, 24, 30, 17));
+    skinLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    skinLabel->setBuddy(styleIzbor);
     styleIzbor->setEditable(true);
+    // The typing goes into the box's own line, which a screen reader names by itself.
+    styleIzbor->lineEdit()->setAccessibleName(skinLabel->text());
     // The box holds exactly what the user types: no completion from the list, no growing list.
     styleIzbor->setCompleter(nullptr);
     styleIzbor->setInsertPolicy(QComboBox::NoInsert);

@@ -142,16 +142,19 @@ void frmChat::createControls()
     connect(Toolbar1, &ComposeToolbar::ButtonClick, this, &frmChat::Toolbar1_ButtonClick);
 
     txtHistory = new TranscriptView(this);
+    txtHistory->setAccessibleName(QStringLiteral("Conversation"));
 
     txtText = new InputLine(this);
     txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
+    txtText->setAccessibleName(QStringLiteral("Message"));
 
     lstUsers = new QListWidget(this);
     lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
     // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
     lstUsers->setUniformItemSizes(true);
+    lstUsers->setAccessibleName(QStringLiteral("Users"));
 
     StatusBar1 = new PanelStatusBar(this);
     StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));

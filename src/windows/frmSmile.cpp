@@ -63,6 +63,7 @@ frmSmile::frmSmile()
         auto *picture = new ClickablePicture(this);
         picture->setObjectName(QStringLiteral("Image%1").arg(number));
         picture->setToolTip(codeOf(number).trimmed());
+        picture->setAccessibleName(codeOf(number).trimmed());
         const QPixmap face(folder + QLatin1String(smiley.file));
         if (face.isNull())
             picture->setText(codeOf(number).trimmed()); // a missing file still leaves a face to click

@@ -17,6 +17,7 @@ frmUrl::frmUrl()
     resize(Twips::toPixels(QSize(3855, 630)));
 
     txtUrl = new QLineEdit(this);
+    txtUrl->setAccessibleName(QStringLiteral("Link address"));
     txtUrl->setGeometry(Twips::toPixels(QRect(0, 0, 3855, 285)));
     // Enter adds the link; the key never reaches the text.
     connect(txtUrl, &QLineEdit::returnPressed, this, &frmUrl::Command1_Click);
