@@ -2,6 +2,7 @@
 #include "app/Form.h"
 #include "app/FormRegistry.h"
 #include "app/SettingsLocation.h"
+#include "app/WindowAccessibility.h"
 #include "app/modMain.h"
 #include "windows/frmChat.h"
 #include "windows/frmSignon.h"
@@ -70,6 +71,7 @@ int main(int argc, char *argv[])
     // not when the last visible one closes.
     QApplication::setQuitOnLastWindowClosed(false);
     FormRegistry::setOnLastUnloaded([] { QCoreApplication::quit(); });
+    WindowAccessibility::install();
 
     SettingsLocation::setFile(commandLine.settingsFile());
     modMain::Main(commandLine.remainingArguments());

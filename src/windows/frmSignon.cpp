@@ -98,9 +98,14 @@ void frmSignon::createControls()
     cmdCancel = place(new QPushButton(QStringLiteral("Cancel"), Frame1), "cmdCancel", 120, 2280, 1335, 255);
     cmdConnect = place(new QPushButton(QStringLiteral("&Connect"), Frame1), "cmdConnect", 1560, 2280, 1215, 255);
     cmdConnect->setDefault(true);
+    // A screen reader names each box by its label, not by the frame around them.
+    Label2->setBuddy(txtUser);
+    Label1->setBuddy(txtSvrIp);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
+    // A coarse timer may fire up to 5 % early; the automatic connect waits its whole two seconds.
+    Timer->setTimerType(Qt::PreciseTimer);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmSignon::cmdConnect_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSignon::cmdCancel_Click);

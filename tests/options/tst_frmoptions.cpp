@@ -105,7 +105,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("geometry"); // in its group, or in the window for the strip
 
-        QTest::newRow("Tree") << "Tree" << "" << QRect(8, 8, 145, 201);
+        QTest::newRow("Tree") << "Tree" << "" << QRect(8, 8, 145, 193);
         QTest::newRow("page 0") << "userOptions" << "User Options" << QRect(0, 0, 313, 201);
         QTest::newRow("txtNickname") << "txtNickname" << "" << QRect(96, 16, 113, 19);
         QTest::newRow("txtIp") << "txtIp" << "" << QRect(96, 40, 113, 19);
@@ -136,7 +136,7 @@ private slots:
         QTest::newRow("Image1") << "Image1" << "" << QRect(0, 216, 494, 34);
         QTest::newRow("cmdCancel") << "cmdCancel" << "Cancel" << QRect(264, 224, 65, 17);
         QTest::newRow("cmdOK") << "cmdOK" << "OK" << QRect(336, 224, 65, 17);
-        QTest::newRow("cmdApply") << "cmdApply" << "Apply" << QRect(408, 224, 73, 17);
+        QTest::newRow("cmdApply") << "cmdApply" << "Apply" << QRect(400, 224, 73, 17);
     }
     void controls()
     {
@@ -160,6 +160,12 @@ private slots:
         }
         labels.sort();
         QCOMPARE(labels, QStringList({"Ip Adress:", "Nickname:", "Server adress:", "Skin:"}));
+        const auto labelTexts = window->styles->findChildren<QLabel *>();
+        const auto skinLabel = std::find_if(labelTexts.begin(), labelTexts.end(),
+                                            [](const QLabel *label) { return label->text() == "Skin:"; });
+        QVERIFY(skinLabel != labelTexts.end());
+        QCOMPARE((*skinLabel)->pos(), QPoint(8, 24));
+        QVERIFY((*skinLabel)->alignment() & Qt::AlignTop);
         QCOMPARE(window->soundlist->headerItem()->text(0), QStringLiteral("Sound Name"));
         QCOMPARE(window->soundlist->headerItem()->text(1), QStringLiteral("Sound Directory"));
         QCOMPARE(window->chkLine->text(), QStringLiteral("Display Correcting"));
@@ -242,10 +248,17 @@ private slots:
         QCOMPARE(window->chkLine->isChecked(), displayCorrectionOn);
         QCOMPARE(window->txtBrowse->text(), QString());
 
-        // The address is taken once per load.
+        // Taken at load, and again whenever the window is shown: it is usually loaded hidden before
+        // there is a connection.
+        QCOMPARE(addressReads, 1);
+        frmOptions::setLocalAddressSource([&addressReads] {
+            ++addressReads;
+            return QStringLiteral("10.1.2.3");
+        });
         window->show();
         window->Tree_Click();
-        QCOMPARE(addressReads, 1);
+        QCOMPARE(addressReads, 2);
+        QCOMPARE(window->txtIp->text(), QStringLiteral("10.1.2.3"));
     }
 
     void withoutAnAddressSourceTheAddressIsEmpty()

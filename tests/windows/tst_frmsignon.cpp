@@ -214,6 +214,7 @@ private slots:
         QCOMPARE(form->Timer->isActive(), autoConnectTicked);
         if (autoConnectTicked)
             QCOMPARE(form->Timer->interval(), 2000);
+            QCOMPARE(form->Timer->timerType(), Qt::PreciseTimer);
         QCOMPARE(form->lblVersion->text(), QStringLiteral("Version: 1.1.1"));
         QCOMPARE(settingsBytes(), settings);
     }
