@@ -160,10 +160,12 @@ void ChatConnection::pullArrivedBytes()
 {
     // Unframed, a block ends where a read ended. When the system already holds more, the read may
     // have cut a message: reading it now lets its rest join the block while it still waits.
-    if (m_reader.isFramed() || m_queue.count() != 1 || !m_queue.endsWithUnframedBlock())
-        return;
-    if (m_socket->state() == QAbstractSocket::ConnectedState)
+    qsizetype waiting = -1;
+    while (!m_reader.isFramed() && m_queue.count() == 1 && m_queue.endsWithUnframedBlock() && !m_queue.isFull()
+           && m_queue.byteCount() != waiting && m_socket->state() == QAbstractSocket::ConnectedState) {
+        waiting = m_queue.byteCount();
         m_socket->waitForReadyRead(0);
+    }
 }
 
 void ChatConnection::scheduleDelivery()
