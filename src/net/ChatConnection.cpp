@@ -11,8 +11,10 @@
 
 namespace {
 constexpr int leaveFlushLimitMs = 1000;
-// The socket's own buffer: what one read can bring, and what it holds while the queue is full.
-constexpr qint64 socketBufferBytes = 256 * 1024;
+// The socket's own buffer: what it holds while the queue is full. Unframed, a read ends a block,
+// so it is large enough that a read rarely ends anywhere but where the system's data did.
+constexpr qint64 socketBufferBytes = 4 * 1024 * 1024;
+constexpr qint64 framedReadBytes = 16 * 1024;
 } // namespace
 
 ChatConnection::ChatConnection(QObject *parent)
@@ -103,9 +105,9 @@ qsizetype ChatConnection::waitingBytes() const
 
 void ChatConnection::onReadyRead()
 {
-    // A full queue leaves the bytes in the socket; its bounded buffer then holds the server back.
-    if (!m_queue.isFull())
-        takeWaitingBytes();
+    // Bytes without room in the queue stay in the socket; its bounded buffer then holds the
+    // server back.
+    takeBytesThatFit();
 }
 
 void ChatConnection::onDisconnected()
@@ -113,7 +115,8 @@ void ChatConnection::onDisconnected()
     if (m_closedByUs)
         return;
     // What the server sent just before it closed comes before the drop, however much waits.
-    takeWaitingBytes();
+    while (m_socket->bytesAvailable() > 0)
+        readBytes(m_socket->readAll());
     QList<ServerStreamReader::Block> blocks;
     m_reader.finish(blocks);
     for (const ServerStreamReader::Block &block : std::as_const(blocks))
@@ -122,11 +125,22 @@ void ChatConnection::onDisconnected()
     scheduleDelivery();
 }
 
-void ChatConnection::takeWaitingBytes()
+void ChatConnection::takeBytesThatFit()
 {
-    const QByteArray bytes = m_socket->readAll();
-    if (!bytes.isEmpty())
-        readBytes(bytes);
+    if (!m_reader.isFramed()) {
+        // Unframed, a read is a block: all of what waits, or none of it.
+        const qint64 waiting = m_socket->bytesAvailable();
+        if (waiting > 0 && (m_queue.isEmpty() || m_queue.byteCount() + waiting <= ReceiveQueue::MaxBytes))
+            readBytes(m_socket->readAll());
+        return;
+    }
+    // Framed, where a read ends does not matter: small reads keep the queue within its bound,
+    // however many messages each one holds. The last one reads all that is left, which is what
+    // lets a socket whose buffer was full read on.
+    while (!m_queue.isFull() && m_socket->bytesAvailable() > 0) {
+        const bool more = m_socket->bytesAvailable() > framedReadBytes;
+        readBytes(more ? m_socket->read(framedReadBytes) : m_socket->readAll());
+    }
 }
 
 void ChatConnection::readBytes(const QByteArray &bytes)
@@ -147,13 +161,6 @@ void ChatConnection::sendSwitch()
     m_socket->write(Framing::switchOver().toByteArray());
     m_socket->flush();
     m_framedOutput = true;
-}
-
-void ChatConnection::resumeReading()
-{
-    // Bytes the socket took while the queue was full announce themselves no more.
-    if (!m_queue.isFull() && m_socket->bytesAvailable() > 0)
-        takeWaitingBytes();
 }
 
 void ChatConnection::pullArrivedBytes()
@@ -182,7 +189,8 @@ void ChatConnection::deliverNext()
     // Called again by the running delivery once its handlers have returned.
     if (m_delivering)
         return;
-    resumeReading();
+    // Bytes the socket took while the queue was full announce themselves no more.
+    takeBytesThatFit();
     pullArrivedBytes();
     if (m_queue.isEmpty())
         return;
@@ -201,7 +209,7 @@ void ChatConnection::deliverNext()
     if (!alive)
         return;
     m_delivering = false;
-    resumeReading();
+    takeBytesThatFit();
     if (!m_queue.isEmpty())
         scheduleDelivery();
 }

@@ -65,10 +65,9 @@ signals:
 private:
     void onReadyRead();
     void onDisconnected();
-    void takeWaitingBytes();
+    void takeBytesThatFit();
     void readBytes(const QByteArray &bytes);
     void sendSwitch();
-    void resumeReading();
     void pullArrivedBytes();
     void scheduleDelivery();
     void deliverNext();

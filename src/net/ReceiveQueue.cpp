@@ -5,7 +5,8 @@
 void ReceiveQueue::appendBlock(const ServerStreamReader::Block &block)
 {
     m_bytes += block.bytes.size();
-    if (!block.framed && endsWithUnframedBlock() && !WireProtocol::startsWithCommand(block.bytes)) {
+    if (!block.framed && endsWithUnframedBlock() && !WireProtocol::startsWithCommand(block.bytes)
+        && m_entries.last().bytes.size() + block.bytes.size() <= MaxJoinedBytes) {
         m_entries.last().bytes.append(block.bytes);
         return;
     }

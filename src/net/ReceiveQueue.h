@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Framing.h"
 #include "ServerStreamReader.h"
 
 #include <QByteArray>
@@ -10,15 +11,18 @@
 // reading once it holds MaxBytes.
 //
 // An unframed block that does not start with a command word is the rest of a message a read cut
-// in two; while the block it continues still waits here, it is joined to it, so the complete
-// messages behind the cut are not lost with the piece. No boundary is guessed: the bytes stay in
-// the order they came, as one block.
+// in two; while the block it continues still waits here (and the two fit in MaxJoinedBytes), it
+// is joined to it, so the complete messages behind the cut are not lost with the piece. No
+// boundary is guessed: the bytes stay in the order they came, as one block.
 class ReceiveQueue
 {
 public:
     static constexpr qsizetype MaxBytes = 4 * 1024 * 1024;
     // What an entry costs beside its bytes, so a flood of tiny messages is bounded as well.
     static constexpr qsizetype EntryCost = 64;
+    // A joined block grows no further than a framed message may: a continuation that does not fit
+    // stays a block of its own, so no join makes a block a hostile server could not send anyway.
+    static constexpr qsizetype MaxJoinedBytes = Framing::MaxMessageBytes;
 
     struct Entry
     {

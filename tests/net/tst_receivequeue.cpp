@@ -51,6 +51,13 @@ void tst_ReceiveQueue::cutMessageJoinsTheBlockItContinues_data()
     QTest::newRow("framed messages are never joined")
         << QList<Block>{{"Message bob:1", true}, {"x", true}, {"y", false}}
         << QStringList{"F:Message bob:1", "F:x", "U:y"};
+    const QByteArray half(ReceiveQueue::MaxJoinedBytes / 2, 'x');
+    QTest::newRow("joined up to the limit")
+        << QList<Block>{{"Message bob:" + half, false}, {half.sliced(12), false}}
+        << QStringList{"U:Message bob:" + QString::fromLatin1(half + half.sliced(12))};
+    QTest::newRow("past the limit the rest stays apart")
+        << QList<Block>{{"Message bob:" + half, false}, {half.sliced(11), false}}
+        << QStringList{"U:Message bob:" + QString::fromLatin1(half), "U:" + QString::fromLatin1(half.sliced(11))};
     QTest::newRow("nothing waits to be continued") << QList<Block>{{"ne 2", false}} << QStringList{"U:ne 2"};
 }
 
