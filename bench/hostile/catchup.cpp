@@ -2,8 +2,9 @@
 // speaking the chat protocol, framed or not) sends numbered lines at a steady rate and, a few
 // seconds in, stops the client with SIGSTOP for a while. The client is the real receiving path
 // (connection, dispatcher) writing real rows into a shown transcript. Prints, per run, the lines
-// shown against those sent, the rows that held more than one line, and how long after the last
-// line was sent it was shown.
+// shown against those sent, the rows that held more than one line, the catch-up time (from the
+// moment the client runs again until a line is shown within 100 ms of being sent), the largest
+// delay of a shown line, and how long after the last line was sent it was shown.
 //
 // bench_catchup [lines [rate [pause-at-seconds]]]   (defaults 20000 1000 5; run with nsrun)
 #include "app/PendingEvents.h"
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -103,11 +105,14 @@ void serveOne(int fd, pid_t client, int lines, int rate, int pauseAtS)
     if (framed) {
         const QByteArrayView offer = Framing::offer();
         sendAll(fd, offer.data(), size_t(offer.size()));
+        // A client that does not answer within a second is served unframed, as it expects.
+        pollfd answerWaits{fd, POLLIN, 0};
         char answer[10];
-        if (!readExactly(fd, answer, sizeof answer))
-            return;
-        const QByteArrayView switchOver = Framing::switchOver();
-        sendAll(fd, switchOver.data(), size_t(switchOver.size()));
+        framed = ::poll(&answerWaits, 1, 1000) == 1 && readExactly(fd, answer, sizeof answer);
+        if (framed) {
+            const QByteArrayView switchOver = Framing::switchOver();
+            sendAll(fd, switchOver.data(), size_t(switchOver.size()));
+        }
     }
     usleep(20000);
 
@@ -210,12 +215,26 @@ public:
                 shown[size_t(index)] = true;
                 ++shownCount;
             }
-            lastSentNs = qMax(lastSentNs, line.captured(2).toLongLong());
+            const qint64 sent = line.captured(2).toLongLong();
+            lastSentNs = qMax(lastSentNs, sent);
+            const qint64 delay = nowNs() - sent;
+            longestDelayNs = qMax(longestDelayNs, delay);
+            if (resumedNs > 0 && caughtUpNs == 0 && delay < 100000000)
+                caughtUpNs = nowNs();
         }
         if (inRow > 1)
             ++mergedRows;
         if (inRow > 0)
             lastShownNs = nowNs();
+    }
+
+    // Called every few milliseconds: a long gap between two calls is the time the client stood.
+    void tick()
+    {
+        const qint64 now = nowNs();
+        if (lastTickNs > 0 && now - lastTickNs > 1000000000 && resumedNs == 0)
+            resumedNs = now;
+        lastTickNs = now;
     }
     void AddChatPM(const QString &, const QString &) override {}
     QString timeStamp() const override { return TranscriptRows::timeStamp(); }
@@ -248,6 +267,10 @@ public:
     int mergedRows = 0;
     qint64 lastSentNs = 0;
     qint64 lastShownNs = 0;
+    qint64 longestDelayNs = 0;
+    qint64 lastTickNs = 0;
+    qint64 resumedNs = 0;
+    qint64 caughtUpNs = 0;
 };
 
 void runClient(const Run &run, int lines)
@@ -265,6 +288,9 @@ void runClient(const Run &run, int lines)
     // the flood should have ended.
     const qint64 started = nowNs();
     QEventLoop loop;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] { frontEnd.tick(); });
+    ticks.start(5);
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, [&] {
         const bool all = frontEnd.shownCount == lines;
@@ -276,10 +302,11 @@ void runClient(const Run &run, int lines)
     loop.exec();
     connection.close();
 
-    std::printf("%-9s pause %d s: shown %5d of %d lines (%d lost), %4d rows with merged lines, "
-                "last line shown %7.0f ms after it was sent, RSS %lld MB\n",
+    const double caughtUpMs = frontEnd.caughtUpNs > 0 ? double(frontEnd.caughtUpNs - frontEnd.resumedNs) / 1e6 : -1;
+    std::printf("%-9s pause %d s: shown %5d of %d lines (%4d lost), %4d rows with merged lines, caught up %6.0f ms "
+                "after resuming, longest delay %6.0f ms, last line shown %5.0f ms after it was sent, RSS %lld MB\n",
                 run.framed ? "framed" : "unframed", run.pauseMs / 1000, frontEnd.shownCount, lines,
-                lines - frontEnd.shownCount, frontEnd.mergedRows,
+                lines - frontEnd.shownCount, frontEnd.mergedRows, caughtUpMs, double(frontEnd.longestDelayNs) / 1e6,
                 double(frontEnd.lastShownNs - frontEnd.lastSentNs) / 1e6,
                 static_cast<long long>(residentKilobytes() / 1024));
     std::fflush(stdout);
