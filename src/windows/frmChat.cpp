@@ -1,5 +1,7 @@
 #include "frmChat.h"
 
+#include "UserListBox.h"
+
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
 #include "InputLine.h"
@@ -142,10 +144,7 @@ void frmChat::createControls()
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
 
-    lstUsers = new QListWidget(this);
-    lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
-    // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
-    lstUsers->setUniformItemSizes(true);
+    lstUsers = new UserListBox(this);
 
     StatusBar1 = new PanelStatusBar(this);
     StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));
