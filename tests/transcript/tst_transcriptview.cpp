@@ -366,6 +366,25 @@ private slots:
         QVERIFY(QStringLiteral("[12:00:00] eve: third <row>").startsWith(lines.at(2)));
     }
 
+    // A row kept as a table carries the engine's frame markers; copying gives only what is seen.
+    void copiesOnlyTheVisibleText()
+    {
+        m_view->AppendHistory(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[12:00:00] "
+                                             "Server: rules</td></tr></table><hr>"));
+        m_view->AppendHistory(chatRow(1, "after"));
+        waitForFrame();
+        m_view->selectAll();
+        QCOMPARE(m_view->selectedText(), QStringLiteral("[12:00:00] Server: rules\n[12:00:00] user1: after"));
+
+        // Begun inside the table row: that part is read from the row as laid out.
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+        QTest::mouseMove(m_view->viewport(), QPoint(300, 200));
+        QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, {}, QPoint(300, 200));
+        const QString partial = m_view->selectedText();
+        QVERIFY2(!partial.contains(QChar(0xFDD0)) && !partial.contains(QChar(0xFDD1)), qPrintable(partial));
+        QVERIFY2(partial.endsWith(QStringLiteral("Server: rules\n[12:00:00] user1: after")), qPrintable(partial));
+    }
+
     void linksOpenInTheDesktopBrowserOnlyForWebAndMail_data()
     {
         QTest::addColumn<QString>("address");
