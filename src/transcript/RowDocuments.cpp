@@ -151,7 +151,7 @@ const TranscriptDocument &RowDocuments::parseInScratch(const QString &fragment)
 {
     if (!m_scratch)
         m_scratch = std::make_unique<TranscriptDocument>(m_images, m_styleSheet, m_font);
-    m_scratch->setHtml(SingleCellRow::asBlock(fragment));
+    m_scratch->setRowHtml(SingleCellRow::asBlock(fragment));
     return *m_scratch;
 }
 

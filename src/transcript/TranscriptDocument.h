@@ -12,9 +12,16 @@ class TranscriptDocument : public QTextDocument
 public:
     TranscriptDocument(ImageCache &images, const QString &styleSheet, const QFont &font, QObject *parent = nullptr);
 
+    // Tags one row is read with; the rest of a row beyond them is shown as its source text. The engine
+    // reads elements standing side by side in time that grows with the square of their number; rows
+    // the program builds stay far below (MessageMarkup::pictureAndTagLimit), a server's own HTML may not.
+    static constexpr int tagLimit = 700;
+
     // Replaces the content with a row to be laid out and drawn: the row keeps its shaped glyphs, so
     // drawing it does not shape its text again.
     void setRowHtml(const QString &html);
+    // The HTML as the engine reads it: whole up to tagLimit tags, the rest escaped.
+    static QString withinTagLimit(const QString &html);
     // Breaking a word at the best place costs time that grows with the square of the word's length
     // (half a minute for a word of a million characters), so text holding such a word is broken
     // anywhere instead.
