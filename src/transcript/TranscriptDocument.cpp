@@ -1,6 +1,7 @@
 #include "TranscriptDocument.h"
 
 #include "ImageCache.h"
+#include "RowBuilder.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -51,12 +52,13 @@ QString TranscriptDocument::withinTagLimit(const QString &html)
     return html;
 }
 
-void TranscriptDocument::setRowHtml(const QString &html)
+void TranscriptDocument::setRowHtml(const QString &html, RowBuilder &builder)
 {
     // Without a layout the new content is not laid out yet, so the glyph cache is on before it is.
     setDocumentLayout(nullptr);
     setBreakAnywhere(hasLongWord(html));
-    setHtml(withinTagLimit(html));
+    if (!builder.build(*this, html))
+        setHtml(withinTagLimit(html));
     for (QTextBlock block = begin(); block.isValid(); block = block.next())
         block.layout()->setCacheEnabled(true);
 }

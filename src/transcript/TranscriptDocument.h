@@ -3,6 +3,7 @@
 #include <QTextDocument>
 
 class ImageCache;
+class RowBuilder;
 
 // A rich-text document of the page: the page's style sheet and default font, no margin, text that
 // wraps anywhere rather than overflow, pictures taken from the shared image cache.
@@ -17,9 +18,10 @@ public:
     // the program builds stay far below (MessageMarkup::pictureAndTagLimit), a server's own HTML may not.
     static constexpr int tagLimit = 700;
 
-    // Replaces the content with a row to be laid out and drawn: the row keeps its shaped glyphs, so
-    // drawing it does not shape its text again.
-    void setRowHtml(const QString &html);
+    // Replaces the content with a row to be laid out and drawn, built directly where the builder
+    // knows the row's shape and imported otherwise: the row keeps its shaped glyphs, so drawing it does
+    // not shape its text again.
+    void setRowHtml(const QString &html, RowBuilder &builder);
     // The HTML as the engine reads it: whole up to tagLimit tags, the rest escaped.
     static QString withinTagLimit(const QString &html);
     // Breaking a word at the best place costs time that grows with the square of the word's length
