@@ -2,6 +2,7 @@
 // hostile kind at 1, 16 and 64 KiB (equal ratios between the sizes mean linear cost), to select it
 // and copy it, to copy a long transcript, and to repaint the user list holding a 1 MB name.
 // Usage: bench_hostile [largest KiB, default 64] [only the kinds whose name holds this text]
+#include "app/AppDir.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
@@ -67,6 +68,7 @@ struct Kind
 {
     const char *name;
     QString unit;
+    bool serverHtml = false; // the server's own text, shown as it sent it (message of the day)
 };
 
 const QList<Kind> kinds = {
@@ -76,7 +78,19 @@ const QList<Kind> kinds = {
     {"\"[B]x\" tags", QStringLiteral("[B]x")},
     {"\"lol\" pictures", QStringLiteral("lol")},
     {"merged messages", QStringLiteral("Message bob_82:hello everyone :) [B]see[/B] [URL]www.example.com[/URL]this[URL/] ")},
+    {"server HTML", QStringLiteral("word <span>s</span> <img src='%1/smile/smile.gif' /> "), true},
+    {"server, far apart", QStringLiteral("word ").repeated(50) + QStringLiteral("<span><img src='%1/smile/smile.gif' /></span>"), true},
 };
+
+QString rowOf(const Kind &kind, int characters)
+{
+    if (!kind.serverHtml)
+        return TranscriptRows::chatRow(TranscriptRows::timeStamp(), QStringLiteral("mallory"),
+                                       MessageMarkup::ConvertMarkup(repeatedTo(kind.unit, characters)));
+    const QString unit = kind.unit.arg(applicationDirectory());
+    return QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[") + TranscriptRows::timeStamp()
+        + QStringLiteral("] Server: ") + repeatedTo(unit, characters) + QStringLiteral("</td></tr></table><hr>");
+}
 
 struct Costs
 {
@@ -90,17 +104,15 @@ double median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-// One message of the kind through the row builder into a shown page, until it is painted; then the
-// whole page selected, repainted and copied.
-Costs showOnce(TranscriptView &view, const PaintCounter &counter, const QString &text)
+// One row into a shown page, until it is painted; then the whole page selected, repainted and copied.
+Costs showOnce(TranscriptView &view, const PaintCounter &counter, const QString &row)
 {
     view.clearPage();
     view.WritePageHead();
     runEventsFor(30);
     const int paints = counter.paints;
     const double start = cpuMilliseconds();
-    view.AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), QStringLiteral("mallory"),
-                                               MessageMarkup::ConvertMarkup(text)));
+    view.AppendHistory(row);
     waitForPaint(counter, paints);
     const double shown = cpuMilliseconds();
     view.selectAll();
@@ -116,7 +128,7 @@ void benchRows(int largestKiB, const QString &only)
     PaintCounter counter;
     view.viewport()->installEventFilter(&counter);
     view.show();
-    showOnce(view, counter, QStringLiteral("warm up :) lol [B]x[/B]")); // fonts and pictures load once
+    showOnce(view, counter, rowOf(kinds.first(), 100)); // fonts and pictures load once
 
     std::printf("one message shown (CPU ms, median of 3; select all + repaint + copy after the slash)\n");
     std::printf("%-18s", "kind");
@@ -130,12 +142,12 @@ void benchRows(int largestKiB, const QString &only)
         std::fflush(stdout);
         QList<double> perSize;
         for (int kib = 1; kib <= largestKiB; kib *= 4) {
-            const QString text = repeatedTo(kind.unit, kib * 1024);
+            const QString row = rowOf(kind, kib * 1024);
             QList<double> shows;
             QList<double> copies;
             const int runs = kib >= 16 ? 3 : 5;
             for (int run = 0; run < runs; ++run) {
-                const Costs costs = showOnce(view, counter, text);
+                const Costs costs = showOnce(view, counter, row);
                 shows.append(costs.show);
                 copies.append(costs.selectAndCopy);
                 if (costs.show > 5000)

@@ -13,10 +13,11 @@ class TranscriptDocument : public QTextDocument
 public:
     TranscriptDocument(ImageCache &images, const QString &styleSheet, const QFont &font, QObject *parent = nullptr);
 
-    // Tags one row is read with; the rest of a row beyond them is shown as its source text. The engine
-    // reads elements standing side by side in time that grows with the square of their number; rows
-    // the program builds stay far below (MessageMarkup::pictureAndTagLimit), a server's own HTML may not.
-    static constexpr int tagLimit = 700;
+    // Tags of a row the engine's import reads; the rest of the row is shown as its source text. The
+    // import costs time that grows with the square of the elements side by side, and for each picture
+    // with the length of the text before it. Only rows that RowBuilder does not know are imported
+    // (the server's own HTML: banner, message of the day), and they hold a few tags.
+    static constexpr int tagLimit = 64;
 
     // Replaces the content with a row to be laid out and drawn, built directly where the builder
     // knows the row's shape and imported otherwise: the row keeps its shaped glyphs, so drawing it does
