@@ -45,6 +45,8 @@ private slots:
         QTest::newRow("hostile link") << chat("[URL]x' style='color:red[/URL]fake[URL/]");
         QTest::newRow("typed brackets and entities") << chat("5 < 6 &amp; &lt;b&gt; &eacute; &#233; &#x41; & x");
         QTest::newRow("runs of blanks") << chat("a    b \t c");
+        QTest::newRow("blanks at the end") << chat("a  ");
+        QTest::newRow("blanks before a rule") << chat("a [HR] b [B] [/B]");
         QTest::newRow("rule") << chat("above[HR]below");
         QTest::newRow("two rules") << chat("[HR]above[HR][HR]below");
         QTest::newRow("private") << TranscriptRows::pmRow(stamp, QStringLiteral("eve<3"), QStringLiteral("<i>x</i> &amp;"));
