@@ -1,7 +1,5 @@
 #include "frmChat.h"
 
-#include "UserListBox.h"
-
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
 #include "InputLine.h"
@@ -39,7 +37,6 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
