@@ -1,12 +1,20 @@
 #include "RowHtmlReader.h"
 
 #include <QHash>
-#include <QSet>
 #include <QTextDocumentFragment>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
 constexpr qsizetype longestEntityName = 32;
+
+// The blanks that HTML collapses; a no-break space is shown as it is.
+bool isBlank(QChar c)
+{
+    return c.isSpace() && c != QChar::Nbsp;
+}
 
 // Tags whose content is never shown.
 bool hidesContent(const QString &name)
@@ -22,7 +30,7 @@ QString namedEntity(const QString &name)
     const auto found = known.constFind(name);
     if (found != known.cend())
         return *found;
-    const QString text = QTextDocumentFragment::fromHtml(u'&' + name + u';').toPlainText();
+    const QString text = QTextDocumentFragment::fromHtml(u'&' + name + u';').toRawText();
     known.insert(name, text);
     return text;
 }
@@ -65,9 +73,11 @@ public:
                 readTag();
             } else if (c == u'&') {
                 readEntity();
-            } else {
+            } else if (isBlank(c)) {
                 ++m_at;
-                appendCharacter(c);
+                appendBlank();
+            } else {
+                appendRun();
             }
         }
         flushText();
@@ -189,20 +199,30 @@ private:
                                                                           : entityText(m_html.mid(m_at + 1, end - m_at - 1));
         if (text.isEmpty()) {
             ++m_at;
-            appendCharacter(u'&');
+            appendShown(u'&');
             return;
         }
         m_at = end + 1;
-        for (const QChar c : text)
-            appendShown(c == QChar::Nbsp ? QChar(u' ') : c);
+        m_text += text;
+        m_afterSpace = false;
     }
 
-    void appendCharacter(QChar c)
+    // Characters up to the next blank, "<" or "&", as they stand.
+    void appendRun()
     {
-        if (!c.isSpace()) {
-            appendShown(c);
-            return;
+        const qsizetype start = m_at++; // the first may be a "<" that starts no tag
+        while (m_at < m_html.size()) {
+            const QChar c = m_html.at(m_at);
+            if (c == u'<' || c == u'&' || isBlank(c))
+                break;
+            ++m_at;
         }
+        m_text += m_html.mid(start, m_at - start);
+        m_afterSpace = false;
+    }
+
+    void appendBlank()
+    {
         if (!m_afterSpace)
             m_text += u' ';
         m_afterSpace = true;
@@ -219,7 +239,7 @@ private:
         if (m_text.isEmpty() || !m_going)
             return;
         m_going = m_handler.text(m_text);
-        m_text.clear();
+        m_text.truncate(0); // keeps the buffer for the next run of text
     }
 
     QStringView m_html;
@@ -239,13 +259,15 @@ bool RowHtmlReader::read(QStringView html, Handler &handler)
 
 bool RowHtmlReader::isBlock(const QString &name)
 {
-    static const QSet<QString> blocks = {
-        QStringLiteral("p"),   QStringLiteral("div"), QStringLiteral("hr"),     QStringLiteral("table"),
-        QStringLiteral("tr"),  QStringLiteral("td"),  QStringLiteral("th"),     QStringLiteral("li"),
-        QStringLiteral("ul"),  QStringLiteral("ol"),  QStringLiteral("h1"),     QStringLiteral("h2"),
-        QStringLiteral("h3"),  QStringLiteral("h4"),  QStringLiteral("h5"),     QStringLiteral("h6"),
-        QStringLiteral("pre"), QStringLiteral("dl"),  QStringLiteral("dt"),     QStringLiteral("dd"),
-        QStringLiteral("body"), QStringLiteral("html"), QStringLiteral("center"), QStringLiteral("blockquote"),
+    // Every row has a few tags: comparing with each name costs less than hashing.
+    static constexpr QLatin1StringView blocks[] = {
+        QLatin1StringView("div"), QLatin1StringView("p"),  QLatin1StringView("hr"),   QLatin1StringView("table"),
+        QLatin1StringView("tr"),  QLatin1StringView("td"), QLatin1StringView("th"),   QLatin1StringView("li"),
+        QLatin1StringView("ul"),  QLatin1StringView("ol"), QLatin1StringView("h1"),   QLatin1StringView("h2"),
+        QLatin1StringView("h3"),  QLatin1StringView("h4"), QLatin1StringView("h5"),   QLatin1StringView("h6"),
+        QLatin1StringView("pre"), QLatin1StringView("dl"), QLatin1StringView("dt"),   QLatin1StringView("dd"),
+        QLatin1StringView("body"), QLatin1StringView("html"), QLatin1StringView("center"),
+        QLatin1StringView("blockquote"),
     };
-    return blocks.contains(name);
+    return std::any_of(std::begin(blocks), std::end(blocks), [&name](QLatin1StringView block) { return name == block; });
 }

@@ -2,6 +2,8 @@
 
 #include "RowHtmlReader.h"
 
+#include <algorithm>
+
 namespace {
 
 class TextCollector : public RowHtmlReader::Handler
@@ -9,7 +11,10 @@ class TextCollector : public RowHtmlReader::Handler
 public:
     bool text(const QString &text) override
     {
+        const qsizetype start = m_text.size();
         m_text += text;
+        // Copied text has plain blanks.
+        std::replace(m_text.begin() + start, m_text.end(), QChar(QChar::Nbsp), QChar(u' '));
         return true;
     }
 

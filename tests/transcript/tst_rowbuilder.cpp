@@ -83,6 +83,7 @@ private slots:
         QTest::newRow("rules side by side") << chat("[HR][HR]x[HR]:)x :)[HR]");
         QTest::newRow("typed brackets and entities") << chat("5 < 6 &amp; &lt;b&gt; &eacute; &#233; & x");
         QTest::newRow("line breaks") << QStringLiteral("<div class='system'>a<br>b <br> <br>c<br></div>");
+        QTest::newRow("no-break spaces") << chat("a&nbsp;&nbsp;b \u00a0 \u00a0c");
         QTest::newRow("runs of blanks") << chat("  a    b \t c \r\n d  ");
         QTest::newRow("private") << TranscriptRows::pmRow(stamp, QStringLiteral("eve<3"), QStringLiteral("<i>x</i> &amp;"));
         QTest::newRow("notice") << TranscriptRows::textRow(stamp, QStringLiteral("  ~// You must enter text to send it"));

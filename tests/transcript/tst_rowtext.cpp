@@ -3,6 +3,7 @@
 #include "transcript/SingleCellRow.h"
 #include "transcript/TranscriptRows.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextDocument>
 
@@ -55,7 +56,7 @@ private slots:
         QTest::newRow("message of the day")
             << QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[12:00:00] Server: Rules: "
                               "<a href='x'>here</a> </td></tr></table><hr>");
-        QTest::newRow("no-break space") << QStringLiteral("a&nbsp;&nbsp;b");
+        QTest::newRow("no-break space") << QStringLiteral("a&nbsp;&nbsp;b \u00a0 \u00a0c");
         QTest::newRow("style hidden") << QStringLiteral("<style>p { color: red }</style>shown");
         QTest::newRow("comment") << QStringLiteral("a<!-- b -->c");
     }
@@ -84,6 +85,20 @@ private slots:
         QFETCH(QString, fragment);
         QFETCH(QString, text);
         QCOMPARE(RowText::plainText(fragment), text);
+    }
+
+    // Any mix of the characters that make up markup is read to its end.
+    void readsAnyMixOfMarkupCharacters()
+    {
+        const QString alphabet = QStringLiteral("<>/&;#x'\"= \tabdiv!-\u00a0");
+        QRandomGenerator random(10);
+        for (int i = 0; i < 5000; ++i) {
+            QString html;
+            for (int length = random.bounded(60); length > 0; --length)
+                html += alphabet.at(random.bounded(int(alphabet.size())));
+            const QString text = RowText::plainText(html);
+            QVERIFY(text.size() <= html.size());
+        }
     }
 };
 
