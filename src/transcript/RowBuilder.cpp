@@ -8,6 +8,9 @@
 #include <QTextCursor>
 #include <QTextImageFormat>
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 // The properties of `format` that `base` lacks or holds otherwise.
