@@ -263,12 +263,15 @@ private slots:
         QVERIFY(connectedAsAna(server, address));
         const QString name = QString(length, u'n');
 
+        // Nothing more is sent after a name that comes in several reads: its tail may still be on the
+        // way, and what the client makes of a message cut that way is not this test's business.
+        const bool whole = length <= 64 * 1024;
         QVERIFY(server.send("Joined " + wire(name)));
-        QVERIFY(settled(server));
-        QCOMPARE(chat()->lstUsers->count(), 1);
+        if (whole)
+            QVERIFY(settled(server));
+        QTRY_COMPARE_WITH_TIMEOUT(chat()->lstUsers->count(), 1, waitMs);
         const QString listed = chat()->lstUsers->item(0)->text();
         QVERIFY(name.startsWith(listed) && listed.size() > UserListBox::shownCharacters);
-        const bool whole = length <= 64 * 1024;
         if (whole)
             QCOMPARE(listed, name);
         const auto *delegate = qobject_cast<QStyledItemDelegate *>(chat()->lstUsers->itemDelegate());
