@@ -37,7 +37,6 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
@@ -150,10 +149,7 @@ void frmChat::createControls()
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
     txtText->setAccessibleName(QStringLiteral("Message"));
 
-    lstUsers = new QListWidget(this);
-    lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
-    // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
-    lstUsers->setUniformItemSizes(true);
+    lstUsers = new UserListBox(this);
     lstUsers->setAccessibleName(QStringLiteral("Users"));
 
     StatusBar1 = new PanelStatusBar(this);
