@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Framing.h"
 #include "ServerStreamReader.h"
 
 #include <QByteArray>
@@ -20,9 +19,11 @@ public:
     static constexpr qsizetype MaxBytes = 4 * 1024 * 1024;
     // What an entry costs beside its bytes, so a flood of tiny messages is bounded as well.
     static constexpr qsizetype EntryCost = 64;
-    // A joined block grows no further than a framed message may: a continuation that does not fit
-    // stays a block of its own, so no join makes a block a hostile server could not send anyway.
-    static constexpr qsizetype MaxJoinedBytes = Framing::MaxMessageBytes;
+    // A joined block grows no further than one unframed read may be (the queue's bound): a
+    // continuation that does not fit stays a block of its own, so no join makes a block a hostile
+    // server could not send in one read anyway. A smaller bound would lose the messages behind a
+    // cut whenever a client held up for a few seconds reads its backlog in two.
+    static constexpr qsizetype MaxJoinedBytes = MaxBytes;
 
     struct Entry
     {
