@@ -2,6 +2,8 @@
 // hostile kind at 1, 16 and 64 KiB (equal ratios between the sizes mean linear cost), to select it
 // and copy it, to copy a long transcript, and to repaint the user list holding a 1 MB name.
 // Usage: bench_hostile [largest KiB, default 64] [only the kinds whose name holds this text]
+#include "support/PaintCounter.h"
+
 #include "app/AppDir.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptRows.h"
@@ -26,18 +28,6 @@ double cpuMilliseconds()
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
-
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 void runEventsFor(int milliseconds)
 {

@@ -242,7 +242,6 @@ public:
     int userCount() const override { return 0; }
     QString userAt(int) const override { return QString(); }
     void removeUserAt(int) override {}
-    QString userName() const override { return QStringLiteral("bench"); }
     void setUserName(const QString &) override {}
     void setCaption(const QString &) override {}
     void showBalloon(const QString &, const QString &, BalloonIcon, int) override {}

@@ -1,6 +1,8 @@
 // Appends chat rows to a shown transcript as fast as the dispatcher can deliver them (letting pending
 // events run after each row, so the window paints as a live one would) and prints what a row costs
 // early, later and much later, how many frames were painted, and the memory per row.
+#include "support/PaintCounter.h"
+
 #include "app/PendingEvents.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptRows.h"
@@ -37,18 +39,6 @@ qint64 statusKilobytes(const char *field)
     }
     return 0;
 }
-
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 const QStringList users = {QStringLiteral("anna"), QStringLiteral("bob_82"), QStringLiteral("Petr Novák"),
                            QStringLiteral("zuzka<3"), QStringLiteral("mike")};

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "FileReplacement.h"
 #include "ProfileFile.h"
+#include "SettingsKeys.h"
 #include "SettingsLocation.h"
 
 #include <QFileInfo>
@@ -104,9 +105,9 @@ bool IsPromptCommandLine(const QStringList &arguments)
 void SetFlags(const QStringList &arguments)
 {
     PromptMode = IsPromptCommandLine(arguments);
-    DisplayCorrectionOn = ReadIni(QStringLiteral("DisplayCorrection"), QStringLiteral("On"), SettingsPath())
-                          == QLatin1String("True");
-    SoundsOn = ReadIni(QStringLiteral("Sounds"), QStringLiteral("Value"), SettingsPath()) == QLatin1String("On");
+    using namespace SettingsKeys;
+    DisplayCorrectionOn = ReadIni(DisplayCorrectionSection, DisplayCorrectionOnKey, SettingsPath()) == QLatin1String("True");
+    SoundsOn = ReadIni(SoundsSection, SoundsOnKey, SettingsPath()) == QLatin1String("On");
 }
 
 namespace {

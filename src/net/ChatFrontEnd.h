@@ -42,7 +42,6 @@ public:
     virtual void removeUserAt(int position) = 0;
 
     // The own user name (txtUser) and the window caption.
-    virtual QString userName() const = 0;
     virtual void setUserName(const QString &name) = 0;
     virtual void setCaption(const QString &caption) = 0;
 

@@ -1,21 +1,12 @@
 #include "Dispatcher.h"
 
-namespace {
+#include "transcript/TranscriptRows.h"
 
-const QString systemCell = QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[");
-// The private-message error row has always carried an extra blank in its cell tag.
-const QString pmErrorCell = QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system' >[");
-const QString rowEnd = QStringLiteral("</td></tr></table>");
+namespace {
 
 constexpr int joinLeaveBalloonMs = 3000;
 // The shell keeps a balloon up for its own minimum time, so this only asks for the shortest.
 constexpr int messageOfDayBalloonMs = 50;
-
-// Names come from other users: they must never become live HTML in the transcript.
-QString escaped(const QString &name)
-{
-    return name.toHtmlEscaped();
-}
 
 } // namespace
 
@@ -57,7 +48,7 @@ void Dispatcher::DataParsing(const QString &block)
 
 void Dispatcher::connectionDropped()
 {
-    m_frontEnd.AppendHistory(systemRow(QStringLiteral(" The connection was unexpectedly droped!!")));
+    m_frontEnd.AppendHistory(TranscriptRows::droppedRow(m_frontEnd.timeStamp()));
     for (int position = m_frontEnd.userCount() - 1; position >= 0; --position)
         m_frontEnd.removeUserAt(position);
 }
@@ -101,8 +92,7 @@ void Dispatcher::onErrUsername(const WireProtocol::Received &received)
 
 void Dispatcher::onPMError(const WireProtocol::Received &received)
 {
-    m_frontEnd.AppendHistory(pmErrorCell + m_frontEnd.timeStamp() + QStringLiteral("] Server: ")
-                             + escaped(received.payload) + QStringLiteral("  doesn't exist, or has left!!!") + rowEnd);
+    m_frontEnd.AppendHistory(TranscriptRows::pmErrorRow(m_frontEnd.timeStamp(), received.payload));
     m_frontEnd.yield();
     m_frontEnd.flash();
     m_frontEnd.playSound(ChatFrontEnd::SystemMessageSound);
@@ -118,7 +108,7 @@ void Dispatcher::onJoined(const WireProtocol::Received &received)
 {
     m_frontEnd.appendUser(received.payload);
     if (m_frontEnd.joinRowInMain()) {
-        m_frontEnd.AppendHistory(systemRow(escaped(received.payload) + QStringLiteral(" has joined to Chat!!!")));
+        m_frontEnd.AppendHistory(TranscriptRows::joinedRow(m_frontEnd.timeStamp(), received.payload));
         m_frontEnd.yield();
     }
     const QString notice = received.payload + QStringLiteral(" has join the chat!!!");
@@ -133,7 +123,7 @@ void Dispatcher::onJoined(const WireProtocol::Received &received)
 void Dispatcher::onLeft(const WireProtocol::Received &received)
 {
     removeUser(received.payload);
-    m_frontEnd.AppendHistory(systemRow(escaped(received.payload) + QStringLiteral(" has logoff from the Chat!!!")));
+    m_frontEnd.AppendHistory(TranscriptRows::leftRow(m_frontEnd.timeStamp(), received.payload));
     // A leave is told by balloon or not at all: it never opens a notice window.
     if (m_frontEnd.joinLeaveBalloon()) {
         m_frontEnd.showBalloon(received.payload + QStringLiteral(" has left from the chat!!!"), QStringLiteral("User left!"),
@@ -146,7 +136,7 @@ void Dispatcher::onLeft(const WireProtocol::Received &received)
 void Dispatcher::onKicked(const WireProtocol::Received &received)
 {
     removeUser(received.payload);
-    m_frontEnd.AppendHistory(systemRow(escaped(received.payload) + QStringLiteral(" has Kick from the Chat!!!")));
+    m_frontEnd.AppendHistory(TranscriptRows::kickedRow(m_frontEnd.timeStamp(), received.payload));
     m_frontEnd.playSound(ChatFrontEnd::UserLeftSound);
     m_frontEnd.flash();
 }
@@ -154,15 +144,14 @@ void Dispatcher::onKicked(const WireProtocol::Received &received)
 void Dispatcher::onUKicked(const WireProtocol::Received &received)
 {
     // The list and the connection stay: the server drops us next, and the drop is handled there.
-    m_frontEnd.AppendHistory(systemRow(QStringLiteral("you has been kick by  ") + escaped(received.payload)));
+    m_frontEnd.AppendHistory(TranscriptRows::youWereKickedRow(m_frontEnd.timeStamp(), received.payload));
     m_frontEnd.flash();
 }
 
 void Dispatcher::onWelcome(const WireProtocol::Received &received)
 {
     // The server's own name is shown as the server sent it.
-    m_frontEnd.AppendHistory(QStringLiteral("<div align='center'><span class='style1'>Welcome to ") + received.payload
-                             + QStringLiteral(" Server</span></div><hr>"));
+    m_frontEnd.AppendHistory(TranscriptRows::serverWelcomeRow(received.payload));
     m_frontEnd.yield();
 }
 
@@ -172,9 +161,7 @@ void Dispatcher::onMsgday(const WireProtocol::Received &received)
         return;
     // The message of the day is the server's own text and may carry its own markup.
     if (m_frontEnd.motdInMain()) {
-        m_frontEnd.AppendHistory(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>"
-                                                "<b>Message of Day:</b> ")
-                                 + received.payload + rowEnd + QStringLiteral("<hr>"));
+        m_frontEnd.AppendHistory(TranscriptRows::messageOfDayRow(received.payload));
     } else if (m_frontEnd.motdInWindow()) {
         m_frontEnd.showMessageOfDay(received.payload);
     } else if (m_frontEnd.motdInBalloon()) {
@@ -196,9 +183,4 @@ void Dispatcher::removeUser(const QString &name)
         }
         m_frontEnd.yield();
     }
-}
-
-QString Dispatcher::systemRow(const QString &text) const
-{
-    return systemCell + m_frontEnd.timeStamp() + QStringLiteral("] Server: ") + text + rowEnd;
 }

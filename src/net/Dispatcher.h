@@ -34,8 +34,6 @@ private:
 
     // Removes every entry equal to name that one pass over the list reaches (see the .cpp).
     void removeUser(const QString &name);
-    // A server row: the system cell with its time stamp, then "Server: " and the text.
-    QString systemRow(const QString &text) const;
 
     ChatFrontEnd &m_frontEnd;
 };

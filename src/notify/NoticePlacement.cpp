@@ -1,16 +1,12 @@
 #include "NoticePlacement.h"
 
+#include "app/Twips.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
-
-QRect NoticePlacement::fromTwips(const QRect &twips)
-{
-    return QRect(twips.x() / TwipsPerPixel, twips.y() / TwipsPerPixel, twips.width() / TwipsPerPixel,
-                 twips.height() / TwipsPerPixel);
-}
 
 QRect NoticePlacement::moveIntoView(const QRect &window, const QRect &area)
 {
@@ -21,7 +17,7 @@ QRect NoticePlacement::moveIntoView(const QRect &window, const QRect &area)
 
 void NoticePlacement::place(QWidget &notice, const QRect &clientTwips)
 {
-    const QRect wanted = fromTwips(clientTwips);
+    const QRect wanted = Twips::toPixels(clientTwips);
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen) {
         notice.setGeometry(wanted);

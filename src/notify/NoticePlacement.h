@@ -4,15 +4,11 @@
 
 class QWidget;
 
-// Where a notice window opens: a fixed spot given in twips (15 to a pixel) from the primary
-// screen's top-left corner, moved into view on a screen too small for that spot.
+// Where a notice window opens: a fixed spot given in twips from the primary screen's top-left
+// corner, moved into view on a screen too small for that spot.
 class NoticePlacement
 {
 public:
-    static constexpr int TwipsPerPixel = 15;
-
-    static QRect fromTwips(const QRect &twips);
-
     // The window moved the least that puts it inside area; a window larger than area keeps its
     // top-left corner in it.
     static QRect moveIntoView(const QRect &window, const QRect &area);

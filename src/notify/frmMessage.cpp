@@ -1,14 +1,14 @@
 #include "frmMessage.h"
 
-#include "NoticePlacement.h"
 #include "app/Form.h"
+#include "app/Twips.h"
 
 namespace {
 
 QLabel *label(QWidget *parent, const QString &text, const QRect &twips)
 {
     auto *label = new QLabel(text, parent);
-    label->setGeometry(NoticePlacement::fromTwips(twips));
+    label->setGeometry(Twips::toPixels(twips));
     return label;
 }
 
@@ -30,7 +30,7 @@ frmMessage::frmMessage()
     for (QLabel *part : Label1)
         part->setFont(heading);
 
-    txtmessage->setGeometry(NoticePlacement::fromTwips({0, 960, 3855, 615}));
+    txtmessage->setGeometry(Twips::toPixels(QRect{0, 960, 3855, 615}));
     txtmessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtmessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette colours = txtmessage->palette();

@@ -1,7 +1,7 @@
 #include "frmNewuser.h"
 
-#include "NoticePlacement.h"
 #include "app/Form.h"
+#include "app/Twips.h"
 
 #include <QMouseEvent>
 
@@ -10,7 +10,7 @@ frmNewuser::frmNewuser()
     , Image1(new QLabel(this))
     , lblNewuser(new QLabel(QStringLiteral("New has just join the chat"), this))
 {
-    Image1->setGeometry(NoticePlacement::fromTwips({0, -240, 3000, 2250}));
+    Image1->setGeometry(Twips::toPixels(QRect{0, -240, 3000, 2250}));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
     Image1->installEventFilter(this);
@@ -18,7 +18,7 @@ frmNewuser::frmNewuser()
     // The label shows a name another user chose: never let it render as markup.
     lblNewuser->setTextFormat(Qt::PlainText);
     // Wider than the window: a long name is cut off at the window's right edge.
-    lblNewuser->setGeometry(NoticePlacement::fromTwips({120, 840, 3855, 375}));
+    lblNewuser->setGeometry(Twips::toPixels(QRect{120, 840, 3855, 375}));
     QFont notice(QStringLiteral("Arial"));
     notice.setPointSizeF(9.75);
     notice.setBold(true);

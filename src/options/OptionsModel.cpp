@@ -3,27 +3,31 @@
 #include "app/AppDir.h"
 #include "app/Dialogs.h"
 #include "app/PendingEvents.h"
+#include "app/SettingsKeys.h"
+#include "app/SignOnSettings.h"
 #include "app/modMain.h"
 
 #include <QWidget>
 
 #include <array>
 
+using namespace SettingsKeys;
+
 namespace {
 
 struct SoundRow
 {
     const char *text;
-    const char *key;         // in section Sounds
+    QLatin1String key;       // in section Sounds
     const char *defaultFile; // under the application directory
 };
 
 constexpr std::array<SoundRow, OptionsModel::SoundRowCount> soundRows{{
-    {"Message", "Message", "/sound/message.wav"},
-    {"Private message", "PM_message", "/sound/pmprivate.wav"},
-    {"System message", "System", "/sound/system.wav"},
-    {"User join", "Login", "/sound/message.wav"},
-    {"User left", "Logout", "/sound/message.wav"},
+    {"Message", MessageSoundKey, "/sound/message.wav"},
+    {"Private message", PrivateMessageSoundKey, "/sound/pmprivate.wav"},
+    {"System message", SystemSoundKey, "/sound/system.wav"},
+    {"User join", UserJoinSoundKey, "/sound/message.wav"},
+    {"User left", UserLeftSoundKey, "/sound/message.wav"},
 }};
 
 bool isSoundRow(int row)
@@ -31,14 +35,9 @@ bool isSoundRow(int row)
     return row >= 1 && row <= OptionsModel::SoundRowCount;
 }
 
-QString read(const char *section, const char *key)
+QString read(QLatin1String section, QLatin1String key)
 {
-    return modMain::ReadIni(QLatin1String(section), QLatin1String(key), modMain::SettingsPath());
-}
-
-modMain::IniValue entry(const char *section, const char *key, const QString &value)
-{
-    return {QLatin1String(section), QLatin1String(key), value};
+    return modMain::ReadIni(section, key, modMain::SettingsPath());
 }
 
 // Apply's writes: each group is one replacement of the file; the first failure is kept for the user.
@@ -56,20 +55,6 @@ public:
 private:
     QString m_failure;
 };
-
-// Check boxes are stored as "1" or "0". Anything else (a missing key before the first Apply, or a
-// hand-edited value that is not an integer) reads as unticked rather than stopping the load.
-bool tickedFromStored(const QString &stored)
-{
-    bool isInteger = false;
-    const int value = stored.toInt(&isInteger);
-    return isInteger && value == 1;
-}
-
-QString storedFromTicked(bool ticked)
-{
-    return ticked ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 OptionsModel::JoinLeaveNotice joinLeaveNoticeFromStored(const QString &stored)
 {
@@ -123,22 +108,25 @@ void OptionsModel::setSoundFile(int row, const QString &path)
 void OptionsModel::fill()
 {
     for (int row = 1; row <= SoundRowCount; ++row) {
-        const QString stored = read("Sounds", soundRows[row - 1].key);
+        const QString stored = read(SoundsSection, soundRows[row - 1].key);
         m_soundFiles[row - 1] = stored.isEmpty() ? defaultSoundFile(row) : stored;
     }
 
-    m_nickname = read("UserSvr", "User");
-    m_server = read("UserSvr", "Svr");
-    m_autoConnect = tickedFromStored(read("UserSvr", "AC"));
-    const QString storedMotd = read("Message", "mssg");
-    const QString storedJoinRow = read("Message", "Umain");
-    const QString storedJoinLeave = read("Message", "UMsg");
-    m_skinName = read("Interface", "Style");
+    const SignOnSettings signOn = SignOnSettings::read();
+    m_nickname = signOn.user;
+    m_server = signOn.server;
+    m_autoConnect = signOn.autoConnect;
+    const QString storedMotd = read(MessageSection, MotdKey);
+    const QString storedJoinRow = read(MessageSection, JoinRowInMainKey);
+    const QString storedJoinLeave = read(MessageSection, JoinLeaveNoticeKey);
+    m_skinName = read(InterfaceSection, SkinKey);
 
     m_joinLeaveNotice = joinLeaveNoticeFromStored(storedJoinLeave);
     LetPendingEventsRun();
     m_motdDisplay = motdDisplayFromStored(storedMotd);
-    m_joinRowInMain = tickedFromStored(storedJoinRow);
+    // A missing key before the first Apply, or a hand-edited value that is not an integer, reads
+    // as unticked rather than stopping the load.
+    m_joinRowInMain = modMain::IniTicked(storedJoinRow);
 }
 
 // Handlers that run during Apply's yields may read the file (a sign-on window reopened after a lost
@@ -150,13 +138,14 @@ void OptionsModel::apply(const QPointer<QWidget> &noticeParent)
     writes.store(soundFileValues());
     LetPendingEventsRun();
     setSwitches();
-    writes.store(switchValues() + signOnValues() + QList{entry("Message", "Umain", storedFromTicked(m_joinRowInMain))}
+    writes.store(switchValues() + signOnValues()
+                 + QList<modMain::IniValue>{{MessageSection, JoinRowInMainKey, modMain::IniTickValue(m_joinRowInMain)}}
                  + joinLeaveValues());
     LetPendingEventsRun();
     writes.store(motdValues());
     LetPendingEventsRun();
     showSkinNoticeIfChanged(noticeParent);
-    writes.store({entry("Interface", "Style", m_skinName.trimmed())});
+    writes.store({{InterfaceSection, SkinKey, m_skinName.trimmed()}});
     if (!writes.failure().isEmpty())
         modMain::TellSettingsNotSaved(noticeParent.data(), writes.failure());
 }
@@ -165,7 +154,7 @@ QList<modMain::IniValue> OptionsModel::soundFileValues() const
 {
     QList<modMain::IniValue> values;
     for (int row = 1; row <= SoundRowCount; ++row)
-        values.append(entry("Sounds", soundRows[row - 1].key, m_soundFiles.at(row - 1).trimmed()));
+        values.append({SoundsSection, soundRows[row - 1].key, m_soundFiles.at(row - 1).trimmed()});
     return values;
 }
 
@@ -178,34 +167,34 @@ void OptionsModel::setSwitches() const
 
 QList<modMain::IniValue> OptionsModel::switchValues() const
 {
-    return {entry("DisplayCorrection", "On", m_displayCorrectionChoice ? QStringLiteral("True") : QStringLiteral("False")),
-            entry("Sounds", "Value", m_soundsChoice ? QStringLiteral("On") : QStringLiteral("Off"))};
+    return {{DisplayCorrectionSection, DisplayCorrectionOnKey,
+             m_displayCorrectionChoice ? QStringLiteral("True") : QStringLiteral("False")},
+            {SoundsSection, SoundsOnKey, m_soundsChoice ? QStringLiteral("On") : QStringLiteral("Off")}};
 }
 
 QList<modMain::IniValue> OptionsModel::signOnValues() const
 {
-    return {entry("UserSvr", "User", m_nickname.trimmed()), entry("UserSvr", "Svr", m_server.trimmed()),
-            entry("UserSvr", "AC", storedFromTicked(m_autoConnect))};
+    return SignOnSettings{m_nickname, m_server, m_autoConnect}.values();
 }
 
 // A group without a selection (an unknown stored value) keeps what is stored.
 QList<modMain::IniValue> OptionsModel::joinLeaveValues() const
 {
     if (m_joinLeaveNotice == JoinLeaveNotice::Windows)
-        return {entry("Message", "UMsg", QStringLiteral("Win"))};
+        return {{MessageSection, JoinLeaveNoticeKey, QStringLiteral("Win")}};
     if (m_joinLeaveNotice == JoinLeaveNotice::Balloon)
-        return {entry("Message", "UMsg", QStringLiteral("Ball"))};
+        return {{MessageSection, JoinLeaveNoticeKey, QStringLiteral("Ball")}};
     return {};
 }
 
 QList<modMain::IniValue> OptionsModel::motdValues() const
 {
     if (m_motdDisplay == MotdDisplay::Main)
-        return {entry("Message", "mssg", QStringLiteral("Main"))};
+        return {{MessageSection, MotdKey, QStringLiteral("Main")}};
     if (m_motdDisplay == MotdDisplay::Windows)
-        return {entry("Message", "mssg", QStringLiteral("Windows"))};
+        return {{MessageSection, MotdKey, QStringLiteral("Windows")}};
     if (m_motdDisplay == MotdDisplay::Balloon)
-        return {entry("Message", "mssg", QStringLiteral("Balloon"))};
+        return {{MessageSection, MotdKey, QStringLiteral("Balloon")}};
     return {};
 }
 
@@ -213,7 +202,7 @@ QList<modMain::IniValue> OptionsModel::motdValues() const
 // Only one of the five names counts, compared untrimmed, as the user sees it in the box.
 void OptionsModel::showSkinNoticeIfChanged(const QPointer<QWidget> &noticeParent) const
 {
-    const QString storedSkin = read("Interface", "Style");
+    const QString storedSkin = read(InterfaceSection, SkinKey);
     if (m_skinName == storedSkin || !skinNames().contains(m_skinName))
         return;
     Dialogs::current().messageBox(noticeParent.data(), QMessageBox::Information, QStringLiteral("Information"),

@@ -30,6 +30,14 @@ QStringList PageHead::fragments()
     };
 }
 
+QFont PageHead::defaultFont()
+{
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPixelSize(16);
+    return font;
+}
+
 QString PageHead::styleSheet()
 {
     // The rich-text engine reads these rules as they stand, comment markers included, so the page

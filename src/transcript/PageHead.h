@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -12,4 +13,7 @@ public:
     static QStringList fragments();
     // The style rules inside the head's style element, as one text.
     static QString styleSheet();
+    // The face of text no class styles (the banner under a cleared page, the hint rows): a page's
+    // own default, a serif at 16 pixels, whatever font the window around it uses.
+    static QFont defaultFont();
 };

@@ -10,11 +10,10 @@
 #include <algorithm>
 #include <vector>
 
-void RowDocuments::setStyle(const QString &styleSheet, const QFont &font)
+void RowDocuments::setStyle(const QString &styleSheet)
 {
     m_styleSheet = styleSheet;
-    m_font = font;
-    m_builder = std::make_unique<RowBuilder>(styleSheet, font);
+    m_builder = std::make_unique<RowBuilder>(styleSheet, m_font);
     m_rows.clear();
     m_spare.clear();
     m_scratch.reset();
@@ -96,8 +95,18 @@ namespace {
 // Readies the page for a printer. A printer takes pixel sizes as its own dots (a twelfth of a
 // millimetre at 1200 dpi); the page's pixels are screen pixels, 96 to the inch, so they become
 // points. A PDF keeps links: they point where a click in the view would open, or nowhere.
+qreal pointsOf(int screenPixels)
+{
+    return screenPixels * 72.0 / 96.0;
+}
+
 void suitForPrinting(QTextDocument &document)
 {
+    QFont font = document.defaultFont();
+    if (font.pixelSize() > 0) {
+        font.setPointSizeF(pointsOf(font.pixelSize()));
+        document.setDefaultFont(font);
+    }
     struct Change
     {
         int position;
@@ -110,7 +119,7 @@ void suitForPrinting(QTextDocument &document)
             QTextCharFormat format = piece.fragment().charFormat();
             const QTextCharFormat shown = format;
             if (format.hasProperty(QTextFormat::FontPixelSize)) {
-                const qreal points = format.intProperty(QTextFormat::FontPixelSize) * 72.0 / 96.0;
+                const qreal points = pointsOf(format.intProperty(QTextFormat::FontPixelSize));
                 format.clearProperty(QTextFormat::FontPixelSize);
                 format.setFontPointSize(points);
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImageCache.h"
+#include "PageHead.h"
 #include "RowBuilder.h"
 #include "TranscriptDocument.h"
 
@@ -21,7 +22,8 @@ public:
     // How many rows stay laid out beyond those on screen.
     static constexpr int cachedRows = 160;
 
-    void setStyle(const QString &styleSheet, const QFont &font);
+    // Rows take styleSheet's classes; text no class styles shows in the page's default font.
+    void setStyle(const QString &styleSheet);
     // Re-wraps the kept rows at the new width.
     void setWidth(qreal width);
     qreal width() const { return m_width; }
@@ -58,9 +60,9 @@ private:
     };
 
     ImageCache m_images;
-    std::unique_ptr<RowBuilder> m_builder = std::make_unique<RowBuilder>(QString(), QFont());
+    const QFont m_font = PageHead::defaultFont();
+    std::unique_ptr<RowBuilder> m_builder = std::make_unique<RowBuilder>(QString(), m_font);
     QString m_styleSheet;
-    QFont m_font;
     qreal m_width = 0;
     std::unordered_map<int, Entry> m_rows;
     std::vector<std::unique_ptr<TranscriptDocument>> m_spare;

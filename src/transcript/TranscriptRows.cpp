@@ -14,6 +14,20 @@ QString row(const QString &cellTag, const QString &content)
         + QStringLiteral("</td></tr></table>");
 }
 
+QString serverRow(const QString &cellTag, const QString &stamp, const QString &text)
+{
+    return row(cellTag, u'[' + stamp + QStringLiteral("] Server: ") + text);
+}
+
+const QString systemCell = QStringLiteral("<td class='system'>");
+// The private-message rows of the system kind have always carried an extra blank in their cell tag.
+const QString systemCellWithBlank = QStringLiteral("<td class='system' >");
+
+QString banner(const QString &text)
+{
+    return QStringLiteral("<div align='center'><span class='style1'>") + text + QStringLiteral("</span></div><hr>");
+}
+
 // A time format split into field tokens (a run of one pattern letter such as "HH" or "mm") and the
 // literal text between them (separators, blanks, quoted text).
 struct FormatToken
@@ -95,4 +109,70 @@ QString TranscriptRows::pmRow(const QString &stamp, const QString &user, const Q
 {
     return row(QStringLiteral("<td class='pm'>"), u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
                    + QStringLiteral(": ") + text.toHtmlEscaped());
+}
+
+QString TranscriptRows::systemRow(const QString &stamp, const QString &text)
+{
+    return serverRow(systemCell, stamp, text);
+}
+
+QString TranscriptRows::joinedRow(const QString &stamp, const QString &user)
+{
+    return systemRow(stamp, user.toHtmlEscaped() + QStringLiteral(" has joined to Chat!!!"));
+}
+
+QString TranscriptRows::leftRow(const QString &stamp, const QString &user)
+{
+    return systemRow(stamp, user.toHtmlEscaped() + QStringLiteral(" has logoff from the Chat!!!"));
+}
+
+QString TranscriptRows::kickedRow(const QString &stamp, const QString &user)
+{
+    return systemRow(stamp, user.toHtmlEscaped() + QStringLiteral(" has Kick from the Chat!!!"));
+}
+
+QString TranscriptRows::youWereKickedRow(const QString &stamp, const QString &byUser)
+{
+    return systemRow(stamp, QStringLiteral("you has been kick by  ") + byUser.toHtmlEscaped());
+}
+
+QString TranscriptRows::droppedRow(const QString &stamp)
+{
+    return systemRow(stamp, QStringLiteral(" The connection was unexpectedly droped!!"));
+}
+
+QString TranscriptRows::pmErrorRow(const QString &stamp, const QString &recipient)
+{
+    return serverRow(systemCellWithBlank, stamp,
+                     recipient.toHtmlEscaped() + QStringLiteral("  doesn't exist, or has left!!!"));
+}
+
+QString TranscriptRows::ownPmRefusalRow(const QString &stamp)
+{
+    return serverRow(systemCellWithBlank, stamp, QStringLiteral("You can't PM yourself!"));
+}
+
+QString TranscriptRows::messageOfDayRow(const QString &message)
+{
+    return row(systemCell, QStringLiteral("<b>Message of Day:</b> ") + message) + QStringLiteral("<hr>");
+}
+
+QString TranscriptRows::serverWelcomeRow(const QString &serverName)
+{
+    return banner(QStringLiteral("Welcome to ") + serverName + QStringLiteral(" Server"));
+}
+
+QString TranscriptRows::clearedPageWelcomeRow(const QString &userName)
+{
+    return banner(QStringLiteral("Welcome to Korvani ") + userName.toHtmlEscaped());
+}
+
+QString TranscriptRows::notConnectedHint()
+{
+    return QStringLiteral("  ~// You must be connected to some to send text");
+}
+
+QString TranscriptRows::emptyInputHint()
+{
+    return QStringLiteral("  ~// You must enter text to send it");
 }

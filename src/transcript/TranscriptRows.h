@@ -2,9 +2,12 @@
 
 #include <QString>
 
-// The HTML of the rows the main window writes: each a one-row, one-cell table.
+// The HTML of every row the transcript shows: the message rows are each a one-row, one-cell table,
+// the banners a centred line over a rule. Plain strings only, so the protocol core can build its
+// rows without a widget.
 // User names and private-message text are HTML-escaped ("&", "<", ">" and the double quote, as
-// QString::toHtmlEscaped does); public text arrives already converted by ConvertMarkup.
+// QString::toHtmlEscaped does); public text arrives already converted by ConvertMarkup. The
+// server's own texts (its name, the message of the day) stay as sent.
 class TranscriptRows
 {
 public:
@@ -17,4 +20,25 @@ public:
     // text: the message as ConvertMarkup returned it.
     static QString chatRow(const QString &stamp, const QString &user, const QString &text); // AddChat
     static QString pmRow(const QString &stamp, const QString &user, const QString &text);   // AddChatPM
+
+    // A notice from the server or about the connection; text is HTML already.
+    static QString systemRow(const QString &stamp, const QString &text);
+    static QString joinedRow(const QString &stamp, const QString &user);
+    static QString leftRow(const QString &stamp, const QString &user);
+    static QString kickedRow(const QString &stamp, const QString &user);
+    static QString youWereKickedRow(const QString &stamp, const QString &byUser);
+    static QString droppedRow(const QString &stamp);
+    // No such recipient for a private message.
+    static QString pmErrorRow(const QString &stamp, const QString &recipient);
+    // The own name chosen as the recipient of a private message.
+    static QString ownPmRefusalRow(const QString &stamp);
+    static QString messageOfDayRow(const QString &message);
+    // The banner the server sends when the sign-on succeeded.
+    static QString serverWelcomeRow(const QString &serverName);
+    // The banner under a freshly cleared page.
+    static QString clearedPageWelcomeRow(const QString &userName);
+
+    // The hints written with textRow when Enter cannot send the input line.
+    static QString notConnectedHint();
+    static QString emptyInputHint();
 };

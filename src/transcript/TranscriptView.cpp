@@ -66,7 +66,6 @@ TranscriptView::TranscriptView(QWidget *parent)
     viewport()->setAutoFillBackground(true);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setMouseTracking(true);
-    m_documents.setStyle(QString(), font());
     m_frameTimer.setSingleShot(true);
     connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
 }
@@ -140,7 +139,7 @@ void TranscriptView::showFrame()
 
 void TranscriptView::restyle()
 {
-    m_documents.setStyle(m_page.styleSheet(), font());
+    m_documents.setStyle(m_page.styleSheet());
     m_heights.forgetMeasurements();
     m_visible.clear();
     scheduleFrame();
@@ -314,13 +313,6 @@ void TranscriptView::showEvent(QShowEvent *event)
 {
     QAbstractScrollArea::showEvent(event);
     relayout();
-}
-
-void TranscriptView::changeEvent(QEvent *event)
-{
-    QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        restyle();
 }
 
 const TranscriptView::VisibleRow *TranscriptView::visibleRowAt(int y) const

@@ -3,6 +3,7 @@
 #include "frmChat.h"
 
 #include "app/Form.h"
+#include "transcript/TranscriptRows.h"
 
 namespace {
 ChatOutbox *installed = nullptr;
@@ -18,12 +19,18 @@ void ChatOutbox::sendText(const QString &message)
     Form<frmChat>::get()->sendText(message);
 }
 
+bool ChatOutbox::connectedOrHint()
+{
+    if (isConnected())
+        return true;
+    Form<frmChat>::get()->AddText(TranscriptRows::notConnectedHint());
+    return false;
+}
+
 bool ChatOutbox::sendIfConnected(const QString &message)
 {
-    if (!isConnected()) {
-        Form<frmChat>::get()->AddText(QStringLiteral("  ~// You must be connected to some to send text"));
+    if (!connectedOrHint())
         return false;
-    }
     sendText(message);
     return true;
 }

@@ -64,11 +64,6 @@ void ChatWindowFrontEnd::removeUserAt(int position)
         delete m_chat.lstUsers->takeItem(position);
 }
 
-QString ChatWindowFrontEnd::userName() const
-{
-    return m_chat.txtUser->text();
-}
-
 void ChatWindowFrontEnd::setUserName(const QString &name)
 {
     m_chat.txtUser->setText(name);

@@ -22,7 +22,6 @@ public:
     QString userAt(int position) const override;
     void removeUserAt(int position) override;
 
-    QString userName() const override;
     void setUserName(const QString &name) override;
     void setCaption(const QString &caption) override;
 

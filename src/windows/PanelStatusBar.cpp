@@ -1,7 +1,8 @@
 #include "PanelStatusBar.h"
 
-#include "Twips.h"
 #include "WindowFont.h"
+
+#include "app/Twips.h"
 
 #include <QLabel>
 

@@ -1,11 +1,11 @@
 #include "UserListMenu.h"
 
-#include "Twips.h"
 #include "frmChat.h"
 #include "frmPM.h"
 
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Twips.h"
 #include "transcript/TranscriptRows.h"
 
 #include <QAction>
@@ -124,9 +124,7 @@ void UserListMenu::mnuPM_Click()
         return;
     const QString recipient = selected.first()->text();
     if (m_chat.txtUser->text() == recipient) {
-        m_chat.AppendHistory(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system' >[")
-                             + TranscriptRows::timeStamp()
-                             + QStringLiteral("] Server: You can't PM yourself!</td></tr></table>"));
+        m_chat.AppendHistory(TranscriptRows::ownPmRefusalRow(TranscriptRows::timeStamp()));
         LetPendingEventsRun();
         return;
     }

@@ -1,10 +1,10 @@
 #include "frmAbout.h"
 
-#include "Twips.h"
 #include "WindowFont.h"
 
 #include "app/EscapeKey.h"
 #include "app/Form.h"
+#include "app/Twips.h"
 
 #include <QCloseEvent>
 #include <QFrame>

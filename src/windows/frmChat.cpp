@@ -1,11 +1,11 @@
 #include "frmChat.h"
 
+#include "ChatOutbox.h"
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
 #include "InputLine.h"
 #include "PanelStatusBar.h"
 #include "SkinTable.h"
-#include "Twips.h"
 #include "UserListMenu.h"
 #include "frmAbout.h"
 #include "frmPrompt.h"
@@ -16,6 +16,7 @@
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Twips.h"
 #include "app/modMain.h"
 #include "net/ChatConnection.h"
 #include "net/ConnectionStatus.h"
@@ -76,16 +77,12 @@ frmChat::~frmChat()
     wskClient->disconnect(this);
 }
 
-void frmChat::installHandOvers()
+// Asking must not create the chat window.
+QString frmChat::localAddress()
 {
-    frmSignon::setHandOver(&frmChat::signOn);
-    // The chat connection's own end while there is one, else the address others would reach this
-    // machine at. Asking must not create the chat window.
-    frmOptions::setLocalAddressSource([] {
-        const frmChat *chat = Form<frmChat>::loaded();
-        const QString connected = chat ? chat->wskClient->localAddress() : QString();
-        return connected.isEmpty() ? MachineAddress::firstIPv4() : connected;
-    });
+    const frmChat *chat = Form<frmChat>::loaded();
+    const QString connected = chat ? chat->wskClient->localAddress() : QString();
+    return connected.isEmpty() ? MachineAddress::firstIPv4() : connected;
 }
 
 void frmChat::signOn(const QString &userName, const QString &server)
@@ -113,7 +110,6 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
-    sendInputLine = [this] { sendPublicMessage(); };
 }
 
 // Created back to front, which is the order they are drawn in.
@@ -314,8 +310,7 @@ void frmChat::cmdClear_Click()
     txtHistory->clearPage();
     LetPendingEventsRun();
     txtHistory->WritePageHead();
-    txtHistory->write(QStringLiteral("<div align='center'><span class='style1'>Welcome to Korvani ")
-                      + txtUser->text().toHtmlEscaped() + QStringLiteral("</span></div><hr>"));
+    txtHistory->write(TranscriptRows::clearedPageWelcomeRow(txtUser->text()));
     LetPendingEventsRun();
 }
 
@@ -341,8 +336,7 @@ void frmChat::cmdSend_Click()
 {
     if (!cmdSend->isEnabled())
         return;
-    if (sendInputLine)
-        sendInputLine();
+    sendPublicMessage();
 }
 
 // Every button that is down does its action and comes up again; normally that is the one just
@@ -458,24 +452,20 @@ void frmChat::returnToSignon()
 // The public message is not written here: it comes back from the server like everyone else's.
 void frmChat::sendPublicMessage()
 {
-    const QString notConnected = QStringLiteral("  ~// You must be connected to some to send text");
-    if (!isConnected()) {
-        AddText(notConnected);
+    ChatOutbox &outbox = ChatOutbox::current();
+    if (!outbox.connectedOrHint())
         return;
-    }
     const QString text = txtText->text();
     if (text.isEmpty()) {
-        AddText(QStringLiteral("  ~// You must enter text to send it"));
+        AddText(TranscriptRows::emptyInputHint());
         txtText->setText(QString());
         return;
     }
     const QString message = WireProtocol::message(txtUser->text(), text);
     LetPendingEventsRun();
     // The connection may have gone while events ran; the text then waits for a later try.
-    if (!sendText(message)) {
-        AddText(notConnected);
+    if (!outbox.sendIfConnected(message))
         return;
-    }
     txtText->setText(QString());
 }
 

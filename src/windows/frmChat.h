@@ -9,7 +9,6 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class ChatConnection;
@@ -43,9 +42,9 @@ public:
     frmChat();
     ~frmChat() override;
 
-    // Makes the sign-on window's connect step open this window and start its connection, and lets
-    // the options window show the connection's local address. Called once at start.
-    static void installHandOvers();
+    // The chat connection's own end while there is one, else the address others would reach this
+    // machine at: what the options window shows as this machine's address.
+    static QString localAddress();
     // The sign-on window's connect step: shows the window, takes userName as the own user name,
     // connects to server, captions the window, starts the status timer, empties the user list and
     // lets pending events run once. Both texts as typed.
@@ -105,7 +104,9 @@ public:
     // The input line and its toolbar.
     void appendToInputLine(const QString &text);
     void txtText_Change();
-    void cmdSend_Click(); // nothing while cmdSend is disabled; otherwise sendInputLine
+    // Nothing while cmdSend is disabled; otherwise sends the line as a public message, or writes a
+    // hint row. Not connected, the typed text stays for a later try.
+    void cmdSend_Click();
     void Toolbar1_ButtonClick();
 
     void mnuDiscon_Click();
@@ -114,9 +115,6 @@ public:
     void mnuAAC_Click();
     void mnuExit_Click(); // leave, then end the program at once
 
-    // What Enter in the input line does once cmdSend is enabled: sends the line as a public
-    // message, or writes a hint row. Not connected, the typed text stays for a later try.
-    std::function<void()> sendInputLine;
     bool isConnected() const;
     // Sends one message to the server; false, sending nothing, while not connected.
     bool sendText(const QString &message);

@@ -1,12 +1,12 @@
 #include "frmPM.h"
 
 #include "ChatOutbox.h"
-#include "Twips.h"
 #include "WindowFont.h"
 #include "frmChat.h"
 
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Twips.h"
 #include "net/WireProtocol.h"
 
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
 #include "frmPrompt.h"
 
 #include "ChatOutbox.h"
-#include "Twips.h"
 #include "WindowFont.h"
 
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Twips.h"
 #include "net/WireProtocol.h"
 
 #include <QCloseEvent>

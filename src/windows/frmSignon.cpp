@@ -1,9 +1,9 @@
 #include "frmSignon.h"
 
-#include "Twips.h"
-
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/SignOnSettings.h"
+#include "app/Twips.h"
 #include "app/modMain.h"
 
 #include <QCheckBox>
@@ -17,11 +17,6 @@
 #include <QTimer>
 
 namespace {
-
-const QString settingsSection = QStringLiteral("UserSvr");
-const QString userKey = QStringLiteral("User");
-const QString serverKey = QStringLiteral("Svr");
-const QString autoConnectKey = QStringLiteral("AC");
 
 constexpr int autoConnectIntervalMs = 2000;
 
@@ -133,16 +128,12 @@ void frmSignon::setFocusOrder()
 
 void frmSignon::Form_Load()
 {
-    const QString path = modMain::SettingsPath();
-    const QString user = modMain::ReadIni(settingsSection, userKey, path);
-    const QString server = modMain::ReadIni(settingsSection, serverKey, path);
-    const QString autoConnect = modMain::ReadIni(settingsSection, autoConnectKey, path);
-
-    if (!user.isEmpty()) {
-        txtUser->setText(user);
-        txtSvrIp->setText(server);
+    const SignOnSettings stored = SignOnSettings::read();
+    if (!stored.user.isEmpty()) {
+        txtUser->setText(stored.user);
+        txtSvrIp->setText(stored.server);
         chkUS->setChecked(true);
-        chkAC->setChecked(modMain::IniTicked(autoConnect));
+        chkAC->setChecked(stored.autoConnect);
     }
     if (chkAC->isChecked()) {
         Timer->start(autoConnectIntervalMs);
@@ -169,13 +160,10 @@ void frmSignon::cmdConnect_Click()
 void frmSignon::saveSignOn()
 {
     const bool remember = chkUS->isChecked();
-    const QList<modMain::IniValue> values = {
-        {settingsSection, userKey, remember ? txtUser->text().trimmed() : QString()},
-        {settingsSection, serverKey, remember ? txtSvrIp->text().trimmed() : QString()},
-        {settingsSection, autoConnectKey, modMain::IniTickValue(remember && chkAC->isChecked())},
-    };
+    const SignOnSettings entries{remember ? txtUser->text() : QString(), remember ? txtSvrIp->text() : QString(),
+                                 remember && chkAC->isChecked()};
     QString reason;
-    if (!modMain::WriteIniValues(values, modMain::SettingsPath(), &reason))
+    if (!modMain::WriteIniValues(entries.values(), modMain::SettingsPath(), &reason))
         modMain::TellSettingsNotSaved(nullptr, reason);
 }
 

@@ -1,12 +1,12 @@
 #include "frmSmile.h"
 
 #include "ClickablePicture.h"
-#include "Twips.h"
 #include "frmChat.h"
 
 #include "app/AppDir.h"
 #include "app/EscapeKey.h"
 #include "app/Form.h"
+#include "app/Twips.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,10 +1,10 @@
 #include "frmUrl.h"
 
-#include "Twips.h"
 #include "frmChat.h"
 
 #include "app/EscapeKey.h"
 #include "app/Form.h"
+#include "app/Twips.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>

@@ -11,6 +11,7 @@
 #include "app/Form.h"
 #include "app/modMain.h"
 #include "notify/frmNewuser.h"
+#include "options/frmOptions.h"
 #include "windows/frmPM.h"
 #include "windows/frmPrompt.h"
 #include "transcript/TranscriptView.h"
@@ -312,7 +313,8 @@ void tst_E2eChat::initTestCase()
     modMain::SetStopAction([this] { ++stops; });
     // Prompt mode, so the operator's commands can be typed into the prompt window.
     modMain::SetFlags({QStringLiteral("-prompt")});
-    frmChat::installHandOvers();
+    frmSignon::setHandOver(&frmChat::signOn);
+    frmOptions::setLocalAddressSource(&frmChat::localAddress);
     Form<frmSignon>::get()->show();
 
     QVERIFY2(server.start(), qPrintable(server.log()));
@@ -322,6 +324,7 @@ void tst_E2eChat::cleanupTestCase()
 {
     bob.reset();
     frmSignon::setHandOver(nullptr);
+    frmOptions::setLocalAddressSource(nullptr);
     Dialogs::setCurrent(nullptr);
     QVERIFY(server.stop());
 }

@@ -39,22 +39,6 @@ private slots:
         QFETCH(QRect, placed);
         QCOMPARE(NoticePlacement::moveIntoView(window, area), placed);
     }
-
-    void fromTwips_data()
-    {
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QRect>("pixels");
-        QTest::newRow("message of the day window") << QRect(8145, 6900, 3840, 1545) << QRect(543, 460, 256, 103);
-        QTest::newRow("new user window") << QRect(8625, 6405, 2985, 2010) << QRect(575, 427, 199, 134);
-        QTest::newRow("picture above the client area") << QRect(0, -240, 3000, 2250) << QRect(0, -16, 200, 150);
-    }
-
-    void fromTwips()
-    {
-        QFETCH(QRect, twips);
-        QFETCH(QRect, pixels);
-        QCOMPARE(NoticePlacement::fromTwips(twips), pixels);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_NoticePlacement)

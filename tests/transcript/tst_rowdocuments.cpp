@@ -2,8 +2,11 @@
 #include "transcript/PageHead.h"
 #include "transcript/RowDocuments.h"
 #include "transcript/TranscriptPage.h"
+#include "transcript/TranscriptRows.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,8 +81,47 @@ private slots:
         QFETCH(QString, fragment);
         QFETCH(bool, showsSomething);
         RowDocuments documents;
-        documents.setStyle(PageHead::styleSheet(), QFont());
+        documents.setStyle(PageHead::styleSheet());
         QCOMPARE(documents.parseInScratch(fragment).showsSomething(), showsSomething);
+    }
+
+    // Text no class styles shows in a page's default face, a serif at 16 pixels, not in the window's
+    // font; the classes keep their own sizes.
+    void unclassedTextTakesThePageFace_data()
+    {
+        QTest::addColumn<QString>("fragment");
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<QString>("family"); // as the font database finds it; "" for any
+        const QString stamp = QStringLiteral("12:00:00");
+        QTest::newRow("hint row") << TranscriptRows::textRow(stamp, TranscriptRows::emptyInputHint()) << 16
+                                  << "Liberation Serif";
+        QTest::newRow("banner of a cleared page") << TranscriptRows::clearedPageWelcomeRow(QStringLiteral("ann")) << 16
+                                                  << "Liberation Serif";
+        QTest::newRow("plain text") << QStringLiteral("after the broken tag") << 16 << "Liberation Serif";
+        QTest::newRow("system row") << TranscriptRows::droppedRow(stamp) << 12 << "";
+        QTest::newRow("message row") << TranscriptRows::chatRow(stamp, QStringLiteral("bob"), QStringLiteral("hi")) << 12
+                                     << "";
+        QTest::newRow("private message row") << TranscriptRows::pmRow(stamp, QStringLiteral("eve"), QStringLiteral("hi"))
+                                             << 12 << "";
+    }
+    void unclassedTextTakesThePageFace()
+    {
+        QFETCH(QString, fragment);
+        QFETCH(int, pixelSize);
+        QFETCH(QString, family);
+        const QFont windowFont = QApplication::font();
+        QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+        RowDocuments documents;
+        documents.setStyle(PageHead::styleSheet());
+        const TranscriptDocument &row = documents.parseInScratch(fragment);
+        QApplication::setFont(windowFont);
+
+        const QTextFragment first = row.begin().begin().fragment();
+        QVERIFY(first.isValid());
+        const QFont shown = first.charFormat().font().resolve(row.defaultFont());
+        QCOMPARE(QFontInfo(shown).pixelSize(), pixelSize);
+        if (!family.isEmpty())
+            QCOMPARE(QFontInfo(shown).family(), family);
     }
 
     // Printing copies every row into one document; each row must stay as it was shown on its own.
@@ -96,7 +138,7 @@ private slots:
         page.write(QStringLiteral("<i>open italic <img src='x"));
         page.write(QStringLiteral("after the broken tag"));
         RowDocuments documents;
-        documents.setStyle(page.styleSheet(), QFont());
+        documents.setStyle(page.styleSheet());
         const std::unique_ptr<TranscriptDocument> whole = documents.pageDocument(page);
 
         QStringList paragraphs;

@@ -1,3 +1,5 @@
+#include "support/PaintCounter.h"
+
 #include "app/AppDir.h"
 #include "app/PendingEvents.h"
 #include "transcript/MessageMarkup.h"
@@ -73,18 +75,6 @@ public:
     }
 public slots:
     void open(const QUrl &url) { urls.append(url); }
-};
-
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
 };
 
 int pdfPageCount(const QString &path)

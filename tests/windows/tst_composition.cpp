@@ -1,6 +1,8 @@
 #include "support/ChatWindowTestCase.h"
+#include "support/RecordingOutbox.h"
 
 #include "app/Form.h"
+#include "net/WireProtocol.h"
 #include "options/frmOptions.h"
 #include "windows/ClickablePicture.h"
 #include "windows/ComposeToolbar.h"
@@ -25,14 +27,12 @@ class tst_Composition : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    int sends = 0;
+    // What Enter hands to the connection, in order.
+    RecordingOutbox outbox;
 
-    frmChat *chat()
-    {
-        frmChat *chat = Form<frmChat>::get();
-        chat->sendInputLine = [this] { ++sends; };
-        return chat;
-    }
+    frmChat *chat() { return Form<frmChat>::get(); }
+
+    int sends() const { return int(outbox.sent.size()); }
 
     void click(int button)
     {
@@ -44,7 +44,8 @@ class tst_Composition : public ChatWindowTestCase
 private slots:
     void init()
     {
-        sends = 0;
+        outbox.sent.clear();
+        ChatOutbox::setCurrent(&outbox);
         fakes.stops = 0;
         fakes.dialogs.printDialogs = 0;
         chat()->show();
@@ -53,6 +54,7 @@ private slots:
 
     void cleanup()
     {
+        ChatOutbox::setCurrent(nullptr);
         Form<frmSmile>::unload();
         Form<frmUrl>::unload();
         Form<frmAbout>::unload();
@@ -124,7 +126,7 @@ private slots:
         // The caret stays where it was: before the old text, or after the tags on an empty line,
         // never between an opening and a closing tag.
         QCOMPARE(chat()->txtText->textCursor().position(), before.isEmpty() ? after.size() : 0);
-        QCOMPARE(sends, 0);
+        QCOMPARE(sends(), 0);
     }
 
     // Ctrl+B, Ctrl+U and Ctrl+I do what their buttons do, wherever the focus is in the window.
@@ -149,7 +151,7 @@ private slots:
         QCOMPARE(chat()->txtText->text(), QStringLiteral("hi [B][/B][U][/U][I][/I]"));
         for (int button : {3, 4, 5})
             QVERIFY(!chat()->Toolbar1->button(button)->isChecked());
-        QCOMPARE(sends, 0);
+        QCOMPARE(sends(), 0);
     }
 
     void sendButtonFollowsTheText_data()
@@ -170,7 +172,8 @@ private slots:
         QCOMPARE(chat()->cmdSend->isEnabled(), enabled);
     }
 
-    // Enter sends only when there is something to send, and never becomes a line break.
+    // Enter sends only when there is something to send, and never becomes a line break; what it
+    // sends is the whole line as a public message, which then leaves the input line.
     void enterSendsWithoutLineBreak_data()
     {
         QTest::addColumn<QString>("text");
@@ -198,8 +201,10 @@ private slots:
 
         QTest::keyClick(line, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
-        QCOMPARE(sends, expectedSends);
-        QCOMPARE(line->text(), text);
+        const QStringList expectedWire = expectedSends
+            ? QStringList{WireProtocol::message(chat()->txtUser->text(), text)} : QStringList();
+        QCOMPARE(outbox.sent, expectedWire);
+        QCOMPARE(line->text(), expectedSends ? QString() : text);
         QCOMPARE(line->document()->blockCount(), 1);
     }
 
@@ -216,9 +221,11 @@ private slots:
         QTest::keyClick(line, Qt::Key_Return);
         QTest::qWait(10);
 
-        QCOMPARE(sends, 1);
-        QCOMPARE(line->text().size(), megabyte.size() + 1 + 7);
-        QVERIFY(line->text().endsWith(QStringLiteral("xy[B][/B]")));
+        QCOMPARE(sends(), 1);
+        const QString wholeLine = megabyte + QStringLiteral("y[B][/B]");
+        QCOMPARE(outbox.sent.first().size(), WireProtocol::message(chat()->txtUser->text(), wholeLine).size());
+        QVERIFY(outbox.sent.first() == WireProtocol::message(chat()->txtUser->text(), wholeLine));
+        QVERIFY(line->text().isEmpty());
         QCOMPARE(line->document()->blockCount(), 1);
     }
 
@@ -396,7 +403,7 @@ private slots:
         QCOMPARE(chat()->txtText->text(), QStringLiteral("see [URL]") + address + QStringLiteral("[/URL]")
                                               + address + QStringLiteral("[URL/]"));
         QVERIFY(!Form<frmUrl>::isLoaded());
-        QCOMPARE(sends, 0);
+        QCOMPARE(sends(), 0);
     }
 };
 

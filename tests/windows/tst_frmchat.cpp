@@ -1,6 +1,7 @@
 #include "support/ChatWindowTestCase.h"
 
 #include "app/Form.h"
+#include "app/Twips.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
@@ -9,7 +10,6 @@
 #include "windows/InputLine.h"
 #include "windows/PanelStatusBar.h"
 #include "windows/SkinTable.h"
-#include "windows/Twips.h"
 #include "windows/frmAbout.h"
 #include "windows/frmChat.h"
 #include "windows/frmSignon.h"

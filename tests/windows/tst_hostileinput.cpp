@@ -139,12 +139,14 @@ private slots:
         fakes.install();
         Dialogs::setCurrent(&dialogs);
         OptionChoices::setCurrent(&choices);
-        frmChat::installHandOvers();
+        frmSignon::setHandOver(&frmChat::signOn);
+        frmOptions::setLocalAddressSource(&frmChat::localAddress);
     }
 
     void cleanupTestCase()
     {
         frmSignon::setHandOver(nullptr);
+        frmOptions::setLocalAddressSource(nullptr);
         fakes.uninstall();
     }
 

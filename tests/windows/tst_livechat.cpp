@@ -199,7 +199,8 @@ private slots:
         fakes.install();
         Dialogs::setCurrent(&dialogs);
         OptionChoices::setCurrent(&choices);
-        frmChat::installHandOvers();
+        frmSignon::setHandOver(&frmChat::signOn);
+        frmOptions::setLocalAddressSource(&frmChat::localAddress);
     }
 
     void cleanupTestCase()

@@ -1,10 +1,11 @@
 #include "support/ChatWindowTestCase.h"
+#include "support/RecordingOutbox.h"
 
 #include "app/Form.h"
+#include "app/Twips.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
 #include "windows/ChatOutbox.h"
-#include "windows/Twips.h"
 #include "windows/UserListMenu.h"
 #include "windows/frmChat.h"
 #include "windows/frmPM.h"
@@ -21,18 +22,6 @@
 #include <QTest>
 
 #include <functional>
-
-// The main window's connection as the two windows see it: open or closed as the test says, and
-// every message handed to it kept in order.
-class RecordingOutbox : public ChatOutbox
-{
-public:
-    bool connected = true;
-    QStringList sent;
-
-    bool isConnected() const override { return connected; }
-    void sendText(const QString &message) override { sent.append(message); }
-};
 
 // The user list's context menu, the refusal to write to oneself, and what the private-message
 // and prompt windows send, keep and show.

@@ -51,11 +51,6 @@ void FakeFrontEnd::removeUserAt(int position)
     log << QStringLiteral("-user %1").arg(position);
 }
 
-QString FakeFrontEnd::userName() const
-{
-    return ownName;
-}
-
 void FakeFrontEnd::setUserName(const QString &name)
 {
     ownName = name;

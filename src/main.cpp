@@ -4,6 +4,7 @@
 #include "app/SettingsLocation.h"
 #include "app/WindowAccessibility.h"
 #include "app/modMain.h"
+#include "options/frmOptions.h"
 #include "windows/frmChat.h"
 #include "windows/frmSignon.h"
 
@@ -18,7 +19,10 @@ namespace modMain {
 void Main(const QStringList &arguments)
 {
     SetFlags(arguments);
-    frmChat::installHandOvers();
+    // The sign-on window's connect step opens the chat window and starts its connection.
+    frmSignon::setHandOver(&frmChat::signOn);
+    // The options window shows the chat connection's local address, or this machine's.
+    frmOptions::setLocalAddressSource(&frmChat::localAddress);
     Form<frmSignon>::get()->show();
 }
 } // namespace modMain
