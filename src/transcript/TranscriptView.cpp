@@ -1,8 +1,10 @@
 #include "TranscriptView.h"
 
 #include "LinkPolicy.h"
+#include "TranscriptAccessible.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -67,6 +69,7 @@ TranscriptView::TranscriptView(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setMouseTracking(true);
     m_documents.setStyle(QString(), font());
+    TranscriptAccessible::install();
     m_frameTimer.setSingleShot(true);
     connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
 }
@@ -89,9 +92,28 @@ void TranscriptView::WritePageHead()
 
 void TranscriptView::write(const QString &fragment)
 {
+    const int textBefore = m_pageTextAsked ? int(pageText().size()) : -1;
     m_page.write(fragment);
     m_heights.appendEstimated();
     scheduleFrame();
+    if (textBefore >= 0)
+        announceNewText(textBefore);
+}
+
+// A screen reader reads a new row out as it arrives.
+void TranscriptView::announceNewText(int textBefore)
+{
+    const QString &text = pageText();
+    if (text.size() == textBefore)
+        return;
+    QAccessibleTextInsertEvent inserted(this, textBefore, text.mid(textBefore));
+    QAccessible::updateAccessibility(&inserted);
+}
+
+const QString &TranscriptView::pageText() const
+{
+    m_pageTextAsked = true;
+    return m_pageText.of(m_page);
 }
 
 void TranscriptView::AppendHistory(const QString &html)
@@ -103,6 +125,7 @@ void TranscriptView::AppendHistory(const QString &html)
 void TranscriptView::clearPage()
 {
     m_page.clear();
+    m_pageText.clear();
     m_heights.clear();
     m_documents.images().clear();
     m_selection.clear();

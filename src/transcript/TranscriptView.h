@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageText.h"
 #include "RowDocuments.h"
 #include "RowHeights.h"
 #include "RowSelection.h"
@@ -48,6 +49,9 @@ public:
     void selectAll();
     // The address of the link at a point of the viewport, or an empty string.
     QString anchorAt(const QPoint &viewportPosition) const;
+    // The text the page shows, one line per row, for assistive technology; from the first call on,
+    // each row written is announced to it.
+    const QString &pageText() const;
 
 signals:
     // A right click or context-menu key in the view: the main window shows mnuHistory there.
@@ -89,11 +93,15 @@ private:
     RowSelection::Point pointAt(const QPoint &viewportPosition) const;
     QString selectedTextOf(int row, RowSelection::Range range) const;
     void openLink(const QString &href) const;
+    void announceNewText(int textBefore);
 
     TranscriptPage m_page;
     RowHeights m_heights;
     mutable RowDocuments m_documents;
     RowSelection m_selection;
+    mutable PageText m_pageText;
+    // Once assistive technology has read the page, every new row is told to it.
+    mutable bool m_pageTextAsked = false;
     QList<VisibleRow> m_visible;
     int m_topRow = 0;
     int m_topOffset = 0; // pixels of the top row above the viewport

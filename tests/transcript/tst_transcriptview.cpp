@@ -4,6 +4,7 @@
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -383,6 +384,33 @@ private slots:
         const QString partial = m_view->selectedText();
         QVERIFY2(!partial.contains(QChar(0xFDD0)) && !partial.contains(QChar(0xFDD1)), qPrintable(partial));
         QVERIFY2(partial.endsWith(QStringLiteral("Server: rules\n[12:00:00] user1: after")), qPrintable(partial));
+    }
+
+    // A screen reader reads the conversation as read-only text, a line per row. (That each new row is
+    // told to it as it comes needs a live accessibility bus: tests/accessibility checks it.)
+    void readsAsTextToAScreenReader()
+    {
+        m_view->setAccessibleName(QStringLiteral("Conversation"));
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(m_view.get());
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::EditableText);
+        QVERIFY(accessible->state().readOnly);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Conversation"));
+        QAccessibleTextInterface *text = accessible->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->characterCount(), 0);
+
+        m_view->WritePageHead();
+        m_view->AppendHistory(chatRow(1, "first :) row"));
+        m_view->AppendHistory(TranscriptRows::pmRow(QStringLiteral("12:00:00"), QStringLiteral("eve"),
+                                                    QStringLiteral("second <row>")));
+
+        const QString page = QStringLiteral("[12:00:00] user1: first  row\n[12:00:00] eve: second <row>");
+        QCOMPARE(text->characterCount(), page.size());
+        QCOMPARE(text->text(0, text->characterCount()), page);
+        QCOMPARE(text->text(11, 16), QStringLiteral("user1"));
+        m_view->clearPage();
+        QCOMPARE(text->characterCount(), 0);
     }
 
     void linksOpenInTheDesktopBrowserOnlyForWebAndMail_data()
