@@ -3,6 +3,7 @@
 #include "PageText.h"
 #include "RowDocuments.h"
 #include "RowHeights.h"
+#include "RowLinks.h"
 #include "RowSelection.h"
 #include "TranscriptPage.h"
 
@@ -12,6 +13,8 @@
 #include <QPoint>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class QPrinter;
 
@@ -68,6 +71,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // Tab and Shift+Tab walk the links of the rows on screen before leaving the view.
+    bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
@@ -94,6 +99,8 @@ private:
     QString selectedTextOf(int row, RowSelection::Range range) const;
     void openLink(const QString &href) const;
     void announceNewText(int textBefore);
+    bool moveLinkFocus(bool next);
+    void clearLinkFocus();
 
     TranscriptPage m_page;
     RowHeights m_heights;
@@ -113,4 +120,11 @@ private:
     bool m_selecting = false;
     QPoint m_pressPosition;
     QString m_pressedLink;
+    // The link the keyboard is on: its row, and where it runs there. Enter opens it.
+    struct FocusedLink
+    {
+        int row;
+        RowLinks::Link link;
+    };
+    std::optional<FocusedLink> m_focusedLink;
 };

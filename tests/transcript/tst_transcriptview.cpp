@@ -446,6 +446,36 @@ private slots:
         QCOMPARE(m_view->pageSource().count(QStringLiteral("<a href=")), 1); // nothing navigated in the view
     }
 
+    // Without a mouse: Tab walks the links of the rows on screen, Enter opens the one it is on, and
+    // past the last link Tab goes on to the next control (here the view is alone in its window).
+    void linksByTheKeyboard()
+    {
+        OpenedUrls desktop;
+        m_view->AppendHistory(chatRow(1, "see [URL]www.one.org[/URL]one[URL/] and [URL]two.org[/URL]two :)[URL/]"));
+        m_view->AppendHistory(chatRow(2, "no link here"));
+        m_view->AppendHistory(chatRow(3, "[URL]mailto:x@three.org[/URL]three[URL/]"));
+        waitForFrame();
+        m_view->activateWindow();
+        m_view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+
+        QStringList walked;
+        for (int press = 0; press < 3; ++press) {
+            QTest::keyClick(m_view.get(), Qt::Key_Tab);
+            QVERIFY(m_view->hasFocus());
+            walked.append(m_view->selectedText());
+        }
+        QCOMPARE(walked, (QStringList{"one", "two ", "three"}));
+        QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+        QCOMPARE(m_view->selectedText(), QStringLiteral("two "));
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QCOMPARE(desktop.urls, QList<QUrl>{QUrl(QStringLiteral("http://two.org"))});
+
+        QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QVERIFY(m_view->selectedText().isEmpty());
+    }
+
     // Pictures and bad input ----------------------------------------------------------------------
 
     void showsSmileysFromTheSmileFolder()
