@@ -1,0 +1,308 @@
+// The framing extension against a server in this process: the offer, the client's switch however
+// it is cut or merged, the server's switch and framed output, clients that never answer, a room of
+// framed and unframed clients, a paused framed reader under a flood, and the framed message limit.
+
+#include "ChatServer.h"
+#include "ClientConnection.h"
+#include "EventLoopWait.h"
+#include "FramedClient.h"
+#include "TestClient.h"
+
+#include "net/Windows1250.h"
+
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+const QHostAddress serverAddress(QStringLiteral("127.0.0.100"));
+const QByteArray offerBytes("\0Framing 1\0", 11);
+const QByteArray switchBytes("\0Framed 1\0", 10);
+
+QByteArray framed(const QByteArray &message)
+{
+    return message + '\0';
+}
+}
+
+class FramingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void clientSwitchIsFoundHoweverItArrives_data();
+    void clientSwitchIsFoundHoweverItArrives();
+    void serverSwitchFramesTheRestOfTheGreeting();
+    void clientThatNeverAnswersGetsTodaysBytes();
+    void textNeverCarriesNul();
+    void mixedRoomChatsTogether();
+    void pausedFramedReaderLosesAndMergesNothing();
+    void framedMessageLimit_data();
+    void framedMessageLimit();
+
+private:
+    void startServer(const ServerSettings &settings);
+    static ServerSettings testSettings();
+    template<typename Client, typename... Arguments>
+    Client *add(Arguments &&...arguments);
+    bool logHas(const QString &text) const;
+
+    std::unique_ptr<ChatServer> m_server;
+    std::vector<std::unique_ptr<QObject>> m_clients;
+    QStringList m_log;
+};
+
+ServerSettings FramingTest::testSettings()
+{
+    ServerSettings settings;
+    settings.address = serverAddress;
+    settings.port = 0;
+    settings.name = QStringLiteral("Test");
+    settings.motd = QStringLiteral("Hello all");
+    settings.gapMs = 1;
+    return settings;
+}
+
+void FramingTest::startServer(const ServerSettings &settings)
+{
+    m_clients.clear();
+    m_server.reset();
+    m_log.clear();
+    m_server = std::make_unique<ChatServer>(settings);
+    connect(m_server.get(), &ChatServer::logLine, this, [this](const QString &line) { m_log += line; });
+    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+}
+
+void FramingTest::init()
+{
+    startServer(testSettings());
+}
+
+void FramingTest::cleanup()
+{
+    m_clients.clear();
+    m_server.reset();
+}
+
+template<typename Client, typename... Arguments>
+Client *FramingTest::add(Arguments &&...arguments)
+{
+    auto client = std::make_unique<Client>(std::forward<Arguments>(arguments)...);
+    Client *added = client.get();
+    m_clients.push_back(std::move(client));
+    return added;
+}
+
+bool FramingTest::logHas(const QString &text) const
+{
+    return std::any_of(m_log.cbegin(), m_log.cend(), [&](const QString &line) { return line.contains(text); });
+}
+
+void FramingTest::clientSwitchIsFoundHoweverItArrives_data()
+{
+    QTest::addColumn<QByteArrayList>("sends");
+    QTest::addColumn<QStringList>("relayed");
+    QTest::addColumn<bool>("switched");
+
+    QTest::newRow("switch and messages each on its own")
+        << QByteArrayList{switchBytes, framed("Message ann:one"), framed("Message ann:two")}
+        << QStringList{"Message ann:one", "Message ann:two"} << true;
+    QTest::newRow("last unframed block, switch and framed messages in one send")
+        << QByteArrayList{"Message ann:before" + switchBytes + framed("Message ann:one") + framed("Leave ann")}
+        << QStringList{"Message ann:before", "Message ann:one", "Left ann"} << true;
+    QTest::newRow("switch cut over three sends")
+        << QByteArrayList{switchBytes.left(4), switchBytes.mid(4, 5), switchBytes.mid(9) + framed("Message ann:one")}
+        << QStringList{"Message ann:one"} << true;
+    QTest::newRow("framed messages cut and merged")
+        << QByteArrayList{switchBytes + "Message ann:o", QByteArray("ne\0Message ann:two\0Mess", 23), framed("age ann:three")}
+        << QStringList{"Message ann:one", "Message ann:two", "Message ann:three"} << true;
+    QTest::newRow("NUL that is no switch, then the switch")
+        << QByteArrayList{QByteArray("Message ann:x\0yz", 16), switchBytes + framed("Message ann:one")}
+        << QStringList{"Message ann:x", "Message ann:one"} << true;
+    QTest::newRow("never answers") << QByteArrayList{"Message ann:one", "Message ann:two"}
+                                   << QStringList{"Message ann:one", "Message ann:two"} << false;
+}
+
+void FramingTest::clientSwitchIsFoundHoweverItArrives()
+{
+    QFETCH(QByteArrayList, sends);
+    QFETCH(QStringList, relayed);
+    QFETCH(bool, switched);
+
+    auto *bob = add<TestClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob")));
+    auto *ann = add<FramedClient>(FramedClient::Answer::ByHand);
+    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann")));
+    QCOMPARE(bob->receive(1), QStringList{"Joined ann"});
+
+    for (const QByteArray &bytes : sends)
+        ann->sendRaw(bytes);
+    bob->send(QStringLiteral("Message bob:end"));
+    QCOMPARE(bob->receive(int(relayed.size()) + 1), relayed + QStringList{"Message bob:end"});
+    QCOMPARE(ann->serverSwitched(), switched);
+    QCOMPARE(ann->protocolError(), QString());
+}
+
+void FramingTest::serverSwitchFramesTheRestOfTheGreeting()
+{
+    QStringList greeting{"Welcome Test", "Msgday Hello all"};
+    for (int i = 0; i < 40; ++i) {
+        const QString name = QStringLiteral("member%1").arg(i);
+        QVERIFY(add<TestClient>()->signOn(serverAddress, m_server->serverPort(), name));
+        greeting += QStringLiteral("UserList ") + name;
+    }
+    greeting += QStringLiteral("UserList ann");
+
+    // ann switches as soon as the offer arrives, while most of its greeting still waits.
+    auto *ann = add<FramedClient>();
+    QVERIFY(ann->connectTo(serverAddress, m_server->serverPort()));
+    ann->sendRaw("Join ann");
+    QCOMPARE(ann->receive(int(greeting.size())), greeting);
+    QVERIFY(ann->serverSwitched());
+    ann->send(QStringLiteral("Message ann:one"));
+    ann->send(QStringLiteral("Message ann:two"));
+    QCOMPARE(ann->receive(2), (QStringList{"Message ann:one", "Message ann:two"}));
+    QCOMPARE(ann->takeMessages(), QStringList{});
+    QCOMPARE(ann->protocolError(), QString());
+}
+
+void FramingTest::clientThatNeverAnswersGetsTodaysBytes()
+{
+    auto *anna = add<TestClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server->serverPort(), QStringLiteral("anna")));
+    auto *bert = add<TestClient>();
+    QVERIFY(bert->connectTo(serverAddress, m_server->serverPort()));
+    bert->send(QStringLiteral("Join bert"));
+    // Each message a block of its own, the offer among them as a message with an unknown command.
+    const QByteArrayList greeting{"Welcome Test", offerBytes, "Msgday Hello all", "UserList anna", "UserList bert"};
+    QVERIFY(bert->waitForBlocks(int(greeting.size())));
+    EventLoopWait::during(50);
+    QCOMPARE(bert->takeRawBlocks(), greeting);
+
+    for (int i = 0; i < 20; ++i)
+        anna->send(QStringLiteral("Message anna:line %1").arg(i));
+    QByteArrayList lines;
+    for (int i = 0; i < 20; ++i)
+        lines += QStringLiteral("Message anna:line %1").arg(i).toLatin1();
+    QVERIFY(bert->waitForBlocks(int(lines.size())));
+    EventLoopWait::during(50);
+    QCOMPARE(bert->takeRawBlocks(), lines);
+}
+
+void FramingTest::textNeverCarriesNul()
+{
+    ServerSettings settings = testSettings();
+    settings.name = QString::fromLatin1("Te\0st", 5);
+    settings.motd = QString::fromLatin1("Hello\0all", 9);
+    startServer(settings);
+    auto *ann = add<FramedClient>();
+    QVERIFY(ann->connectTo(serverAddress, m_server->serverPort()));
+    ann->sendRaw("Join ann");
+    QCOMPARE(ann->receive(3), (QStringList{"Welcome Test", "Msgday Helloall", "UserList ann"}));
+    QCOMPARE(ann->protocolError(), QString());
+}
+
+void FramingTest::mixedRoomChatsTogether()
+{
+    auto *ann = add<FramedClient>();
+    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann")));
+    auto *bob = add<TestClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob")));
+    auto *cyd = add<FramedClient>();
+    QVERIFY(cyd->signOn(serverAddress, m_server->serverPort(), QStringLiteral("cyd")));
+    QCOMPARE(ann->receive(2), (QStringList{"Joined bob", "Joined cyd"}));
+    QCOMPARE(bob->receive(1), QStringList{"Joined cyd"});
+
+    QStringList expected;
+    for (int round = 0; round < 3; ++round) {
+        ann->send(QStringLiteral("Message ann:a%1").arg(round));
+        bob->send(QStringLiteral("Message bob:b%1").arg(round));
+        cyd->send(QStringLiteral("PMMessage bob:cyd|private %1").arg(round));
+        cyd->send(QStringLiteral("Message cyd:c%1").arg(round));
+        expected += {QStringLiteral("Message ann:a%1").arg(round), QStringLiteral("Message bob:b%1").arg(round),
+                     QStringLiteral("Message cyd:c%1").arg(round)};
+    }
+    QCOMPARE(ann->receive(9), expected);
+    QCOMPARE(cyd->receive(9), expected);
+    QStringList toBob = expected;
+    for (int round = 0; round < 3; ++round)
+        toBob.insert(3 * round + 2 + round, QStringLiteral("PMMessage cyd|private %1").arg(round));
+    QCOMPARE(bob->receive(12), toBob);
+    QVERIFY(ann->serverSwitched());
+    QVERIFY(cyd->serverSwitched());
+    QCOMPARE(ann->protocolError() + cyd->protocolError(), QString());
+}
+
+void FramingTest::pausedFramedReaderLosesAndMergesNothing()
+{
+    ServerSettings settings = testSettings();
+    // The flood is what this test is about, so the sender may send it at once.
+    settings.limits.messageBurst = 1e6;
+    settings.limits.byteBurst = 1e9;
+    startServer(settings);
+    auto *flooder = add<FramedClient>();
+    QVERIFY(flooder->signOn(serverAddress, m_server->serverPort(), QStringLiteral("flooder")));
+    auto *paused = add<FramedClient>();
+    QVERIFY(paused->signOn(serverAddress, m_server->serverPort(), QStringLiteral("paused")));
+    QCOMPARE(flooder->receive(1), QStringList{"Joined paused"});
+
+    paused->pauseReading();
+    constexpr int messages = 3000;
+    const QString padding(1000, QLatin1Char('x'));
+    QStringList sent;
+    QByteArray burst;
+    for (int i = 0; i < messages; ++i) {
+        sent += QStringLiteral("Message flooder:%1 %2").arg(i).arg(padding);
+        burst += framed(Windows1250::encode(sent.constLast()));
+        if (burst.size() > 100000 || i == messages - 1)
+            flooder->sendRaw(std::exchange(burst, {}));
+    }
+    // The server has relayed the whole flood once the sender has it back.
+    QCOMPARE(flooder->receive(messages), sent);
+    paused->resumeReading();
+    QCOMPARE(paused->receive(messages), sent);
+    QVERIFY(paused->isConnected());
+    QCOMPARE(paused->protocolError(), QString());
+}
+
+void FramingTest::framedMessageLimit_data()
+{
+    QTest::addColumn<int>("textLength");
+    QTest::addColumn<bool>("accepted");
+
+    const int prefix = int(QByteArray("Message ann:").size());
+    QTest::newRow("at the limit") << int(ClientConnection::MaxBlockSize) - prefix << true;
+    QTest::newRow("over the limit") << int(ClientConnection::MaxBlockSize) - prefix + 1 << false;
+}
+
+void FramingTest::framedMessageLimit()
+{
+    QFETCH(int, textLength);
+    QFETCH(bool, accepted);
+
+    auto *bob = add<FramedClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob")));
+    auto *ann = add<FramedClient>();
+    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann")));
+    QCOMPARE(bob->receive(1), QStringList{"Joined ann"});
+
+    const QString message = QStringLiteral("Message ann:") + QString(textLength, QLatin1Char('t'));
+    ann->send(message);
+    if (accepted) {
+        QCOMPARE(bob->receive(1), QStringList{message});
+        QVERIFY(ann->isConnected());
+        return;
+    }
+    QVERIFY(ann->waitForDisconnected());
+    QCOMPARE(bob->receive(1), QStringList{"Left ann"});
+    QVERIFY2(logHas(QStringLiteral("closed: received a framed message over 65536 bytes")), qPrintable(m_log.join('\n')));
+    bob->send(QStringLiteral("Message bob:still running"));
+    QCOMPARE(bob->receive(1), QStringList{"Message bob:still running"});
+}
+
+QTEST_GUILESS_MAIN(FramingTest)
+#include "tst_framing.moc"
