@@ -3,6 +3,7 @@
 #include "ChatServer.h"
 #include "ClientConnection.h"
 #include "EventLoopWait.h"
+#include "InProcessServer.h"
 #include "RawClient.h"
 #include "TestClient.h"
 
@@ -10,8 +11,6 @@
 
 #include <QTest>
 
-#include <memory>
-#include <vector>
 
 namespace {
 const QHostAddress serverAddress(QStringLiteral("127.0.0.20"));
@@ -64,33 +63,21 @@ private:
     static ServerSettings testSettings();
     TestClient *newClient();
     TestClient *signedOn(const QString &name);
-    bool logHas(const QString &text) const;
 
-    std::unique_ptr<ChatServer> m_server;
-    std::vector<std::unique_ptr<TestClient>> m_clients;
-    QStringList m_log;
+    InProcessServer m_server;
 };
 
 ServerSettings ChatServerTest::testSettings()
 {
-    ServerSettings settings;
-    settings.address = serverAddress;
-    settings.port = 0;
-    settings.name = QStringLiteral("Test");
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
     settings.motd = QStringLiteral("Hello all");
     settings.adminPassword = QStringLiteral("secret");
-    settings.gapMs = 1;
     return settings;
 }
 
 void ChatServerTest::startServer(const ServerSettings &settings)
 {
-    m_clients.clear();
-    m_server.reset();
-    m_log.clear();
-    m_server = std::make_unique<ChatServer>(settings);
-    connect(m_server.get(), &ChatServer::logLine, this, [this](const QString &line) { m_log += line; });
-    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+    QVERIFY(m_server.start(settings));
 }
 
 void ChatServerTest::init()
@@ -100,35 +87,23 @@ void ChatServerTest::init()
 
 void ChatServerTest::cleanup()
 {
-    m_clients.clear();
-    m_server.reset();
+    m_server.stop();
 }
 
 TestClient *ChatServerTest::newClient()
 {
-    m_clients.push_back(std::make_unique<TestClient>());
-    TestClient *client = m_clients.back().get();
-    if (!client->connectTo(serverAddress, m_server->serverPort()))
+    auto *client = m_server.add<TestClient>();
+    if (!client->connectTo(serverAddress, m_server.port()))
         qWarning("cannot connect to the test server");
     return client;
 }
 
 TestClient *ChatServerTest::signedOn(const QString &name)
 {
-    m_clients.push_back(std::make_unique<TestClient>());
-    TestClient *client = m_clients.back().get();
-    if (!client->signOn(serverAddress, m_server->serverPort(), name))
+    auto *client = m_server.add<TestClient>();
+    if (!client->signOn(serverAddress, m_server.port(), name))
         qWarning("%s could not sign on", qPrintable(name));
     return client;
-}
-
-bool ChatServerTest::logHas(const QString &text) const
-{
-    for (const QString &line : m_log) {
-        if (line.contains(text))
-            return true;
-    }
-    return false;
 }
 
 void ChatServerTest::signOnChecksTheName_data()
@@ -222,7 +197,7 @@ void ChatServerTest::greetingComesInOrderAsSeparateBlocks()
     QCOMPARE(cyril->takeBlocks(), greeting);
     QCOMPARE(anna->receive(1), QStringList{"Joined cyril"});
     QCOMPARE(bert->receive(1), QStringList{"Joined cyril"});
-    QCOMPARE(m_server->room().userNames(), (QStringList{"anna", "bert", "cyril"}));
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert", "cyril"}));
 }
 
 void ChatServerTest::nothingButJoinBeforeSignOn()
@@ -333,12 +308,12 @@ void ChatServerTest::leavingOrDroppingTellsTheOthers()
         bert->send(QStringLiteral("Leave somebody"));
     else
         bert->disconnectFromServer();
-    QVERIFY2(bert->waitForDisconnected(), qPrintable(m_log.join('\n')));
+    QVERIFY2(bert->waitForDisconnected(), qPrintable(m_server.log()));
     QCOMPARE(anna->receive(1), QStringList{"Left bert"});
     QCOMPARE(cyril->receive(1), QStringList{"Left bert"});
     QCOMPARE(bert->takeBlocks(), QStringList{});
-    QCOMPARE(m_server->room().userNames(), (QStringList{"anna", "cyril"}));
-    QVERIFY(logHas(QStringLiteral("\"bert\" left")));
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "cyril"}));
+    QVERIFY(m_server.logHas(QStringLiteral("\"bert\" left")));
 
     // The name is free again, and the others hear of nobody else leaving.
     signedOn(QStringLiteral("bert"));
@@ -360,8 +335,8 @@ void ChatServerTest::operatorKicksAUser()
     bystander->send(QStringLiteral("Message bystander:end"));
     QCOMPARE(boss->receive(2), (QStringList{"Kicked victim", "Message bystander:end"}));
     QCOMPARE(bystander->receive(2), (QStringList{"Kicked victim", "Message bystander:end"}));
-    QCOMPARE(m_server->room().userNames(), (QStringList{"boss", "bystander"}));
-    QVERIFY(logHas(QStringLiteral("\"victim\" kicked by \"boss\"")));
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"boss", "bystander"}));
+    QVERIFY(m_server.logHas(QStringLiteral("\"victim\" kicked by \"boss\"")));
 
     // Kicking someone who is not there changes nothing; the kicked name is free again.
     boss->send(QStringLiteral("Prompt kick victim"));
@@ -401,7 +376,7 @@ void ChatServerTest::kickAndMotdNeedAnOperator()
     victim->send(QStringLiteral("Message victim:still here"));
     QCOMPARE(boss->receive(1), QStringList{"Message victim:still here"});
     QCOMPARE(victim->receive(1), QStringList{"Message victim:still here"});
-    QCOMPARE(m_server->room().motd(), QStringLiteral("Hello all"));
+    QCOMPARE(m_server.server().room().motd(), QStringLiteral("Hello all"));
 }
 
 void ChatServerTest::operatorChangesTheMessageOfTheDay_data()
@@ -473,7 +448,7 @@ void ChatServerTest::garbageIsIgnored()
     bert->send(QStringLiteral("Message bert:end"));
     QCOMPARE(anna->receive(2), (QStringList{"Joined bert", "Message bert:end"}));
     QCOMPARE(bert->receive(1), QStringList{"Message bert:end"});
-    QCOMPARE(m_server->room().userNames(), (QStringList{"anna", "bert"}));
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert"}));
 }
 
 void ChatServerTest::oversizedBlockClosesThatConnectionOnly()
@@ -483,9 +458,9 @@ void ChatServerTest::oversizedBlockClosesThatConnectionOnly()
     anna->takeBlocks();
 
     bert->send(QStringLiteral("Message bert:") + filler(ClientConnection::MaxBlockSize));
-    QVERIFY2(bert->waitForDisconnected(), qPrintable(m_log.join('\n')));
+    QVERIFY2(bert->waitForDisconnected(), qPrintable(m_server.log()));
     QCOMPARE(anna->receive(1), QStringList{"Left bert"});
-    QVERIFY(logHas(QStringLiteral("closed: received a block over 65536 bytes")));
+    QVERIFY(m_server.logHas(QStringLiteral("closed: received a block over 65536 bytes")));
 
     anna->send(QStringLiteral("Message anna:still running"));
     QCOMPARE(anna->receive(1), QStringList{"Message anna:still running"});
@@ -516,15 +491,15 @@ void ChatServerTest::connectionsBeyondTheLimitAreClosed()
 
     TestClient *refused = newClient();
     QVERIFY(refused->waitForDisconnected());
-    QVERIFY(logHas(QStringLiteral("already 3 connections")));
-    QCOMPARE(m_server->connectionCount(), 3);
+    QVERIFY(m_server.logHas(QStringLiteral("already 3 connections")));
+    QCOMPARE(m_server.server().connectionCount(), 3);
 
     anna->send(QStringLiteral("Message anna:still here"));
     QCOMPARE(bert->receive(1), QStringList{"Message anna:still here"});
 
     // A freed place can be taken again.
     silent->disconnectFromServer();
-    QVERIFY(EventLoopWait::until([this] { return m_server->connectionCount() == 2; }, 10000));
+    QVERIFY(EventLoopWait::until([this] { return m_server.server().connectionCount() == 2; }, 10000));
     signedOn(QStringLiteral("cyril"));
     QCOMPARE(anna->receive(3), (QStringList{"Joined bert", "Message anna:still here", "Joined cyril"}));
 }
@@ -533,10 +508,10 @@ void ChatServerTest::idleAndStuckClientsDoNotHoldUpOthers()
 {
     TestClient *silent = newClient();
     RawClient halfMessage;
-    QVERIFY(halfMessage.connectTo(serverAddress, m_server->serverPort()));
+    QVERIFY(halfMessage.connectTo(serverAddress, m_server.port()));
     QVERIFY(halfMessage.send("Joi"));
     RawClient neverReads;
-    QVERIFY(neverReads.connectTo(serverAddress, m_server->serverPort()));
+    QVERIFY(neverReads.connectTo(serverAddress, m_server.port()));
     QVERIFY(neverReads.send("Join deaf"));
 
     TestClient *anna = signedOn(QStringLiteral("anna"));
@@ -552,7 +527,7 @@ void ChatServerTest::idleAndStuckClientsDoNotHoldUpOthers()
     QCOMPARE(anna->receive(50), expected);
     QCOMPARE(bert->receive(50), expected);
     QVERIFY(silent->isConnected());
-    QCOMPARE(m_server->room().userNames(), (QStringList{"deaf", "anna", "bert"}));
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"deaf", "anna", "bert"}));
 }
 
 QTEST_GUILESS_MAIN(ChatServerTest)

@@ -2,6 +2,7 @@
 // sign on, a client flooding the room, readers that stop reading.
 
 #include "ChatServer.h"
+#include "InProcessServer.h"
 #include "EventLoopWait.h"
 #include "FramedClient.h"
 #include "RawClient.h"
@@ -36,59 +37,25 @@ private slots:
 
 private:
     void startServer(const ServerSettings &settings);
-    static ServerSettings testSettings();
-    template<typename Client, typename... Arguments>
-    Client *add(Arguments &&...arguments);
-    int logCount(const QString &text) const;
 
-    std::unique_ptr<ChatServer> m_server;
-    std::vector<std::unique_ptr<QObject>> m_clients;
+    InProcessServer m_server;
     std::vector<std::unique_ptr<RawClient>> m_rawClients;
-    QStringList m_log;
 };
-
-ServerSettings FairServiceTest::testSettings()
-{
-    ServerSettings settings;
-    settings.address = serverAddress;
-    settings.port = 0;
-    settings.name = QStringLiteral("Test");
-    settings.gapMs = 1;
-    return settings;
-}
 
 void FairServiceTest::startServer(const ServerSettings &settings)
 {
-    m_log.clear();
-    m_server = std::make_unique<ChatServer>(settings);
-    connect(m_server.get(), &ChatServer::logLine, this, [this](const QString &line) { m_log += line; });
-    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+    QVERIFY(m_server.start(settings));
 }
 
 void FairServiceTest::cleanup()
 {
-    m_clients.clear();
     m_rawClients.clear();
-    m_server.reset();
-}
-
-template<typename Client, typename... Arguments>
-Client *FairServiceTest::add(Arguments &&...arguments)
-{
-    auto client = std::make_unique<Client>(std::forward<Arguments>(arguments)...);
-    Client *added = client.get();
-    m_clients.push_back(std::move(client));
-    return added;
-}
-
-int FairServiceTest::logCount(const QString &text) const
-{
-    return int(std::count_if(m_log.cbegin(), m_log.cend(), [&](const QString &line) { return line.contains(text); }));
+    m_server.stop();
 }
 
 void FairServiceTest::silentConnectionsNeverLockOutUsers()
 {
-    ServerSettings settings = testSettings();
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
     settings.limits.maxPendingPerAddress = 4;
     settings.limits.maxPendingConnections = 6;
     settings.limits.pendingGraceMs = 300;
@@ -97,37 +64,37 @@ void FairServiceTest::silentConnectionsNeverLockOutUsers()
 
     auto silent = [this](const QHostAddress &source) {
         m_rawClients.push_back(std::make_unique<RawClient>());
-        return m_rawClients.back()->connectTo(serverAddress, m_server->serverPort(), source);
+        return m_rawClients.back()->connectTo(serverAddress, m_server.port(), source);
     };
     for (int i = 0; i < 10; ++i)
         QVERIFY(silent(crowdAddress));
-    QVERIFY(EventLoopWait::until([this] { return logCount(QStringLiteral("refused")) == 6; }, 10000));
-    QCOMPARE(logCount(QStringLiteral("already 4 connections from this address not signed on")), 6);
+    QVERIFY(EventLoopWait::until([this] { return m_server.logCount(QStringLiteral("refused")) == 6; }, 10000));
+    QCOMPARE(m_server.logCount(QStringLiteral("already 4 connections from this address not signed on")), 6);
     for (int i = 0; i < 2; ++i)
         QVERIFY(silent(otherAddress));
-    QVERIFY(EventLoopWait::until([this] { return m_server->connectionCount() == 6; }, 10000));
+    QVERIFY(EventLoopWait::until([this] { return m_server.server().connectionCount() == 6; }, 10000));
 
     // Past their grace the oldest silent connections make room, for newcomers from anywhere.
     EventLoopWait::during(400);
-    auto *ann = add<FramedClient>();
-    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann"), userAddress));
-    auto *bob = add<FramedClient>();
-    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob"), crowdAddress));
-    QVERIFY(logCount(QStringLiteral("closed: not signed on, making room for newer connections")) >= 1);
+    auto *ann = m_server.add<FramedClient>();
+    QVERIFY(ann->signOn(serverAddress, m_server.port(), QStringLiteral("ann"), userAddress));
+    auto *bob = m_server.add<FramedClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server.port(), QStringLiteral("bob"), crowdAddress));
+    QVERIFY(m_server.logCount(QStringLiteral("closed: not signed on, making room for newer connections")) >= 1);
     ann->send(QStringLiteral("Message ann:hello"));
     QCOMPARE(bob->receive(1), QStringList{"Message ann:hello"});
 
     // Connections that never speak are closed; the users stay.
-    QVERIFY(EventLoopWait::until([this] { return m_server->connectionCount() == 2; }, 10000));
-    QVERIFY(logCount(QStringLiteral("closed: not signed on in time")) >= 1);
+    QVERIFY(EventLoopWait::until([this] { return m_server.server().connectionCount() == 2; }, 10000));
+    QVERIFY(m_server.logCount(QStringLiteral("closed: not signed on in time")) >= 1);
     bob->send(QStringLiteral("Message bob:still here"));
     QCOMPARE(ann->receive(3), (QStringList{"Joined bob", "Message ann:hello", "Message bob:still here"}));
-    QCOMPARE(m_server->room().userNames(), (QStringList{"ann", "bob"}));
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"ann", "bob"}));
 }
 
 void FairServiceTest::flooderIsHeldBackAndNobodyIsCutOff()
 {
-    ServerSettings settings = testSettings();
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
     settings.limits.messageBurst = 20;
     settings.limits.messagesPerSecond = 50;
     // Unframed readers take one message per gap, as fast as the flood comes in: their queue stays
@@ -137,14 +104,14 @@ void FairServiceTest::flooderIsHeldBackAndNobodyIsCutOff()
     settings.limits.stallTimeoutMs = 300;
     startServer(settings);
 
-    auto *anna = add<TestClient>();
-    QVERIFY(anna->signOn(serverAddress, m_server->serverPort(), QStringLiteral("anna")));
-    auto *bert = add<FramedClient>();
-    QVERIFY(bert->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bert")));
-    auto *cyd = add<FramedClient>();
-    QVERIFY(cyd->signOn(serverAddress, m_server->serverPort(), QStringLiteral("cyd")));
-    auto *flooder = add<FramedClient>();
-    QVERIFY(flooder->signOn(serverAddress, m_server->serverPort(), QStringLiteral("flooder")));
+    auto *anna = m_server.add<TestClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    auto *bert = m_server.add<FramedClient>();
+    QVERIFY(bert->signOn(serverAddress, m_server.port(), QStringLiteral("bert")));
+    auto *cyd = m_server.add<FramedClient>();
+    QVERIFY(cyd->signOn(serverAddress, m_server.port(), QStringLiteral("cyd")));
+    auto *flooder = m_server.add<FramedClient>();
+    QVERIFY(flooder->signOn(serverAddress, m_server.port(), QStringLiteral("flooder")));
     QCOMPARE(anna->receive(3), (QStringList{"Joined bert", "Joined cyd", "Joined flooder"}));
     QCOMPARE(bert->receive(2), (QStringList{"Joined cyd", "Joined flooder"}));
     QCOMPARE(cyd->receive(1), QStringList{"Joined flooder"});
@@ -174,8 +141,8 @@ void FairServiceTest::flooderIsHeldBackAndNobodyIsCutOff()
     received.remove(hello);
     QCOMPARE(received, flood);
     QCOMPARE(flooder->receive(floodSize + 1).size(), floodSize + 1);
-    QCOMPARE(logCount(QStringLiteral("closed:")), 0);
-    QCOMPARE(m_server->room().userNames(), (QStringList{"anna", "bert", "cyd", "flooder"}));
+    QCOMPARE(m_server.logCount(QStringLiteral("closed:")), 0);
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert", "cyd", "flooder"}));
 }
 
 void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking_data()
@@ -196,39 +163,40 @@ void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking()
     QFETCH(qint64, maxQueuedBytes);
     QFETCH(QString, reason);
 
-    ServerSettings settings = testSettings();
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
     settings.limits.byteBurst = 1e9;
     settings.limits.stalledQueueBytes = 256 * 1024;
     settings.limits.stallTimeoutMs = stallTimeoutMs;
     settings.limits.maxQueuedBytes = maxQueuedBytes;
     startServer(settings);
-    auto *anna = add<TestClient>();
-    QVERIFY(anna->signOn(serverAddress, m_server->serverPort(), QStringLiteral("anna")));
-    auto *bert = add<FramedClient>();
-    QVERIFY(bert->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bert")));
+    // Framed readers: a message this long could reach an unframed one in two reads.
+    auto *anna = m_server.add<FramedClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    auto *bert = m_server.add<FramedClient>();
+    QVERIFY(bert->signOn(serverAddress, m_server.port(), QStringLiteral("bert")));
     m_rawClients.push_back(std::make_unique<RawClient>());
     RawClient *stuck = m_rawClients.back().get();
-    QVERIFY(stuck->connectTo(serverAddress, m_server->serverPort()));
+    QVERIFY(stuck->connectTo(serverAddress, m_server.port()));
     QVERIFY(stuck->send("Join stuck"));
     QCOMPARE(bert->receive(1), QStringList{"Joined stuck"});
-    anna->takeBlocks();
+    anna->takeMessages();
 
     // Large messages fill the kernel's buffers towards the stuck client first, then the server's
     // queue for it; anna and bert read every one of them meanwhile.
     const QString message = QStringLiteral("Message anna:") + QString(60000, QLatin1Char('m'));
     int sent = 0;
-    while (logCount(reason) == 0 && sent < 1000) {
+    while (m_server.logCount(reason) == 0 && sent < 1000) {
         anna->send(message);
         ++sent;
         QCOMPARE(anna->receive(1), QStringList{message});
         QCOMPARE(bert->receive(1), QStringList{message});
     }
-    QCOMPARE(logCount(QStringLiteral("closed:")), 1);
-    QVERIFY2(logCount(reason) == 1, qPrintable(m_log.join('\n')));
+    QCOMPARE(m_server.logCount(QStringLiteral("closed:")), 1);
+    QVERIFY2(m_server.logCount(reason) == 1, qPrintable(m_server.log()));
     QCOMPARE(anna->receive(1), QStringList{"Left stuck"});
     QCOMPARE(bert->receive(1), QStringList{"Left stuck"});
-    QCOMPARE(m_server->room().userNames(), (QStringList{"anna", "bert"}));
-    QCOMPARE(m_server->connectionCount(), 2);
+    QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert"}));
+    QCOMPARE(m_server.server().connectionCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(FairServiceTest)

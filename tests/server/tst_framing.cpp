@@ -3,6 +3,7 @@
 // framed and unframed clients, a paused framed reader under a flood, and the framed message limit.
 
 #include "ChatServer.h"
+#include "InProcessServer.h"
 #include "ClientConnection.h"
 #include "EventLoopWait.h"
 #include "FramedClient.h"
@@ -12,8 +13,6 @@
 
 #include <QTest>
 
-#include <memory>
-#include <vector>
 
 namespace {
 const QHostAddress serverAddress(QStringLiteral("127.0.0.100"));
@@ -47,34 +46,20 @@ private slots:
 private:
     void startServer(const ServerSettings &settings);
     static ServerSettings testSettings();
-    template<typename Client, typename... Arguments>
-    Client *add(Arguments &&...arguments);
-    bool logHas(const QString &text) const;
 
-    std::unique_ptr<ChatServer> m_server;
-    std::vector<std::unique_ptr<QObject>> m_clients;
-    QStringList m_log;
+    InProcessServer m_server;
 };
 
 ServerSettings FramingTest::testSettings()
 {
-    ServerSettings settings;
-    settings.address = serverAddress;
-    settings.port = 0;
-    settings.name = QStringLiteral("Test");
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
     settings.motd = QStringLiteral("Hello all");
-    settings.gapMs = 1;
     return settings;
 }
 
 void FramingTest::startServer(const ServerSettings &settings)
 {
-    m_clients.clear();
-    m_server.reset();
-    m_log.clear();
-    m_server = std::make_unique<ChatServer>(settings);
-    connect(m_server.get(), &ChatServer::logLine, this, [this](const QString &line) { m_log += line; });
-    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+    QVERIFY(m_server.start(settings));
 }
 
 void FramingTest::init()
@@ -84,22 +69,7 @@ void FramingTest::init()
 
 void FramingTest::cleanup()
 {
-    m_clients.clear();
-    m_server.reset();
-}
-
-template<typename Client, typename... Arguments>
-Client *FramingTest::add(Arguments &&...arguments)
-{
-    auto client = std::make_unique<Client>(std::forward<Arguments>(arguments)...);
-    Client *added = client.get();
-    m_clients.push_back(std::move(client));
-    return added;
-}
-
-bool FramingTest::logHas(const QString &text) const
-{
-    return std::any_of(m_log.cbegin(), m_log.cend(), [&](const QString &line) { return line.contains(text); });
+    m_server.stop();
 }
 
 void FramingTest::clientSwitchIsFoundHoweverItArrives_data()
@@ -133,10 +103,10 @@ void FramingTest::clientSwitchIsFoundHoweverItArrives()
     QFETCH(QStringList, relayed);
     QFETCH(bool, switched);
 
-    auto *bob = add<TestClient>();
-    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob")));
-    auto *ann = add<FramedClient>(FramedClient::Answer::ByHand);
-    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann")));
+    auto *bob = m_server.add<TestClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server.port(), QStringLiteral("bob")));
+    auto *ann = m_server.add<FramedClient>(FramedClient::Answer::ByHand);
+    QVERIFY(ann->signOn(serverAddress, m_server.port(), QStringLiteral("ann")));
     QCOMPARE(bob->receive(1), QStringList{"Joined ann"});
 
     for (const QByteArray &bytes : sends)
@@ -152,14 +122,14 @@ void FramingTest::serverSwitchFramesTheRestOfTheGreeting()
     QStringList greeting{"Welcome Test", "Msgday Hello all"};
     for (int i = 0; i < 40; ++i) {
         const QString name = QStringLiteral("member%1").arg(i);
-        QVERIFY(add<TestClient>()->signOn(serverAddress, m_server->serverPort(), name));
+        QVERIFY(m_server.add<TestClient>()->signOn(serverAddress, m_server.port(), name));
         greeting += QStringLiteral("UserList ") + name;
     }
     greeting += QStringLiteral("UserList ann");
 
     // ann switches as soon as the offer arrives, while most of its greeting still waits.
-    auto *ann = add<FramedClient>();
-    QVERIFY(ann->connectTo(serverAddress, m_server->serverPort()));
+    auto *ann = m_server.add<FramedClient>();
+    QVERIFY(ann->connectTo(serverAddress, m_server.port()));
     ann->sendRaw("Join ann");
     QCOMPARE(ann->receive(int(greeting.size())), greeting);
     QVERIFY(ann->serverSwitched());
@@ -172,10 +142,10 @@ void FramingTest::serverSwitchFramesTheRestOfTheGreeting()
 
 void FramingTest::clientThatNeverAnswersGetsTodaysBytes()
 {
-    auto *anna = add<TestClient>();
-    QVERIFY(anna->signOn(serverAddress, m_server->serverPort(), QStringLiteral("anna")));
-    auto *bert = add<TestClient>();
-    QVERIFY(bert->connectTo(serverAddress, m_server->serverPort()));
+    auto *anna = m_server.add<TestClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    auto *bert = m_server.add<TestClient>();
+    QVERIFY(bert->connectTo(serverAddress, m_server.port()));
     bert->send(QStringLiteral("Join bert"));
     // Each message a block of its own, the offer among them as a message with an unknown command.
     const QByteArrayList greeting{"Welcome Test", offerBytes, "Msgday Hello all", "UserList anna", "UserList bert"};
@@ -199,8 +169,8 @@ void FramingTest::textNeverCarriesNul()
     settings.name = QString::fromLatin1("Te\0st", 5);
     settings.motd = QString::fromLatin1("Hello\0all", 9);
     startServer(settings);
-    auto *ann = add<FramedClient>();
-    QVERIFY(ann->connectTo(serverAddress, m_server->serverPort()));
+    auto *ann = m_server.add<FramedClient>();
+    QVERIFY(ann->connectTo(serverAddress, m_server.port()));
     ann->sendRaw("Join ann");
     QCOMPARE(ann->receive(3), (QStringList{"Welcome Test", "Msgday Helloall", "UserList ann"}));
     QCOMPARE(ann->protocolError(), QString());
@@ -208,12 +178,12 @@ void FramingTest::textNeverCarriesNul()
 
 void FramingTest::mixedRoomChatsTogether()
 {
-    auto *ann = add<FramedClient>();
-    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann")));
-    auto *bob = add<TestClient>();
-    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob")));
-    auto *cyd = add<FramedClient>();
-    QVERIFY(cyd->signOn(serverAddress, m_server->serverPort(), QStringLiteral("cyd")));
+    auto *ann = m_server.add<FramedClient>();
+    QVERIFY(ann->signOn(serverAddress, m_server.port(), QStringLiteral("ann")));
+    auto *bob = m_server.add<TestClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server.port(), QStringLiteral("bob")));
+    auto *cyd = m_server.add<FramedClient>();
+    QVERIFY(cyd->signOn(serverAddress, m_server.port(), QStringLiteral("cyd")));
     QCOMPARE(ann->receive(2), (QStringList{"Joined bob", "Joined cyd"}));
     QCOMPARE(bob->receive(1), QStringList{"Joined cyd"});
 
@@ -244,10 +214,10 @@ void FramingTest::pausedFramedReaderLosesAndMergesNothing()
     settings.limits.messageBurst = 1e6;
     settings.limits.byteBurst = 1e9;
     startServer(settings);
-    auto *flooder = add<FramedClient>();
-    QVERIFY(flooder->signOn(serverAddress, m_server->serverPort(), QStringLiteral("flooder")));
-    auto *paused = add<FramedClient>();
-    QVERIFY(paused->signOn(serverAddress, m_server->serverPort(), QStringLiteral("paused")));
+    auto *flooder = m_server.add<FramedClient>();
+    QVERIFY(flooder->signOn(serverAddress, m_server.port(), QStringLiteral("flooder")));
+    auto *paused = m_server.add<FramedClient>();
+    QVERIFY(paused->signOn(serverAddress, m_server.port(), QStringLiteral("paused")));
     QCOMPARE(flooder->receive(1), QStringList{"Joined paused"});
 
     paused->pauseReading();
@@ -284,10 +254,10 @@ void FramingTest::framedMessageLimit()
     QFETCH(int, textLength);
     QFETCH(bool, accepted);
 
-    auto *bob = add<FramedClient>();
-    QVERIFY(bob->signOn(serverAddress, m_server->serverPort(), QStringLiteral("bob")));
-    auto *ann = add<FramedClient>();
-    QVERIFY(ann->signOn(serverAddress, m_server->serverPort(), QStringLiteral("ann")));
+    auto *bob = m_server.add<FramedClient>();
+    QVERIFY(bob->signOn(serverAddress, m_server.port(), QStringLiteral("bob")));
+    auto *ann = m_server.add<FramedClient>();
+    QVERIFY(ann->signOn(serverAddress, m_server.port(), QStringLiteral("ann")));
     QCOMPARE(bob->receive(1), QStringList{"Joined ann"});
 
     const QString message = QStringLiteral("Message ann:") + QString(textLength, QLatin1Char('t'));
@@ -299,7 +269,7 @@ void FramingTest::framedMessageLimit()
     }
     QVERIFY(ann->waitForDisconnected());
     QCOMPARE(bob->receive(1), QStringList{"Left ann"});
-    QVERIFY2(logHas(QStringLiteral("closed: received a framed message over 65536 bytes")), qPrintable(m_log.join('\n')));
+    QVERIFY2(m_server.logHas(QStringLiteral("closed: received a framed message over 65536 bytes")), qPrintable(m_server.log()));
     bob->send(QStringLiteral("Message bob:still running"));
     QCOMPARE(bob->receive(1), QStringList{"Message bob:still running"});
 }
