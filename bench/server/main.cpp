@@ -48,12 +48,16 @@ struct Bench
     QStringList serverArguments;
 };
 
-// Source addresses of the abusers, and of the well-behaved users, so that limits per address show.
+// Source addresses of the abusers, and of the well-behaved users, so that limits per address show
+// as they would on a network: users connect from many addresses, fifty to an address here.
 QHostAddress abuserAddress(int index)
 {
     return QHostAddress(QStringLiteral("127.0.0.%1").arg(140 + index % 10));
 }
-const QHostAddress userAddress(QStringLiteral("127.0.0.150"));
+QHostAddress userAddress(int index)
+{
+    return QHostAddress(QStringLiteral("127.0.0.%1").arg(150 + index % 20));
+}
 
 const char *modeName(Mode mode)
 {
@@ -94,7 +98,7 @@ bool startServer(ServerChild *server, const Bench &bench, int connections)
 
 // Adds `count` clients, connected in batches so the listen backlog never overflows into SYN retries.
 bool connectClients(Clients *clients, int count, Mode mode, int messages, const QElapsedTimer *clock,
-                    DeliveryStats *stats, const Bench &bench, const QHostAddress &source = QHostAddress())
+                    DeliveryStats *stats, const Bench &bench)
 {
     constexpr int batch = 50;
     const size_t first = clients->size();
@@ -102,10 +106,11 @@ bool connectClients(Clients *clients, int count, Mode mode, int messages, const 
         const size_t batchStart = clients->size();
         for (int i = start; i < std::min(count, start + batch); ++i) {
             clients->push_back(std::make_unique<BenchClient>(int(first) + i, mode, messages, clock, stats));
-            clients->back()->connectTo(bench.address, bench.port, source);
+            clients->back()->connectTo(bench.address, bench.port, userAddress(int(first) + i));
         }
         if (!runUntil([&] { return std::all_of(clients->begin() + qsizetype(batchStart), clients->end(), [](auto &c) { return c->isConnected(); }); }, 20000)) {
             std::printf("  could not connect %d clients\n", count);
+            std::fflush(stdout);
             return false;
         }
     }
@@ -212,15 +217,18 @@ bool silentCrowd(const Bench &bench, Mode mode)
     if (!startServer(&server, bench, 1000))
         return false;
     RawConnections silent;
-    for (int i = 0; i < silentCount; ++i)
+    for (int i = 0; i < silentCount; ++i) {
         silent.open(bench.address, bench.port, abuserAddress(i), QByteArray());
+        // The server's log lines must keep flowing, or it stops while writing one.
+        QCoreApplication::processEvents();
+    }
     runUntil([] { return false; }, 1000);
 
     QElapsedTimer clock;
     clock.start();
     DeliveryStats stats;
     Clients clients;
-    connectClients(&clients, users, mode, messages, &clock, &stats, bench, userAddress);
+    connectClients(&clients, users, mode, messages, &clock, &stats, bench);
     const bool signedOn = allHeardOf(clients, users, 20000);
     const qint64 signOnMs = clock.elapsed();
     const Exchange exchange = signedOn ? exchangeMessages(clients, messages, clock, 60000) : Exchange{};
@@ -254,7 +262,7 @@ bool flooder(const Bench &bench, Mode mode)
     clock.start();
     DeliveryStats stats;
     Clients clients;
-    if (!connectClients(&clients, users, mode, messages, &clock, &stats, bench, userAddress) || !allHeardOf(clients, users, 60000))
+    if (!connectClients(&clients, users, mode, messages, &clock, &stats, bench) || !allHeardOf(clients, users, 60000))
         return false;
     runUntil([] { return false; }, 1000);
 
@@ -304,7 +312,7 @@ bool bigRoom(const Bench &bench, Mode mode)
     DeliveryStats stats;
     Clients clients;
     const qint64 cpuBefore = server.cpuMs();
-    if (!connectClients(&clients, users, mode, 0, &clock, &stats, bench, userAddress))
+    if (!connectClients(&clients, users, mode, 0, &clock, &stats, bench))
         return false;
     const bool everyoneKnown = allHeardOf(clients, users, 300000);
     const qint64 signOnMs = clock.elapsed();
@@ -312,9 +320,13 @@ bool bigRoom(const Bench &bench, Mode mode)
     runUntil([] { return false; }, 2000);
 
     Clients sender;
-    connectClients(&sender, 1, mode, 1, &clock, &stats, bench, userAddress);
+    sender.push_back(std::make_unique<BenchClient>(users, mode, 1, &clock, &stats));
+    sender.front()->connectTo(bench.address, bench.port, userAddress(users));
     allHeardOf(sender, users + 1, 60000);
-    runUntil([] { return false; }, 500);
+    runUntil([] { return false; }, 1000);
+    // The others send nothing, but from now on count the messages they receive.
+    for (const auto &client : clients)
+        client->startSending();
     const qint64 start = clock.elapsed();
     sender.front()->startSending();
     const bool reached = runUntil([&] {
@@ -345,7 +357,9 @@ bool newcomer(const Bench &bench, Mode mode)
     RawConnections deaf;
     for (int i = 0; i < users; ++i) {
         deaf.open(bench.address, bench.port, abuserAddress(i), "Join deaf" + QByteArray::number(i));
-        // The server takes each sign-on before the next connection, as real users arrive.
+        // The server takes each sign-on before the next connection, as real users arrive, and its
+        // log lines keep flowing meanwhile.
+        QCoreApplication::processEvents();
         if (i % 50 == 49)
             runUntil([] { return false; }, 20);
     }
@@ -355,7 +369,7 @@ bool newcomer(const Bench &bench, Mode mode)
     clock.start();
     DeliveryStats stats;
     Clients clients;
-    connectClients(&clients, 1, mode, 1, &clock, &stats, bench, userAddress);
+    connectClients(&clients, 1, mode, 1, &clock, &stats, bench);
     const bool greeted = allHeardOf(clients, users + 1, 300000);
     const qint64 greetingMs = clock.elapsed();
     clients.front()->startSending();
