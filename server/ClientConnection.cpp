@@ -230,6 +230,7 @@ void ClientConnection::writeNext()
         return;
     do {
         const QByteArray bytes = m_output.takeWrite();
+        m_offerLeaving = m_offered && !m_output.isFramed() && bytes == FramingBytes::offer();
         if (m_output.releaseBacklog())
             emit backlogSent();
         if (m_socket->write(bytes) < 0) {
@@ -250,7 +251,7 @@ void ClientConnection::written()
         // The gap runs even when nothing waits, so a message sent a moment later keeps its
         // distance too; with no gap it still passes through the event loop, never recursing
         // message by message.
-        m_gapTimer.start(m_gapMs, Qt::PreciseTimer, this);
+        m_gapTimer.start(std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs, Qt::PreciseTimer, this);
     }
     closeIfDone();
 }

@@ -44,6 +44,10 @@ public:
     // connected and is opening its chat window, and greeting messages reaching it meanwhile would
     // be read as one block.
     static constexpr int SignOnSettleMs = 150;
+    // Pause after the framing offer has left: a client that knows framing answers within a round
+    // trip, the server's switch then goes at once, and the rest of the greeting goes framed instead
+    // of paced. A client that does not answer gets the rest of its greeting this much later.
+    static constexpr int OfferAnswerMs = 200;
 
     // Takes ownership of `socket`, which must be connected and opened unbuffered.
     ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent = nullptr);
@@ -108,6 +112,8 @@ private:
     qint64 m_lastProgressMs = 0;
     bool m_flushScheduled = false;
     bool m_offered = false;
+    // The write in the socket is the offer.
+    bool m_offerLeaving = false;
     bool m_closing = false;
     bool m_finished = false;
     bool m_heardFrom = false;

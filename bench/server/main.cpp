@@ -96,6 +96,21 @@ bool startServer(ServerChild *server, const Bench &bench, int connections)
                          bench.serverArguments + QStringList{"--max-connections", QString::number(connections)});
 }
 
+// What every scenario has: the server, the clock that times it, what the clients saw, the clients.
+struct Session
+{
+    ServerChild server;
+    QElapsedTimer clock;
+    DeliveryStats stats;
+    Clients clients;
+
+    bool start(const Bench &bench, int connections)
+    {
+        clock.start();
+        return startServer(&server, bench, connections);
+    }
+};
+
 // Adds `count` clients, connected in batches so the listen backlog never overflows into SYN retries.
 bool connectClients(Clients *clients, int count, Mode mode, int messages, const QElapsedTimer *clock,
                     DeliveryStats *stats, const Bench &bench)
@@ -151,7 +166,7 @@ Exchange exchangeMessages(const Clients &clients, qint64 messagesPerClient, cons
 
 void printExchange(const Exchange &exchange, DeliveryStats &stats)
 {
-    std::printf("  delivered %lld of %lld messages (%lld lost) in %.2f s: %.0f delivered per second; "
+    std::printf("  delivered %lld of %lld messages (%lld missing at the end) in %.2f s: %.0f delivered per second; "
                 "latency median %.1f ms, 99th percentile %.1f ms; blocks holding more than one message: %lld\n",
                 static_cast<long long>(exchange.received), static_cast<long long>(exchange.expected),
                 static_cast<long long>(exchange.expected - exchange.received), exchange.seconds,
@@ -166,15 +181,12 @@ int framedCount(const Clients &clients)
 
 bool throughput(const Bench &bench, const Run &run, Mode mode)
 {
-    ServerChild server;
-    if (!startServer(&server, bench, run.clients + 16))
+    Session session;
+    if (!session.start(bench, run.clients + 16))
         return false;
+    auto &[server, clock, stats, clients] = session;
     const qint64 emptyKiB = server.residentKiB();
-    QElapsedTimer clock;
-    clock.start();
-    DeliveryStats stats;
     stats.reserve(qint64(run.clients) * run.clients * run.messages);
-    Clients clients;
     if (!connectClients(&clients, run.clients, mode, run.messages, &clock, &stats, bench))
         return false;
     const qint64 setupStart = clock.elapsed();
@@ -213,9 +225,10 @@ bool silentCrowd(const Bench &bench, Mode mode)
     constexpr int silentCount = 1000;
     constexpr int users = 10;
     constexpr int messages = 100;
-    ServerChild server;
-    if (!startServer(&server, bench, 1000))
+    Session session;
+    if (!session.start(bench, 1000))
         return false;
+    auto &[server, clock, stats, clients] = session;
     RawConnections silent;
     for (int i = 0; i < silentCount; ++i) {
         silent.open(bench.address, bench.port, abuserAddress(i), QByteArray());
@@ -224,10 +237,7 @@ bool silentCrowd(const Bench &bench, Mode mode)
     }
     runUntil([] { return false; }, 1000);
 
-    QElapsedTimer clock;
-    clock.start();
-    DeliveryStats stats;
-    Clients clients;
+    clock.restart();
     connectClients(&clients, users, mode, messages, &clock, &stats, bench);
     const bool signedOn = allHeardOf(clients, users, 20000);
     const qint64 signOnMs = clock.elapsed();
@@ -255,13 +265,10 @@ bool flooder(const Bench &bench, Mode mode)
 {
     constexpr int users = 100;
     constexpr int messages = 20;
-    ServerChild server;
-    if (!startServer(&server, bench, users + 16))
+    Session session;
+    if (!session.start(bench, users + 16))
         return false;
-    QElapsedTimer clock;
-    clock.start();
-    DeliveryStats stats;
-    Clients clients;
+    auto &[server, clock, stats, clients] = session;
     if (!connectClients(&clients, users, mode, messages, &clock, &stats, bench) || !allHeardOf(clients, users, 60000))
         return false;
     runUntil([] { return false; }, 1000);
@@ -304,13 +311,10 @@ bool flooder(const Bench &bench, Mode mode)
 bool bigRoom(const Bench &bench, Mode mode)
 {
     constexpr int users = 1000;
-    ServerChild server;
-    if (!startServer(&server, bench, users + 16))
+    Session session;
+    if (!session.start(bench, users + 16))
         return false;
-    QElapsedTimer clock;
-    clock.start();
-    DeliveryStats stats;
-    Clients clients;
+    auto &[server, clock, stats, clients] = session;
     const qint64 cpuBefore = server.cpuMs();
     if (!connectClients(&clients, users, mode, 0, &clock, &stats, bench))
         return false;
@@ -351,9 +355,10 @@ bool bigRoom(const Bench &bench, Mode mode)
 bool newcomer(const Bench &bench, Mode mode)
 {
     constexpr int users = 1000;
-    ServerChild server;
-    if (!startServer(&server, bench, users + 16))
+    Session session;
+    if (!session.start(bench, users + 16))
         return false;
+    auto &[server, clock, stats, clients] = session;
     RawConnections deaf;
     for (int i = 0; i < users; ++i) {
         deaf.open(bench.address, bench.port, abuserAddress(i), "Join deaf" + QByteArray::number(i));
@@ -365,10 +370,7 @@ bool newcomer(const Bench &bench, Mode mode)
     }
     runUntil([] { return false; }, 3000);
 
-    QElapsedTimer clock;
-    clock.start();
-    DeliveryStats stats;
-    Clients clients;
+    clock.restart();
     connectClients(&clients, 1, mode, 1, &clock, &stats, bench);
     const bool greeted = allHeardOf(clients, users + 1, 300000);
     const qint64 greetingMs = clock.elapsed();

@@ -2,16 +2,13 @@
 // wherever the reads cut it, framed messages and their limit. No sockets: bytes in, messages out.
 
 #include "ClientInput.h"
+#include "FramingWire.h"
 
 #include <QTest>
 
 namespace {
-const QByteArray switchOver("\0Framed 1\0", 10);
-
-QByteArray framed(const QByteArray &message)
-{
-    return message + '\0';
-}
+using FramingWire::framed;
+const QByteArray switchOver = FramingWire::switchOver;
 }
 
 class ClientInputTest : public QObject

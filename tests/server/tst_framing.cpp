@@ -7,6 +7,7 @@
 #include "ClientConnection.h"
 #include "EventLoopWait.h"
 #include "FramedClient.h"
+#include "FramingWire.h"
 #include "TestClient.h"
 
 #include "net/Windows1250.h"
@@ -16,13 +17,9 @@
 
 namespace {
 const QHostAddress serverAddress(QStringLiteral("127.0.0.100"));
-const QByteArray offerBytes("\0Framing 1\0", 11);
-const QByteArray switchBytes("\0Framed 1\0", 10);
-
-QByteArray framed(const QByteArray &message)
-{
-    return message + '\0';
-}
+const QByteArray offerBytes = FramingWire::offer;
+const QByteArray switchBytes = FramingWire::switchOver;
+using FramingWire::framed;
 }
 
 class FramingTest : public QObject

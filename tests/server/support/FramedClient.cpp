@@ -1,12 +1,13 @@
 #include "FramedClient.h"
 
 #include "EventLoopWait.h"
+#include "FramingWire.h"
 
 #include "net/Windows1250.h"
 
 namespace {
-const QByteArray offerBytes("\0Framing 1\0", 11);
-const QByteArray switchBytes("\0Framed 1\0", 10);
+const QByteArray &offerBytes = FramingWire::offer;
+const QByteArray &switchBytes = FramingWire::switchOver;
 // Long enough for a server in this process to read one send before the next arrives.
 constexpr int SettleMs = 15;
 }
