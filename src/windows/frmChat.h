@@ -140,6 +140,7 @@ private:
     void showUserCount();
     // Leave, take the tray icon away, stop the program: the end of every way out.
     void endProgram();
+    void endIfStranded();
     void removeTrayIcon();
 
     void createControls();
