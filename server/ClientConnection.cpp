@@ -138,7 +138,6 @@ void ClientConnection::serviceInput()
             continue;
         }
         m_messageRate.take(1, now);
-        m_byteRate.take(double(message.size()), now);
         if (!m_heardFrom) {
             m_heardFrom = true;
             m_gapTimer.start(SignOnSettleMs, Qt::PreciseTimer, this);
@@ -158,6 +157,8 @@ bool ClientConnection::readSocket()
     }
     if (length == 0)
         return false;
+    // Bytes count as they are read, whatever they hold: a stream of empty frames costs its rate too.
+    m_byteRate.take(double(length), nowMs());
     if (!m_input.append(QByteArray(readBuffer, length))) {
         fail(m_input.error());
         return false;
@@ -174,14 +175,13 @@ bool ClientConnection::readSocket()
 void ClientConnection::dropInput()
 {
     // A closing connection still reads what comes, so its close is seen and never turns into a
-    // reset that could cost the client its last messages.
-    while (!m_finished) {
-        const qint64 length = m_socket->read(readBuffer, sizeof readBuffer);
-        if (length < 0 || m_socket->state() == QAbstractSocket::UnconnectedState)
-            finish(QString());
-        if (length <= 0)
-            return;
-    }
+    // reset that could cost the client its last messages. One read at a time: a client that keeps
+    // sending cannot hold the server here.
+    if (m_finished)
+        return;
+    const qint64 length = m_socket->read(readBuffer, sizeof readBuffer);
+    if (length < 0 || m_socket->state() == QAbstractSocket::UnconnectedState)
+        finish(QString());
 }
 
 void ClientConnection::checkQueueLimits()

@@ -32,8 +32,11 @@ private slots:
 
     void silentConnectionsNeverLockOutUsers();
     void flooderIsHeldBackAndNobodyIsCutOff();
+    void emptyFramesCostTheirRateToo();
     void readerIsClosedOnlyWhenItStopsTaking_data();
     void readerIsClosedOnlyWhenItStopsTaking();
+    void newcomerAmongNonReadersIsServed_data();
+    void newcomerAmongNonReadersIsServed();
 
 private:
     void startServer(const ServerSettings &settings);
@@ -145,6 +148,26 @@ void FairServiceTest::flooderIsHeldBackAndNobodyIsCutOff()
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert", "cyd", "flooder"}));
 }
 
+void FairServiceTest::emptyFramesCostTheirRateToo()
+{
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
+    settings.limits.byteBurst = 16 * 1024;
+    settings.limits.bytesPerSecond = 16 * 1024;
+    startServer(settings);
+    auto *anna = m_server.add<FramedClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    auto *flooder = m_server.add<FramedClient>();
+    QVERIFY(flooder->signOn(serverAddress, m_server.port(), QStringLiteral("flooder")));
+    QCOMPARE(anna->receive(1), QStringList{"Joined flooder"});
+
+    // Empty frames carry no message, but reading them costs the server all the same.
+    flooder->sendRaw(QByteArray(256 * 1024, '\0') + "Message flooder:after" + '\0');
+    anna->send(QStringLiteral("Message anna:hello"));
+    QCOMPARE(anna->receive(1), QStringList{"Message anna:hello"});
+    QCOMPARE(anna->takeMessages(), QStringList{});
+    QVERIFY(flooder->isConnected());
+}
+
 void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking_data()
 {
     QTest::addColumn<int>("stallTimeoutMs");
@@ -197,6 +220,43 @@ void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking()
     QCOMPARE(bert->receive(1), QStringList{"Left stuck"});
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert"}));
     QCOMPARE(m_server.server().connectionCount(), 2);
+}
+
+void FairServiceTest::newcomerAmongNonReadersIsServed_data()
+{
+    QTest::addColumn<bool>("framed");
+
+    QTest::newRow("framed newcomer") << true;
+    QTest::newRow("newcomer that never answers the offer") << false;
+}
+
+void FairServiceTest::newcomerAmongNonReadersIsServed()
+{
+    QFETCH(bool, framed);
+
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
+    // The server's usual gap, so the unframed newcomer reads each message of its long greeting on
+    // its own.
+    settings.gapMs = 5;
+    QVERIFY(m_server.start(settings));
+    constexpr int nonReaders = 200;
+    QStringList userList;
+    for (int i = 0; i < nonReaders; ++i) {
+        m_rawClients.push_back(std::make_unique<RawClient>());
+        QVERIFY(m_rawClients.back()->connectTo(serverAddress, m_server.port(), crowdAddress));
+        QVERIFY(m_rawClients.back()->send("Join deaf" + QByteArray::number(i)));
+        userList += QStringLiteral("UserList deaf%1").arg(i);
+    }
+    userList += QStringLiteral("UserList newcomer");
+
+    auto *newcomer = m_server.add<FramedClient>(framed ? FramedClient::Answer::Automatic : FramedClient::Answer::ByHand);
+    QVERIFY(newcomer->connectTo(serverAddress, m_server.port(), userAddress));
+    newcomer->sendRaw("Join newcomer");
+    QCOMPARE(newcomer->receive(int(userList.size()) + 1), QStringList{"Welcome Test"} + userList);
+    newcomer->send(QStringLiteral("Message newcomer:hello"));
+    QCOMPARE(newcomer->receive(1), QStringList{"Message newcomer:hello"});
+    QCOMPARE(newcomer->serverSwitched(), framed);
+    QCOMPARE(m_server.server().room().userNames().size(), nonReaders + 1);
 }
 
 QTEST_GUILESS_MAIN(FairServiceTest)
