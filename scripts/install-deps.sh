@@ -8,6 +8,8 @@ packages=(
   fonts-liberation2 xvfb xauth
   # Notification tests: a private session bus.
   dbus-daemon
+  # Screen reader test: the desktop's accessibility bus and a reader of it.
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
   # Packaging test: builds the Debian packages (dpkg-shlibdeps) and checks the desktop file and
   # the AppStream metainfo.
   dpkg-dev desktop-file-utils appstream

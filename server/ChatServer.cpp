@@ -31,7 +31,11 @@ ChatServer::ChatServer(const ServerSettings &settings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_room(this, ChatRoom::Settings{settings.name, settings.motd, settings.adminPassword})
+    , m_signOnGate(settings.limits)
 {
+    m_clock.start();
+    m_signOnTimer.setSingleShot(true);
+    connect(&m_signOnTimer, &QTimer::timeout, this, &ChatServer::closeExpiredSignOns);
     connect(&m_listener, &QTcpServer::newConnection, this, &ChatServer::acceptConnections);
     connect(&m_listener, &QTcpServer::acceptError, this, &ChatServer::acceptFailed);
     m_releaseTimer.setSingleShot(true);
@@ -104,17 +108,39 @@ void ChatServer::acceptConnections()
             socket->deleteLater();
             continue;
         }
-        auto *connection = new ClientConnection(socket, m_settings.gapMs, this);
-        m_connections.insert(client, connection);
-        connect(connection, &ClientConnection::blockReceived, this, [this, client](const QByteArray &block) {
-            m_room.receive(client, Windows1250::decode(block));
-        });
-        connect(connection, &ClientConnection::finished, this, [this, client](const QString &reason) {
-            connectionFinished(client, reason);
-        });
-        connect(connection, &ClientConnection::backlogSent, &m_releaseTimer, qOverload<>(&QTimer::start));
-        log(client, QStringLiteral("connected from ") + peer);
+        admit(socket, client, peer);
     }
+}
+
+void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
+{
+    const SignOnGate::Admission admission = m_signOnGate.admit(client, socket->peerAddress(), m_clock.elapsed());
+    for (const ClientId evicted : admission.evicted)
+        closeWaiting(evicted, QStringLiteral("not signed on, making room for newer connections"));
+    if (!admission.admitted) {
+        log(client, QStringLiteral("refused %1: %2").arg(peer, admission.refusal));
+        socket->disconnectFromHost();
+        socket->deleteLater();
+        return;
+    }
+    auto *connection = new ClientConnection(socket, m_settings.gapMs, m_settings.limits, this);
+    m_connections.insert(client, connection);
+    connect(connection, &ClientConnection::messageReceived, this, [this, client](const QByteArray &message) {
+        received(client, message);
+    });
+    connect(connection, &ClientConnection::finished, this, [this, client](const QString &reason) {
+        connectionFinished(client, reason);
+    });
+    connect(connection, &ClientConnection::backlogSent, &m_releaseTimer, qOverload<>(&QTimer::start));
+    log(client, QStringLiteral("connected from ") + peer);
+    if (!m_signOnTimer.isActive())
+        armSignOnTimer();
+}
+
+void ChatServer::received(ClientId client, const QByteArray &message)
+{
+    m_signOnGate.heardFrom(client);
+    m_room.receive(client, Windows1250::decode(message));
 }
 
 void ChatServer::acceptFailed(QAbstractSocket::SocketError)
@@ -131,12 +157,38 @@ void ChatServer::connectionFinished(ClientId client, const QString &reason)
     ClientConnection *connection = m_connections.take(client);
     if (!connection)
         return;
+    m_signOnGate.remove(client);
     connection->deleteLater();
     if (!reason.isEmpty())
         log(client, QStringLiteral("closed: ") + reason);
     else if (!connection->isClosing() && !m_room.isSignedOn(client))
         log(client, QStringLiteral("disconnected"));
     m_room.disconnected(client);
+}
+
+void ChatServer::closeWaiting(ClientId client, const QString &reason)
+{
+    m_signOnGate.remove(client);
+    ClientConnection *connection = m_connections.take(client);
+    if (!connection)
+        return;
+    connection->abort();
+    connection->deleteLater();
+    log(client, QStringLiteral("closed: ") + reason);
+}
+
+void ChatServer::closeExpiredSignOns()
+{
+    for (const ClientId client : m_signOnGate.expired(m_clock.elapsed()))
+        closeWaiting(client, QStringLiteral("not signed on in time"));
+    armSignOnTimer();
+}
+
+void ChatServer::armSignOnTimer()
+{
+    const qint64 next = m_signOnGate.nextDeadlineMs();
+    if (next >= 0)
+        m_signOnTimer.start(int(std::max<qint64>(0, next - m_clock.elapsed())));
 }
 
 void ChatServer::releaseFreedMemory()
@@ -150,12 +202,22 @@ void ChatServer::releaseFreedMemory()
 
 void ChatServer::send(const QList<ClientId> &recipients, const QString &message)
 {
-    // One encoding shared by every recipient's queue.
-    const QByteArray bytes = Windows1250::encode(message);
+    // One encoding shared by every recipient's queue. Text on this protocol never carries NUL:
+    // framed clients take it for the end of a message.
+    QByteArray bytes = Windows1250::encode(message);
+    if (bytes.contains('\0'))
+        bytes.removeIf([](char byte) { return byte == '\0'; });
     for (const ClientId client : recipients) {
         if (ClientConnection *connection = m_connections.value(client))
             connection->send(bytes);
     }
+}
+
+void ChatServer::signedOn(ClientId client)
+{
+    m_signOnGate.remove(client);
+    if (ClientConnection *connection = m_connections.value(client))
+        connection->offerFraming();
 }
 
 void ChatServer::closeWhenSent(ClientId client)

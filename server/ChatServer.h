@@ -4,7 +4,9 @@
 #include "ClientListener.h"
 #include "RoomOutput.h"
 #include "ServerSettings.h"
+#include "SignOnGate.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QTimer>
@@ -41,10 +43,17 @@ signals:
 private:
     void acceptConnections();
     void acceptFailed(QAbstractSocket::SocketError error);
+    void admit(QTcpSocket *socket, ClientId client, const QString &peer);
+    void received(ClientId client, const QByteArray &message);
     void connectionFinished(ClientId client, const QString &reason);
+    // Closes a connection that has not signed on, at once.
+    void closeWaiting(ClientId client, const QString &reason);
+    void closeExpiredSignOns();
+    void armSignOnTimer();
     void releaseFreedMemory();
 
     void send(const QList<ClientId> &recipients, const QString &message) override;
+    void signedOn(ClientId client) override;
     void closeWhenSent(ClientId client) override;
     void log(ClientId client, const QString &event) override;
 
@@ -53,6 +62,9 @@ private:
     ChatRoom m_room;
     QHash<ClientId, ClientConnection *> m_connections;
     ClientId m_lastClient = 0;
+    SignOnGate m_signOnGate;
+    QElapsedTimer m_clock;
+    QTimer m_signOnTimer;
     QTimer m_releaseTimer;
     bool m_acceptFailing = false;
 };

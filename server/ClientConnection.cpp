@@ -1,23 +1,36 @@
 #include "ClientConnection.h"
 
+#include "FramingBytes.h"
+
 #include <QTcpSocket>
 #include <QTimerEvent>
 
-ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, QObject *parent)
+namespace {
+// One byte more than a block may hold shows an oversized block without ever reading more than
+// that. The server reads one socket at a time, so all connections share the buffer.
+char readBuffer[ClientConnection::MaxBlockSize + 1];
+}
+
+ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_gapMs(gapMs)
+    , m_limits(limits)
+    , m_messageRate(limits.messageBurst, limits.messagesPerSecond, 0)
+    , m_byteRate(limits.byteBurst, limits.bytesPerSecond, 0)
 {
+    m_clock.start();
     m_socket->setParent(this);
     // Every message goes out as a segment of its own instead of waiting to join the next one.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferSize);
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferSize);
-    connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::readBlock);
-    // Only the rest of a message the kernel could not take at once is written later.
+    connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::serviceInput);
+    // Only what the kernel could not take at once is written later.
     connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+        m_lastProgressMs = nowMs();
         if (m_socket->bytesToWrite() == 0)
-            messageLeft();
+            written();
     });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { finish(QString()); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
@@ -32,13 +45,25 @@ void ClientConnection::send(const QByteArray &message)
 {
     if (m_closing)
         return;
-    m_queue.enqueue(message);
-    m_queuedBytes += message.size();
-    if (queuedBytes() > MaxQueuedBytes) {
-        fail(QStringLiteral("more than %1 bytes waiting to be sent").arg(MaxQueuedBytes));
+    m_output.push(message);
+    checkQueueLimits();
+    if (m_closing)
         return;
-    }
-    writeNext();
+    // Framed messages queued in one pass of the event loop (a user list, a burst of sign-ons) go
+    // out together.
+    if (m_output.isFramed())
+        scheduleFlush();
+    else
+        writeNext();
+}
+
+void ClientConnection::offerFraming()
+{
+    if (m_offered || m_closing)
+        return;
+    m_offered = true;
+    m_input.offer();
+    send(FramingBytes::offer());
 }
 
 void ClientConnection::closeWhenSent()
@@ -54,8 +79,7 @@ void ClientConnection::abort()
 {
     m_closing = true;
     m_finished = true;
-    m_queue.clear();
-    m_queuedBytes = 0;
+    m_output.clear();
     m_socket->abort();
 }
 
@@ -64,9 +88,19 @@ bool ClientConnection::isClosing() const
     return m_closing;
 }
 
+bool ClientConnection::isFramed() const
+{
+    return m_output.isFramed();
+}
+
 qint64 ClientConnection::queuedBytes() const
 {
-    return m_queuedBytes + m_socket->bytesToWrite();
+    return m_output.queuedBytes() + m_socket->bytesToWrite();
+}
+
+qint64 ClientConnection::nowMs() const
+{
+    return m_clock.elapsed();
 }
 
 void ClientConnection::timerEvent(QTimerEvent *event)
@@ -74,6 +108,11 @@ void ClientConnection::timerEvent(QTimerEvent *event)
     if (event->timerId() == m_gapTimer.timerId()) {
         m_gapTimer.stop();
         writeNext();
+    } else if (event->timerId() == m_resumeTimer.timerId()) {
+        m_resumeTimer.stop();
+        serviceInput();
+    } else if (event->timerId() == m_stallTimer.timerId()) {
+        checkStall();
     } else if (event->timerId() == m_lingerTimer.timerId()) {
         m_lingerTimer.stop();
         fail(QStringLiteral("last messages not taken within %1 ms").arg(LingerMs));
@@ -82,62 +121,144 @@ void ClientConnection::timerEvent(QTimerEvent *event)
     }
 }
 
-void ClientConnection::readBlock()
+void ClientConnection::serviceInput()
 {
-    // Whatever one read brings is one block: the client sent it as one message. One byte more
-    // than a block may hold shows an oversized block without ever reading more than that; the
-    // server reads one socket at a time, so all connections share the buffer.
-    static char buffer[MaxBlockSize + 1];
-    const qint64 length = m_socket->read(buffer, sizeof buffer);
+    while (!m_closing) {
+        const qint64 now = nowMs();
+        const qint64 waitMs = std::max(m_messageRate.waitMs(now), m_byteRate.waitMs(now));
+        if (waitMs > 0) {
+            // The socket stays unread meanwhile: its buffers fill and TCP holds the client back.
+            m_resumeTimer.start(int(waitMs), this);
+            return;
+        }
+        QByteArray message;
+        if (!m_input.takeMessage(&message)) {
+            if (!readSocket())
+                return;
+            continue;
+        }
+        m_messageRate.take(1, now);
+        if (!m_heardFrom) {
+            m_heardFrom = true;
+            m_gapTimer.start(SignOnSettleMs, Qt::PreciseTimer, this);
+        }
+        emit messageReceived(message);
+    }
+    dropInput();
+}
+
+bool ClientConnection::readSocket()
+{
+    const qint64 length = m_socket->read(readBuffer, sizeof readBuffer);
     if (length < 0 || m_socket->state() == QAbstractSocket::UnconnectedState) {
         // An unbuffered socket learns of the client's close here, and says so with no signal.
         finish(QString());
-        return;
+        return false;
     }
-    if (length > MaxBlockSize) {
-        fail(QStringLiteral("received a block over %1 bytes").arg(MaxBlockSize));
-        return;
+    if (length == 0)
+        return false;
+    // Bytes count as they are read, whatever they hold: a stream of empty frames costs its rate too.
+    m_byteRate.take(double(length), nowMs());
+    if (!m_input.append(QByteArray(readBuffer, length))) {
+        fail(m_input.error());
+        return false;
     }
-    if (length <= 0 || m_closing)
-        return;
-    if (!m_heardFrom) {
-        m_heardFrom = true;
-        m_gapTimer.start(SignOnSettleMs, Qt::PreciseTimer, this);
+    if (m_input.isFramed() && !m_output.isFramed()) {
+        // The client's switch: the server's own goes out at once, pacing ends.
+        m_output.switchToFramed();
+        m_gapTimer.stop();
+        writeNext();
     }
-    emit blockReceived(QByteArray(buffer, length));
+    return true;
 }
 
-void ClientConnection::messageLeft()
+void ClientConnection::dropInput()
 {
-    // The gap runs even when nothing waits, so a message sent a moment later keeps its distance
-    // too; with no gap it still passes through the event loop, never recursing message by message.
-    m_gapTimer.start(m_gapMs, Qt::PreciseTimer, this);
-    closeIfDone();
+    // A closing connection still reads what comes, so its close is seen and never turns into a
+    // reset that could cost the client its last messages. One read at a time: a client that keeps
+    // sending cannot hold the server here.
+    if (m_finished)
+        return;
+    const qint64 length = m_socket->read(readBuffer, sizeof readBuffer);
+    if (length < 0 || m_socket->state() == QAbstractSocket::UnconnectedState)
+        finish(QString());
+}
+
+void ClientConnection::checkQueueLimits()
+{
+    const qint64 queued = queuedBytes();
+    if (queued > m_limits.maxQueuedBytes) {
+        fail(QStringLiteral("more than %1 bytes waiting to be sent").arg(m_limits.maxQueuedBytes));
+        return;
+    }
+    if (queued > m_limits.stalledQueueBytes && !m_stallTimer.isActive()) {
+        // The reader's time without progress counts from here at the earliest.
+        m_lastProgressMs = std::max(m_lastProgressMs, nowMs());
+        m_stallTimer.start(m_limits.stallTimeoutMs, this);
+    }
+}
+
+void ClientConnection::checkStall()
+{
+    m_stallTimer.stop();
+    if (queuedBytes() <= m_limits.stalledQueueBytes)
+        return;
+    const qint64 quietMs = nowMs() - m_lastProgressMs;
+    if (quietMs >= m_limits.stallTimeoutMs) {
+        fail(QStringLiteral("took nothing of %1 waiting bytes for %2 ms").arg(queuedBytes()).arg(quietMs));
+        return;
+    }
+    m_stallTimer.start(int(m_limits.stallTimeoutMs - quietMs), this);
+}
+
+void ClientConnection::scheduleFlush()
+{
+    if (m_flushScheduled)
+        return;
+    m_flushScheduled = true;
+    QMetaObject::invokeMethod(this, [this] {
+        m_flushScheduled = false;
+        writeNext();
+    }, Qt::QueuedConnection);
 }
 
 void ClientConnection::writeNext()
 {
-    if (m_gapTimer.isActive() || m_socket->bytesToWrite() > 0 || m_queue.isEmpty() || m_finished)
+    if (m_finished || m_socket->bytesToWrite() > 0 || m_output.isEmpty())
         return;
-    const QByteArray message = m_queue.dequeue();
-    m_queuedBytes -= message.size();
-    // A queue that once held a long backlog (the user list of a big room, say) would keep its
-    // capacity for as long as the connection lives.
-    if (m_queue.isEmpty() && m_queue.capacity() > IdleQueueCapacity) {
-        m_queue = QQueue<QByteArray>();
-        emit backlogSent();
-    }
-    if (m_socket->write(message) < 0) {
-        fail(m_socket->errorString());
+    if (!m_output.isFramed() && m_gapTimer.isActive())
         return;
-    }
+    do {
+        const QByteArray bytes = m_output.takeWrite();
+        m_offerLeaving = m_offered && !m_output.isFramed() && bytes == FramingBytes::offer();
+        if (m_output.releaseBacklog())
+            emit backlogSent();
+        if (m_socket->write(bytes) < 0) {
+            fail(m_socket->errorString());
+            return;
+        }
+    } while (m_output.isFramed() && m_socket->bytesToWrite() == 0 && !m_output.isEmpty());
     if (m_socket->bytesToWrite() == 0)
-        messageLeft();
+        written();
+}
+
+void ClientConnection::written()
+{
+    m_lastProgressMs = nowMs();
+    if (m_output.isFramed()) {
+        writeNext();
+    } else {
+        // The gap runs even when nothing waits, so a message sent a moment later keeps its
+        // distance too; with no gap it still passes through the event loop, never recursing
+        // message by message.
+        m_gapTimer.start(std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs, Qt::PreciseTimer, this);
+    }
+    closeIfDone();
 }
 
 void ClientConnection::closeIfDone()
 {
-    if (!m_closing || m_finished || !m_queue.isEmpty() || m_socket->bytesToWrite() > 0)
+    if (!m_closing || m_finished || !m_output.isEmpty() || m_socket->bytesToWrite() > 0)
         return;
     m_socket->disconnectFromHost();
     if (m_socket->state() == QAbstractSocket::UnconnectedState)
@@ -149,8 +270,7 @@ void ClientConnection::fail(const QString &reason)
     if (m_finished)
         return;
     m_closing = true;
-    m_queue.clear();
-    m_queuedBytes = 0;
+    m_output.clear();
     finish(reason);
     m_socket->abort();
 }
@@ -162,6 +282,8 @@ void ClientConnection::finish(const QString &reason)
     m_finished = true;
     m_gapTimer.stop();
     m_lingerTimer.stop();
+    m_resumeTimer.stop();
+    m_stallTimer.stop();
     // Queued, so that whoever sent or received when the connection ended is never re-entered.
     QMetaObject::invokeMethod(this, [this, reason] { emit finished(reason); }, Qt::QueuedConnection);
 }

@@ -1,26 +1,37 @@
 #pragma once
 
+#include "ClientInput.h"
+#include "ConnectionLimits.h"
+#include "OutputQueue.h"
+#include "TokenBucket.h"
+
 #include <QBasicTimer>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
-#include <QQueue>
 
 class QTcpSocket;
 
-// One client's socket. The protocol has no framing, so this class keeps messages apart on the
-// wire: each message is written on its own, the next only after the previous one has left the
-// socket and a short gap has passed, and one read is one received block. It also holds the limits
-// that keep one client from costing the others memory or time, and closes itself when a limit is
-// passed or the socket fails.
+// One client's socket, and the limits that keep one client from costing the others memory or time.
+//
+// Output: until the client switches to framing, the protocol has no framing, so each message is
+// written on its own and the next goes only after the previous one has left the socket and a short
+// gap has passed. Once the client has switched, the server's switch and then framed messages are
+// written as fast as the socket takes them, many to a write.
+//
+// Input: ClientInput cuts what arrives into messages; they are handed on one at a time, no faster
+// than the client's send rate allows. While the client is over its rate the socket is not read, so
+// TCP holds the client back and nothing is dropped.
+//
+// A reader whose queue grows is closed only when it really stops taking data, or when its queue
+// reaches a hard cap. The connection closes itself when a limit is passed or the socket fails.
 class ClientConnection : public QObject
 {
     Q_OBJECT
 
 public:
-    // A longer block closes the connection.
-    static constexpr qint64 MaxBlockSize = 64 * 1024;
-    // More unsent bytes than this close the connection: the client is not reading.
-    static constexpr qint64 MaxQueuedBytes = 1024 * 1024;
+    // A longer unframed block or framed message closes the connection.
+    static constexpr qint64 MaxBlockSize = ClientInput::MaxMessageSize;
     // Kernel send buffer asked for: the largest message fits whole, so it leaves in one send even
     // on a fresh connection whose buffer would otherwise start small.
     static constexpr int SendBufferSize = 2 * MaxBlockSize;
@@ -33,13 +44,18 @@ public:
     // connected and is opening its chat window, and greeting messages reaching it meanwhile would
     // be read as one block.
     static constexpr int SignOnSettleMs = 150;
-    // Queue capacity an idle connection may keep.
-    static constexpr qsizetype IdleQueueCapacity = 16;
+    // Pause after the framing offer has left: a client that knows framing answers within a round
+    // trip, the server's switch then goes at once, and the rest of the greeting goes framed instead
+    // of paced. A client that does not answer gets the rest of its greeting this much later.
+    static constexpr int OfferAnswerMs = 200;
 
     // Takes ownership of `socket`, which must be connected and opened unbuffered.
-    ClientConnection(QTcpSocket *socket, int gapMs, QObject *parent = nullptr);
+    ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent = nullptr);
 
     void send(const QByteArray &message);
+    // Offers framing (once): the offer is queued as a message of its own, and from then on the
+    // client's switch is recognised.
+    void offerFraming();
     // Sends what is queued, then closes; further input and sends are dropped.
     void closeWhenSent();
     // Closes at once, dropping what is queued; no finished() follows.
@@ -47,10 +63,12 @@ public:
 
     // True once closeWhenSent() or abort() was called or a limit was passed.
     bool isClosing() const;
+    // The client switched to framing, and so did the server's output.
+    bool isFramed() const;
 
 signals:
-    void blockReceived(const QByteArray &block);
-    // A backlog of more than IdleQueueCapacity messages has gone out: the memory it held is free.
+    void messageReceived(const QByteArray &message);
+    // A backlog of queued messages has gone out: the memory it held is free.
     void backlogSent();
     // Emitted once, from the event loop, when the connection is over. `reason` is empty when the
     // client or the room ended it, and says why when the connection closed it for a limit or error.
@@ -60,22 +78,42 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    // Messages not yet handed to the kernel.
+    // Messages not yet handed to the kernel, without framing.
     qint64 queuedBytes() const;
-    void readBlock();
-    void messageLeft();
+    qint64 nowMs() const;
+    void serviceInput();
+    // Reads once into the input; false when there was nothing to read or the connection ended.
+    bool readSocket();
+    void dropInput();
+    void checkQueueLimits();
+    void checkStall();
+    void scheduleFlush();
     void writeNext();
+    void written();
     void closeIfDone();
     void fail(const QString &reason);
     void finish(const QString &reason);
 
     QTcpSocket *m_socket;
     int m_gapMs;
-    QQueue<QByteArray> m_queue;
-    qint64 m_queuedBytes = 0;
-    // Runs from the moment a message has left until the next one may go.
+    ConnectionLimits m_limits;
+    QElapsedTimer m_clock;
+    ClientInput m_input;
+    OutputQueue m_output;
+    TokenBucket m_messageRate;
+    TokenBucket m_byteRate;
+    // Runs from the moment an unframed message has left until the next one may go.
     QBasicTimer m_gapTimer;
     QBasicTimer m_lingerTimer;
+    // Runs while the client is over its send rate.
+    QBasicTimer m_resumeTimer;
+    // Runs while more than stalledQueueBytes wait.
+    QBasicTimer m_stallTimer;
+    qint64 m_lastProgressMs = 0;
+    bool m_flushScheduled = false;
+    bool m_offered = false;
+    // The write in the socket is the offer.
+    bool m_offerLeaving = false;
     bool m_closing = false;
     bool m_finished = false;
     bool m_heardFrom = false;

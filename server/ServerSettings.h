@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConnectionLimits.h"
+
 #include <QHostAddress>
 #include <QString>
 
@@ -15,4 +17,5 @@ struct ServerSettings
     // Pause after each message leaves a connection's socket before the next one goes out.
     int gapMs = 5;
     int maxConnections = 1000;
+    ConnectionLimits limits;
 };

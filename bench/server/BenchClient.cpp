@@ -1,6 +1,7 @@
 #include "BenchClient.h"
 
 #include "DeliveryStats.h"
+#include "FramingBytes.h"
 
 #include "net/WireProtocol.h"
 
@@ -8,10 +9,11 @@ namespace {
 const QByteArray messagePrefix = QByteArrayLiteral("Message ");
 }
 
-BenchClient::BenchClient(int index, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
+BenchClient::BenchClient(int index, Mode mode, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
                          QObject *parent)
     : QObject(parent)
     , m_name(QStringLiteral("bench%1").arg(index, 4, 10, QLatin1Char('0')).toLatin1())
+    , m_mode(mode)
     , m_messagesToSend(messagesToSend)
     , m_clock(clock)
     , m_stats(stats)
@@ -20,11 +22,13 @@ BenchClient::BenchClient(int index, int messagesToSend, const QElapsedTimer *clo
         m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_socket.write(WireProtocol::join(QString::fromLatin1(m_name)).toLatin1());
     });
-    connect(&m_socket, &QTcpSocket::readyRead, this, &BenchClient::readBlock);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &BenchClient::readSocket);
 }
 
-void BenchClient::connectTo(const QHostAddress &address, quint16 port)
+void BenchClient::connectTo(const QHostAddress &address, quint16 port, const QHostAddress &source)
 {
+    if (!source.isNull())
+        m_socket.bind(source);
     m_socket.connectToHost(address, port);
 }
 
@@ -43,6 +47,11 @@ int BenchClient::mergedGreetingBlocks() const
     return m_mergedGreetingBlocks;
 }
 
+bool BenchClient::isFramed() const
+{
+    return m_input.isFramed();
+}
+
 void BenchClient::startSending()
 {
     m_sending = true;
@@ -59,9 +68,40 @@ bool BenchClient::isDoneSending() const
     return m_sent >= m_messagesToSend;
 }
 
-void BenchClient::readBlock()
+void BenchClient::readSocket()
 {
-    const QByteArray block = m_socket.readAll();
+    const QByteArray bytes = m_socket.readAll();
+    if (m_offered) {
+        takeFramed(bytes);
+        return;
+    }
+    const qsizetype offer = m_mode == Mode::Framed ? bytes.indexOf(FramingBytes::offer()) : -1;
+    if (offer < 0) {
+        takeBlock(bytes);
+        return;
+    }
+    // The bytes before the offer are a block of their own; the switch goes out at once.
+    takeBlock(bytes.left(offer));
+    m_offered = true;
+    m_input.offer();
+    m_socket.write(FramingBytes::switchOver());
+    takeFramed(bytes.mid(offer + FramingBytes::offer().size()));
+}
+
+void BenchClient::takeFramed(const QByteArray &bytes)
+{
+    // The server's switch has the same bytes as the client's: ClientInput finds it the same way.
+    if (!m_input.append(bytes))
+        qFatal("bad framing from the server: %s", qPrintable(m_input.error()));
+    QByteArray message;
+    while (m_input.takeMessage(&message))
+        takeBlock(message);
+}
+
+void BenchClient::takeBlock(const QByteArray &block)
+{
+    if (block.isEmpty())
+        return;
     if (m_sending)
         takeMessages(block);
     else
@@ -107,5 +147,8 @@ void BenchClient::sendNext()
         return;
     ++m_sent;
     const QString text = QString::number(m_sent) + QLatin1Char(' ') + QString::number(m_clock->nsecsElapsed());
-    m_socket.write(WireProtocol::message(QString::fromLatin1(m_name), text).toLatin1());
+    QByteArray message = WireProtocol::message(QString::fromLatin1(m_name), text).toLatin1();
+    if (m_offered)
+        message += FramingBytes::terminator;
+    m_socket.write(message);
 }

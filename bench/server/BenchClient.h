@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClientInput.h"
+
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
@@ -10,36 +12,49 @@ class DeliveryStats;
 // One chat user of the benchmark. It signs on, counts the users it hears of, then sends its public
 // messages one at a time: the next as soon as the server has sent the previous one back to it, so
 // the server never receives two of its messages in one block. Every message carries its send time.
+//
+// Paced, it reads as today's client does: one read is one block. Framed, it answers the server's
+// offer with its switch, and reads and sends framed messages from then on.
 class BenchClient : public QObject
 {
     Q_OBJECT
 
 public:
-    BenchClient(int index, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
+    enum class Mode { Paced, Framed };
+
+    BenchClient(int index, Mode mode, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
                 QObject *parent = nullptr);
 
-    void connectTo(const QHostAddress &address, quint16 port);
+    // Connects from `source` when it is given.
+    void connectTo(const QHostAddress &address, quint16 port, const QHostAddress &source = QHostAddress());
     bool isConnected() const;
     // "UserList" and "Joined" messages received so far.
     int usersHeardOf() const;
     int mergedGreetingBlocks() const;
+    bool isFramed() const;
 
     void startSending();
     qint64 messagesReceived() const;
     bool isDoneSending() const;
 
 private:
-    void readBlock();
+    void readSocket();
+    void takeFramed(const QByteArray &bytes);
+    void takeBlock(const QByteArray &block);
     void countUsers(const QByteArray &block);
     void takeMessages(const QByteArray &block);
     void sendNext();
 
     QByteArray m_name;
+    Mode m_mode;
     int m_messagesToSend;
     int m_sent = 0;
     const QElapsedTimer *m_clock;
     DeliveryStats *m_stats;
     QTcpSocket m_socket;
+    // Framed: what the server sends after its offer, cut into messages.
+    ClientInput m_input;
+    bool m_offered = false;
     bool m_sending = false;
     int m_usersHeardOf = 0;
     int m_mergedGreetingBlocks = 0;

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <unistd.h>
 
 ServerChild::ServerChild(QObject *parent)
     : QObject(parent)
@@ -62,6 +63,21 @@ qint64 ServerChild::residentKiB() const
 qint64 ServerChild::peakResidentKiB() const
 {
     return statusField("VmHWM:");
+}
+
+qint64 ServerChild::cpuMs() const
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    // The fields after the command name (which may hold blanks) start with the state, field 3;
+    // utime and stime are fields 14 and 15, in clock ticks.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    const qint64 ticks = fields.at(11).toLongLong() + fields.at(12).toLongLong();
+    return ticks * 1000 / ::sysconf(_SC_CLK_TCK);
 }
 
 qint64 ServerChild::statusField(const char *field) const

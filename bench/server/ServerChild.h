@@ -20,6 +20,8 @@ public:
     // Current resident memory and its peak, in KiB.
     qint64 residentKiB() const;
     qint64 peakResidentKiB() const;
+    // Processor time the server has used so far, user and system, in milliseconds.
+    qint64 cpuMs() const;
 
 private:
     qint64 statusField(const char *field) const;

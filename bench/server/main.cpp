@@ -1,11 +1,22 @@
-// bench_server: N clients on loopback, each sending M public messages through a korvani-server
-// child process. Prints deliveries per second, latency from send to delivery at every client,
-// merged or lost messages, the server's peak memory and its memory per idle connection.
+// bench_server: clients on loopback against a korvani-server child process.
 //
-//   bench_server [--address 127.0.0.39] [--port 1290] [--runs 10x100,100x100,1000x2] [--send-gap MS]
+// Throughput: N clients, each sending M public messages, once with clients that read as today's
+// client does (the server paces its messages) and once with clients that switch to framing. Prints
+// deliveries per second, latency from send to delivery at every client, merged and lost messages,
+// the server's memory.
+//
+// Abuse: 1,000 connections that never sign on; one user flooding the room with 500 messages of
+// 1 KB a second; a room of 1,000 reading users (the time one message takes to reach everyone, the
+// server's processor time for the sign-ons); a newcomer among 1,000 users who never read. Each
+// prints what well-behaved users get meanwhile.
+//
+//   bench_server [--address 127.0.0.39] [--port 1290] [--runs 10x100,100x100,1000x2]
+//                [--modes paced,framed] [--scenarios throughput,silent,flooder,room,newcomer]
+//                [--send-gap MS] [--server PATH]
 
 #include "BenchClient.h"
 #include "DeliveryStats.h"
+#include "RawConnections.h"
 #include "ServerChild.h"
 
 #include <QCommandLineParser>
@@ -20,11 +31,38 @@
 #include <vector>
 
 namespace {
+using Clients = std::vector<std::unique_ptr<BenchClient>>;
+using Mode = BenchClient::Mode;
+
 struct Run
 {
     int clients = 0;
     int messages = 0;
 };
+
+struct Bench
+{
+    QString serverProgram;
+    QHostAddress address;
+    quint16 port = 1290;
+    QStringList serverArguments;
+};
+
+// Source addresses of the abusers, and of the well-behaved users, so that limits per address show
+// as they would on a network: users connect from many addresses, fifty to an address here.
+QHostAddress abuserAddress(int index)
+{
+    return QHostAddress(QStringLiteral("127.0.0.%1").arg(140 + index % 10));
+}
+QHostAddress userAddress(int index)
+{
+    return QHostAddress(QStringLiteral("127.0.0.%1").arg(150 + index % 20));
+}
+
+const char *modeName(Mode mode)
+{
+    return mode == Mode::Framed ? "framed" : "paced";
+}
 
 // Runs events until `done` holds or `timeoutMs` passes; true when done.
 bool runUntil(const std::function<bool()> &done, int timeoutMs)
@@ -37,7 +75,7 @@ bool runUntil(const std::function<bool()> &done, int timeoutMs)
         if (done())
             loop.quit();
     });
-    check.start(10);
+    check.start(2);
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     return done();
@@ -52,37 +90,107 @@ void raiseFileLimit()
     }
 }
 
-bool runOne(const Run &run, const QString &serverProgram, const QHostAddress &address, quint16 port,
-            const QStringList &serverArguments)
+bool startServer(ServerChild *server, const Bench &bench, int connections)
+{
+    return server->start(bench.serverProgram, bench.address, bench.port,
+                         bench.serverArguments + QStringList{"--max-connections", QString::number(connections)});
+}
+
+// What every scenario has: the server, the clock that times it, what the clients saw, the clients.
+struct Session
 {
     ServerChild server;
-    if (!server.start(serverProgram, address, port,
-                      serverArguments + QStringList{"--max-connections", QString::number(run.clients + 16)}))
-        return false;
-    const qint64 emptyKiB = server.residentKiB();
-
     QElapsedTimer clock;
-    clock.start();
     DeliveryStats stats;
-    stats.reserve(qint64(run.clients) * run.clients * run.messages);
-    std::vector<std::unique_ptr<BenchClient>> clients;
-    // Connect in batches, so the listen backlog never overflows into SYN retries.
+    Clients clients;
+
+    bool start(const Bench &bench, int connections)
+    {
+        clock.start();
+        return startServer(&server, bench, connections);
+    }
+};
+
+// Adds `count` clients, connected in batches so the listen backlog never overflows into SYN retries.
+bool connectClients(Clients *clients, int count, Mode mode, int messages, const QElapsedTimer *clock,
+                    DeliveryStats *stats, const Bench &bench)
+{
     constexpr int batch = 50;
-    for (int first = 0; first < run.clients; first += batch) {
-        const int last = std::min(run.clients, first + batch);
-        for (int i = first; i < last; ++i) {
-            clients.push_back(std::make_unique<BenchClient>(i, run.messages, &clock, &stats));
-            clients.back()->connectTo(address, port);
+    const size_t first = clients->size();
+    for (int start = 0; start < count; start += batch) {
+        const size_t batchStart = clients->size();
+        for (int i = start; i < std::min(count, start + batch); ++i) {
+            clients->push_back(std::make_unique<BenchClient>(int(first) + i, mode, messages, clock, stats));
+            clients->back()->connectTo(bench.address, bench.port, userAddress(int(first) + i));
         }
-        if (!runUntil([&] { return std::all_of(clients.begin() + first, clients.end(), [](auto &c) { return c->isConnected(); }); }, 20000)) {
-            std::printf("  could not connect %d clients\n", run.clients);
+        if (!runUntil([&] { return std::all_of(clients->begin() + qsizetype(batchStart), clients->end(), [](auto &c) { return c->isConnected(); }); }, 20000)) {
+            std::printf("  could not connect %d clients\n", count);
+            std::fflush(stdout);
             return false;
         }
     }
+    return true;
+}
+
+bool allHeardOf(const Clients &clients, int users, int timeoutMs)
+{
+    return runUntil([&] {
+        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->usersHeardOf() >= users; });
+    }, timeoutMs);
+}
+
+struct Exchange
+{
+    qint64 expected = 0;
+    qint64 received = 0;
+    double seconds = 0;
+};
+
+// Every client sends its messages; waits until each client has every message of every client.
+Exchange exchangeMessages(const Clients &clients, qint64 messagesPerClient, const QElapsedTimer &clock, int timeoutMs)
+{
+    Exchange exchange;
+    const qint64 expectedPerClient = qint64(clients.size()) * messagesPerClient;
+    const qint64 start = clock.nsecsElapsed();
+    for (const auto &client : clients)
+        client->startSending();
+    runUntil([&] {
+        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->messagesReceived() >= expectedPerClient; });
+    }, timeoutMs);
+    exchange.seconds = double(clock.nsecsElapsed() - start) / 1e9;
+    exchange.expected = expectedPerClient * qint64(clients.size());
+    for (const auto &client : clients)
+        exchange.received += client->messagesReceived();
+    return exchange;
+}
+
+void printExchange(const Exchange &exchange, DeliveryStats &stats)
+{
+    std::printf("  delivered %lld of %lld messages (%lld missing at the end) in %.2f s: %.0f delivered per second; "
+                "latency median %.1f ms, 99th percentile %.1f ms; blocks holding more than one message: %lld\n",
+                static_cast<long long>(exchange.received), static_cast<long long>(exchange.expected),
+                static_cast<long long>(exchange.expected - exchange.received), exchange.seconds,
+                double(exchange.received) / exchange.seconds, stats.latencyMs(0.5), stats.latencyMs(0.99),
+                static_cast<long long>(stats.mergedBlocks()));
+}
+
+int framedCount(const Clients &clients)
+{
+    return int(std::count_if(clients.begin(), clients.end(), [](auto &c) { return c->isFramed(); }));
+}
+
+bool throughput(const Bench &bench, const Run &run, Mode mode)
+{
+    Session session;
+    if (!session.start(bench, run.clients + 16))
+        return false;
+    auto &[server, clock, stats, clients] = session;
+    const qint64 emptyKiB = server.residentKiB();
+    stats.reserve(qint64(run.clients) * run.clients * run.messages);
+    if (!connectClients(&clients, run.clients, mode, run.messages, &clock, &stats, bench))
+        return false;
     const qint64 setupStart = clock.elapsed();
-    const bool everyoneKnown = runUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->usersHeardOf() >= run.clients; });
-    }, 120000);
+    const bool everyoneKnown = allHeardOf(clients, run.clients, 120000);
     const qint64 setupMs = clock.elapsed() - setupStart;
     // Let the last greeting messages drain, and the server hand the memory of its queues back,
     // before looking at idle memory.
@@ -92,41 +200,194 @@ bool runOne(const Run &run, const QString &serverProgram, const QHostAddress &ad
     for (const auto &client : clients)
         mergedGreeting += client->mergedGreetingBlocks();
 
-    const qint64 expectedPerClient = qint64(run.clients) * run.messages;
-    const qint64 sendStart = clock.nsecsElapsed();
-    for (const auto &client : clients)
-        client->startSending();
-    // Bounded: generous for the server's pacing, which caps each client at one message per gap.
-    const int timeoutMs = int(std::min<qint64>(600000, 60000 + expectedPerClient * 20));
-    const bool allDelivered = runUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->messagesReceived() >= expectedPerClient; });
-    }, timeoutMs);
-    const double seconds = double(clock.nsecsElapsed() - sendStart) / 1e9;
-    qint64 received = 0;
-    for (const auto &client : clients)
-        received += client->messagesReceived();
-    const qint64 expected = expectedPerClient * run.clients;
+    const int timeoutMs = int(std::min<qint64>(600000, 60000 + qint64(run.clients) * run.messages * 20));
+    const Exchange exchange = exchangeMessages(clients, run.messages, clock, timeoutMs);
     const qint64 peakKiB = server.peakResidentKiB();
-
+    const int framed = framedCount(clients);
     clients.clear();
     const bool stoppedCleanly = server.stop();
 
-    std::printf("%d clients x %d messages\n", run.clients, run.messages);
+    std::printf("%d clients x %d messages, %s (%d of them framed)\n", run.clients, run.messages, modeName(mode), framed);
     std::printf("  sign-on of all clients: %s in %lld ms, greeting blocks holding more than one message: %d\n",
                 everyoneKnown ? "complete" : "INCOMPLETE", static_cast<long long>(setupMs), mergedGreeting);
-    std::printf("  server memory: %lld KiB with no client, %lld KiB with %d idle clients: %.1f KiB per idle connection\n",
-                static_cast<long long>(emptyKiB), static_cast<long long>(idleKiB), run.clients,
-                double(idleKiB - emptyKiB) / run.clients);
-    std::printf("  delivered %lld of %lld messages (%lld lost) in %.2f s: %.0f messages delivered per second\n",
-                static_cast<long long>(received), static_cast<long long>(expected),
-                static_cast<long long>(expected - received), seconds, double(received) / seconds);
-    std::printf("  blocks holding more than one message: %lld\n", static_cast<long long>(stats.mergedBlocks()));
-    std::printf("  latency send to delivery: median %.1f ms, 99th percentile %.1f ms\n", stats.latencyMs(0.5),
-                stats.latencyMs(0.99));
-    std::printf("  server peak memory (VmHWM): %lld KiB; stopped cleanly on SIGTERM: %s\n",
+    std::printf("  server memory: %lld KiB with no client, %.1f KiB per idle connection, peak %lld KiB; "
+                "stopped cleanly on SIGTERM: %s\n",
+                static_cast<long long>(emptyKiB), double(idleKiB - emptyKiB) / run.clients,
                 static_cast<long long>(peakKiB), stoppedCleanly ? "yes" : "NO");
+    printExchange(exchange, stats);
     std::fflush(stdout);
-    return allDelivered;
+    return exchange.received == exchange.expected;
+}
+
+// 1,000 connections from ten addresses that never sign on, then ten users chatting.
+bool silentCrowd(const Bench &bench, Mode mode)
+{
+    constexpr int silentCount = 1000;
+    constexpr int users = 10;
+    constexpr int messages = 100;
+    Session session;
+    if (!session.start(bench, 1000))
+        return false;
+    auto &[server, clock, stats, clients] = session;
+    RawConnections silent;
+    for (int i = 0; i < silentCount; ++i) {
+        silent.open(bench.address, bench.port, abuserAddress(i), QByteArray());
+        // The server's log lines must keep flowing, or it stops while writing one.
+        QCoreApplication::processEvents();
+    }
+    runUntil([] { return false; }, 1000);
+
+    clock.restart();
+    connectClients(&clients, users, mode, messages, &clock, &stats, bench);
+    const bool signedOn = allHeardOf(clients, users, 20000);
+    const qint64 signOnMs = clock.elapsed();
+    const Exchange exchange = signedOn ? exchangeMessages(clients, messages, clock, 60000) : Exchange{};
+    const int closedBefore = silent.closedByServer();
+    runUntil([&] { return silent.closedByServer() == silentCount; }, 15000);
+    const qint64 allClosedMs = clock.elapsed();
+    const int closed = silent.closedByServer();
+    clients.clear();
+    server.stop();
+
+    std::printf("abuse: %d silent connections, then %d %s users\n", silentCount, users, modeName(mode));
+    std::printf("  users signed on: %s after %lld ms; silent connections closed by the server: %d by the end of the "
+                "chat, %d of %d after %.1f s\n",
+                signedOn ? "all" : "NOT ALL", static_cast<long long>(signOnMs), closedBefore, closed, silentCount,
+                double(allClosedMs) / 1000);
+    if (signedOn)
+        printExchange(exchange, stats);
+    std::fflush(stdout);
+    return signedOn && exchange.received == exchange.expected;
+}
+
+// 100 users chatting while an unframed client sends 500 messages of 1 KB a second.
+bool flooder(const Bench &bench, Mode mode)
+{
+    constexpr int users = 100;
+    constexpr int messages = 20;
+    Session session;
+    if (!session.start(bench, users + 16))
+        return false;
+    auto &[server, clock, stats, clients] = session;
+    if (!connectClients(&clients, users, mode, messages, &clock, &stats, bench) || !allHeardOf(clients, users, 60000))
+        return false;
+    runUntil([] { return false; }, 1000);
+
+    QTcpSocket flood;
+    flood.connectToHost(bench.address, bench.port);
+    if (!runUntil([&] { return flood.state() == QAbstractSocket::ConnectedState; }, 10000))
+        return false;
+    flood.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    flood.write("Join flooder");
+    QObject::connect(&flood, &QTcpSocket::readyRead, &flood, [&] { flood.readAll(); });
+    const QByteArray floodMessage = "Message flooder:" + QByteArray(1000, 'f');
+    qint64 floodSent = 0;
+    QTimer floodTimer;
+    QObject::connect(&floodTimer, &QTimer::timeout, &flood, [&] {
+        // Held back by the server, the flooder's own buffer would grow without end.
+        if (flood.bytesToWrite() < 1024 * 1024) {
+            flood.write(floodMessage);
+            ++floodSent;
+        }
+    });
+    floodTimer.start(2);
+    runUntil([] { return false; }, 1000);
+
+    const Exchange exchange = exchangeMessages(clients, messages, clock, 60000);
+    floodTimer.stop();
+    const int connected = int(std::count_if(clients.begin(), clients.end(), [](auto &c) { return c->isConnected(); }));
+    clients.clear();
+    server.stop();
+
+    std::printf("abuse: one client sending 500 messages of 1 KB a second among %d %s users\n", users, modeName(mode));
+    std::printf("  flood messages written: %lld; users still connected at the end: %d of %d\n",
+                static_cast<long long>(floodSent), connected, users);
+    printExchange(exchange, stats);
+    std::fflush(stdout);
+    return exchange.received == exchange.expected;
+}
+
+// 1,000 reading users sign on; then one of them sends one message.
+bool bigRoom(const Bench &bench, Mode mode)
+{
+    constexpr int users = 1000;
+    Session session;
+    if (!session.start(bench, users + 16))
+        return false;
+    auto &[server, clock, stats, clients] = session;
+    const qint64 cpuBefore = server.cpuMs();
+    if (!connectClients(&clients, users, mode, 0, &clock, &stats, bench))
+        return false;
+    const bool everyoneKnown = allHeardOf(clients, users, 300000);
+    const qint64 signOnMs = clock.elapsed();
+    const qint64 signOnCpuMs = server.cpuMs() - cpuBefore;
+    runUntil([] { return false; }, 2000);
+
+    Clients sender;
+    sender.push_back(std::make_unique<BenchClient>(users, mode, 1, &clock, &stats));
+    sender.front()->connectTo(bench.address, bench.port, userAddress(users));
+    allHeardOf(sender, users + 1, 60000);
+    runUntil([] { return false; }, 1000);
+    // The others send nothing, but from now on count the messages they receive.
+    for (const auto &client : clients)
+        client->startSending();
+    const qint64 start = clock.elapsed();
+    sender.front()->startSending();
+    const bool reached = runUntil([&] {
+        return std::all_of(clients.begin(), clients.end(), [](auto &c) { return c->messagesReceived() >= 1; });
+    }, 120000);
+    const qint64 reachMs = clock.elapsed() - start;
+    clients.clear();
+    sender.clear();
+    server.stop();
+
+    std::printf("abuse: a room of %d reading %s users\n", users, modeName(mode));
+    std::printf("  sign-on of all: %s in %lld ms, server processor time %lld ms; one message reached %s in %lld ms "
+                "(latency median %.1f ms, 99th percentile %.1f ms)\n",
+                everyoneKnown ? "complete" : "INCOMPLETE", static_cast<long long>(signOnMs),
+                static_cast<long long>(signOnCpuMs), reached ? "everyone" : "NOT everyone",
+                static_cast<long long>(reachMs), stats.latencyMs(0.5), stats.latencyMs(0.99));
+    std::fflush(stdout);
+    return reached;
+}
+
+// 1,000 users who signed on and never read; then a newcomer signs on and sends a message.
+bool newcomer(const Bench &bench, Mode mode)
+{
+    constexpr int users = 1000;
+    Session session;
+    if (!session.start(bench, users + 16))
+        return false;
+    auto &[server, clock, stats, clients] = session;
+    RawConnections deaf;
+    for (int i = 0; i < users; ++i) {
+        deaf.open(bench.address, bench.port, abuserAddress(i), "Join deaf" + QByteArray::number(i));
+        // The server takes each sign-on before the next connection, as real users arrive, and its
+        // log lines keep flowing meanwhile.
+        QCoreApplication::processEvents();
+        if (i % 50 == 49)
+            runUntil([] { return false; }, 20);
+    }
+    runUntil([] { return false; }, 3000);
+
+    clock.restart();
+    connectClients(&clients, 1, mode, 1, &clock, &stats, bench);
+    const bool greeted = allHeardOf(clients, users + 1, 300000);
+    const qint64 greetingMs = clock.elapsed();
+    clients.front()->startSending();
+    const bool echoed = runUntil([&] { return clients.front()->messagesReceived() >= 1; }, 120000);
+    const qint64 firstMessageMs = clock.elapsed();
+    const int deafClosed = deaf.closedByServer();
+    clients.clear();
+    server.stop();
+
+    std::printf("abuse: a %s newcomer among %d users who never read\n", modeName(mode), users);
+    std::printf("  whole user list after %s%lld ms; its first message back after %s%lld ms (latency %.1f ms); "
+                "non-readers closed by the server: %d\n",
+                greeted ? "" : "MORE THAN ", static_cast<long long>(greetingMs), echoed ? "" : "MORE THAN ",
+                static_cast<long long>(firstMessageMs), stats.latencyMs(0.5), deafClosed);
+    std::fflush(stdout);
+    return echoed;
 }
 }
 
@@ -145,21 +406,33 @@ int main(int argc, char *argv[])
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port (1290)."), QStringLiteral("N"),
                                         QStringLiteral("1290"));
     const QCommandLineOption runsOption(QStringLiteral("runs"),
-                                        QStringLiteral("Runs as CLIENTSxMESSAGES, comma-separated (10x100,100x100,1000x2)."),
+                                        QStringLiteral("Throughput runs as CLIENTSxMESSAGES, comma-separated (10x100,100x100,1000x2)."),
                                         QStringLiteral("LIST"), QStringLiteral("10x100,100x100,1000x2"));
+    const QCommandLineOption modesOption(QStringLiteral("modes"), QStringLiteral("Client modes: paced, framed (both)."),
+                                         QStringLiteral("LIST"), QStringLiteral("paced,framed"));
+    const QCommandLineOption scenariosOption(QStringLiteral("scenarios"),
+                                             QStringLiteral("throughput, silent, flooder, room, newcomer (all)."),
+                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,room,newcomer"));
     const QCommandLineOption gapOption(QStringLiteral("send-gap"), QStringLiteral("Passed on to the server."),
                                        QStringLiteral("MS"));
-    parser.addOptions({addressOption, portOption, runsOption, gapOption});
+    const QCommandLineOption serverOption(QStringLiteral("server"),
+                                          QStringLiteral("The server program (korvani-server next to this one)."),
+                                          QStringLiteral("PATH"));
+    parser.addOptions({addressOption, portOption, runsOption, modesOption, scenariosOption, gapOption, serverOption});
     parser.process(app);
 
-    const QHostAddress address(parser.value(addressOption));
-    if (!address.isLoopback()) {
+    Bench bench;
+    bench.address = QHostAddress(parser.value(addressOption));
+    bench.port = quint16(parser.value(portOption).toUInt());
+    if (!bench.address.isLoopback()) {
         std::fprintf(stderr, "bench_server runs on loopback addresses only\n");
         return 2;
     }
-    QStringList serverArguments;
     if (parser.isSet(gapOption))
-        serverArguments << QStringLiteral("--send-gap") << parser.value(gapOption);
+        bench.serverArguments << QStringLiteral("--send-gap") << parser.value(gapOption);
+    bench.serverProgram = parser.isSet(serverOption)
+        ? parser.value(serverOption)
+        : QCoreApplication::applicationDirPath() + QStringLiteral("/korvani-server");
     std::vector<Run> runs;
     for (const QString &text : parser.value(runsOption).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList parts = text.split(QLatin1Char('x'));
@@ -169,15 +442,33 @@ int main(int argc, char *argv[])
         }
         runs.push_back(Run{parts[0].toInt(), parts[1].toInt()});
     }
+    std::vector<Mode> modes;
+    for (const QString &name : parser.value(modesOption).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        modes.push_back(name == QLatin1String("framed") ? Mode::Framed : Mode::Paced);
+    const QStringList scenarios = parser.value(scenariosOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
 
     raiseFileLimit();
-    const QString serverProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/korvani-server");
-    std::printf("korvani-server on %s:%s, send gap %s\n", qPrintable(address.toString()),
-                qPrintable(parser.value(portOption)),
+    std::printf("%s on %s:%u, send gap %s\n", qPrintable(bench.serverProgram), qPrintable(bench.address.toString()),
+                unsigned(bench.port),
                 parser.isSet(gapOption) ? qPrintable(parser.value(gapOption) + QStringLiteral(" ms")) : "default");
     bool allDelivered = true;
-    for (const Run &run : runs)
-        allDelivered = runOne(run, serverProgram, address, quint16(parser.value(portOption).toUInt()), serverArguments)
-            && allDelivered;
+    const std::vector<std::pair<QString, std::function<bool(Mode)>>> abuses = {
+        {QStringLiteral("silent"), [&](Mode mode) { return silentCrowd(bench, mode); }},
+        {QStringLiteral("flooder"), [&](Mode mode) { return flooder(bench, mode); }},
+        {QStringLiteral("room"), [&](Mode mode) { return bigRoom(bench, mode); }},
+        {QStringLiteral("newcomer"), [&](Mode mode) { return newcomer(bench, mode); }},
+    };
+    if (scenarios.contains(QLatin1String("throughput"))) {
+        for (const Run &run : runs) {
+            for (const Mode mode : modes)
+                allDelivered = throughput(bench, run, mode) && allDelivered;
+        }
+    }
+    for (const auto &[name, scenario] : abuses) {
+        if (!scenarios.contains(name))
+            continue;
+        for (const Mode mode : modes)
+            allDelivered = scenario(mode) && allDelivered;
+    }
     return allDelivered ? 0 : 1;
 }

@@ -1,8 +1,10 @@
 #include "TranscriptView.h"
 
 #include "LinkPolicy.h"
+#include "TranscriptAccessible.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -66,6 +68,7 @@ TranscriptView::TranscriptView(QWidget *parent)
     viewport()->setAutoFillBackground(true);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setMouseTracking(true);
+    TranscriptAccessible::install();
     m_frameTimer.setSingleShot(true);
     connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
 }
@@ -88,9 +91,28 @@ void TranscriptView::WritePageHead()
 
 void TranscriptView::write(const QString &fragment)
 {
+    const int textBefore = m_pageTextAsked ? int(pageText().size()) : -1;
     m_page.write(fragment);
     m_heights.appendEstimated();
     scheduleFrame();
+    if (textBefore >= 0)
+        announceNewText(textBefore);
+}
+
+// A screen reader reads a new row out as it arrives.
+void TranscriptView::announceNewText(int textBefore)
+{
+    const QString &text = pageText();
+    if (text.size() == textBefore)
+        return;
+    QAccessibleTextInsertEvent inserted(this, textBefore, text.mid(textBefore));
+    QAccessible::updateAccessibility(&inserted);
+}
+
+const QString &TranscriptView::pageText() const
+{
+    m_pageTextAsked = true;
+    return m_pageText.of(m_page);
 }
 
 void TranscriptView::AppendHistory(const QString &html)
@@ -102,6 +124,8 @@ void TranscriptView::AppendHistory(const QString &html)
 void TranscriptView::clearPage()
 {
     m_page.clear();
+    m_pageText.clear();
+    m_focusedLink.reset();
     m_heights.clear();
     m_documents.images().clear();
     m_selection.clear();
@@ -355,6 +379,7 @@ void TranscriptView::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
+    m_focusedLink.reset();
     const QPoint position = event->position().toPoint();
     m_pressPosition = position;
     m_pressedLink = anchorAt(position);
@@ -420,7 +445,10 @@ void TranscriptView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void TranscriptView::keyPressEvent(QKeyEvent *event)
 {
-    if (event == QKeySequence::Copy) {
+    const bool activates = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (activates && m_focusedLink) {
+        openLink(m_focusedLink->link.href);
+    } else if (event == QKeySequence::Copy) {
         copy();
     } else if (event == QKeySequence::SelectAll) {
         selectAll();
@@ -431,6 +459,49 @@ void TranscriptView::keyPressEvent(QKeyEvent *event)
     } else {
         QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+bool TranscriptView::focusNextPrevChild(bool next)
+{
+    if (hasFocus() && moveLinkFocus(next))
+        return true;
+    clearLinkFocus();
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+// The links of the rows on screen, in reading order; the one after (or before) the link the
+// keyboard is on, or the first (or last) when it is on none. False past either end.
+bool TranscriptView::moveLinkFocus(bool next)
+{
+    QList<FocusedLink> links;
+    for (const VisibleRow &visible : std::as_const(m_visible)) {
+        if (const TranscriptDocument *document = m_documents.find(visible.row)) {
+            for (const RowLinks::Link &link : RowLinks::in(*document))
+                links.append({visible.row, link});
+        }
+    }
+    qsizetype current = -1;
+    for (qsizetype i = 0; m_focusedLink && i < links.size(); ++i) {
+        if (links.at(i).row == m_focusedLink->row && links.at(i).link.from == m_focusedLink->link.from)
+            current = i;
+    }
+    const qsizetype wanted = current < 0 ? (next ? 0 : links.size() - 1) : current + (next ? 1 : -1);
+    if (wanted < 0 || wanted >= links.size())
+        return false;
+    m_focusedLink = links.at(wanted);
+    m_selection.start({m_focusedLink->row, m_focusedLink->link.from});
+    m_selection.extendTo({m_focusedLink->row, m_focusedLink->link.to});
+    viewport()->update();
+    return true;
+}
+
+void TranscriptView::clearLinkFocus()
+{
+    if (!m_focusedLink)
+        return;
+    m_focusedLink.reset();
+    m_selection.clear();
+    viewport()->update();
 }
 
 void TranscriptView::contextMenuEvent(QContextMenuEvent *event)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "PageText.h"
 #include "RowDocuments.h"
 #include "RowHeights.h"
+#include "RowLinks.h"
 #include "RowSelection.h"
 #include "TranscriptPage.h"
 
@@ -11,6 +13,8 @@
 #include <QPoint>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class QPrinter;
 
@@ -48,6 +52,9 @@ public:
     void selectAll();
     // The address of the link at a point of the viewport, or an empty string.
     QString anchorAt(const QPoint &viewportPosition) const;
+    // The text the page shows, one line per row, for assistive technology; from the first call on,
+    // each row written is announced to it.
+    const QString &pageText() const;
 
 signals:
     // A right click or context-menu key in the view: the main window shows mnuHistory there.
@@ -63,6 +70,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // Tab and Shift+Tab walk the links of the rows on screen before leaving the view.
+    bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
@@ -88,11 +97,17 @@ private:
     RowSelection::Point pointAt(const QPoint &viewportPosition) const;
     QString selectedTextOf(int row, RowSelection::Range range) const;
     void openLink(const QString &href) const;
+    void announceNewText(int textBefore);
+    bool moveLinkFocus(bool next);
+    void clearLinkFocus();
 
     TranscriptPage m_page;
     RowHeights m_heights;
     mutable RowDocuments m_documents;
     RowSelection m_selection;
+    mutable PageText m_pageText;
+    // Once assistive technology has read the page, every new row is told to it.
+    mutable bool m_pageTextAsked = false;
     QList<VisibleRow> m_visible;
     int m_topRow = 0;
     int m_topOffset = 0; // pixels of the top row above the viewport
@@ -104,4 +119,11 @@ private:
     bool m_selecting = false;
     QPoint m_pressPosition;
     QString m_pressedLink;
+    // The link the keyboard is on: its row, and where it runs there. Enter opens it.
+    struct FocusedLink
+    {
+        int row;
+        RowLinks::Link link;
+    };
+    std::optional<FocusedLink> m_focusedLink;
 };

@@ -188,7 +188,8 @@ void ServerProcessTest::fileLimitLowersTheConnectionLimit()
         QVERIFY(clients[i]->waitForDisconnected());
     QVERIFY(clients[0]->isConnected());
     clients[0]->send(QStringLiteral("Join user0"));
-    QCOMPARE(clients[0]->receive(2), (QStringList{"Welcome Korvani", "UserList user0"}));
+    QCOMPARE(clients[0]->receive(3), (QStringList{"Welcome Korvani", QString::fromLatin1("\0Framing 1\0", 11),
+                                                  "UserList user0"}));
 }
 
 void ServerProcessTest::messagesReachAnotherProcessAsSeparateBlocks()
@@ -204,8 +205,8 @@ void ServerProcessTest::messagesReachAnotherProcessAsSeparateBlocks()
     QVERIFY(cyril.connectTo(serverAddress, serverPort));
     cyril.send(QStringLiteral("Join cyril"));
 
-    const QStringList greeting{"Welcome Korvani", "Msgday Rules: be nice", "UserList anna", "UserList bert",
-                               "UserList cyril"};
+    const QStringList greeting{"Welcome Korvani", QString::fromLatin1("\0Framing 1\0", 11), "Msgday Rules: be nice",
+                               "UserList anna", "UserList bert", "UserList cyril"};
     QVERIFY(cyril.waitForBlocks(int(greeting.size())));
     EventLoopWait::during(100);
     QCOMPARE(cyril.takeBlocks(), greeting);

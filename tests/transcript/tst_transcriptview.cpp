@@ -6,6 +6,7 @@
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -375,6 +376,33 @@ private slots:
         QVERIFY2(partial.endsWith(QStringLiteral("Server: rules\n[12:00:00] user1: after")), qPrintable(partial));
     }
 
+    // A screen reader reads the conversation as read-only text, a line per row. (That each new row is
+    // told to it as it comes needs a live accessibility bus: tests/accessibility checks it.)
+    void readsAsTextToAScreenReader()
+    {
+        m_view->setAccessibleName(QStringLiteral("Conversation"));
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(m_view.get());
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::EditableText);
+        QVERIFY(accessible->state().readOnly);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Conversation"));
+        QAccessibleTextInterface *text = accessible->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->characterCount(), 0);
+
+        m_view->WritePageHead();
+        m_view->AppendHistory(chatRow(1, "first :) row"));
+        m_view->AppendHistory(TranscriptRows::pmRow(QStringLiteral("12:00:00"), QStringLiteral("eve"),
+                                                    QStringLiteral("second <row>")));
+
+        const QString page = QStringLiteral("[12:00:00] user1: first  row\n[12:00:00] eve: second <row>");
+        QCOMPARE(text->characterCount(), page.size());
+        QCOMPARE(text->text(0, text->characterCount()), page);
+        QCOMPARE(text->text(11, 16), QStringLiteral("user1"));
+        m_view->clearPage();
+        QCOMPARE(text->characterCount(), 0);
+    }
+
     void linksOpenInTheDesktopBrowserOnlyForWebAndMail_data()
     {
         QTest::addColumn<QString>("address");
@@ -406,6 +434,36 @@ private slots:
         if (!opened.isEmpty())
             QCOMPARE(desktop.urls.first().toString(), opened);
         QCOMPARE(m_view->pageSource().count(QStringLiteral("<a href=")), 1); // nothing navigated in the view
+    }
+
+    // Without a mouse: Tab walks the links of the rows on screen, Enter opens the one it is on, and
+    // past the last link Tab goes on to the next control (here the view is alone in its window).
+    void linksByTheKeyboard()
+    {
+        OpenedUrls desktop;
+        m_view->AppendHistory(chatRow(1, "see [URL]www.one.org[/URL]one[URL/] and [URL]two.org[/URL]two :)[URL/]"));
+        m_view->AppendHistory(chatRow(2, "no link here"));
+        m_view->AppendHistory(chatRow(3, "[URL]mailto:x@three.org[/URL]three[URL/]"));
+        waitForFrame();
+        m_view->activateWindow();
+        m_view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+
+        QStringList walked;
+        for (int press = 0; press < 3; ++press) {
+            QTest::keyClick(m_view.get(), Qt::Key_Tab);
+            QVERIFY(m_view->hasFocus());
+            walked.append(m_view->selectedText());
+        }
+        QCOMPARE(walked, (QStringList{"one", "two ", "three"}));
+        QTest::keyClick(m_view.get(), Qt::Key_Backtab);
+        QCOMPARE(m_view->selectedText(), QStringLiteral("two "));
+        QTest::keyClick(m_view.get(), Qt::Key_Return);
+        QCOMPARE(desktop.urls, QList<QUrl>{QUrl(QStringLiteral("http://two.org"))});
+
+        QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QTest::keyClick(m_view.get(), Qt::Key_Tab);
+        QVERIFY(m_view->selectedText().isEmpty());
     }
 
     // Pictures and bad input ----------------------------------------------------------------------

@@ -351,6 +351,26 @@ private slots:
         QVERIFY(!smile->isVisible());
     }
 
+    // The smiley picker, the rule and the link dialog have keys as well: Ctrl+E, Ctrl+H, Ctrl+K.
+    void composeKeysDoWhatTheirButtonsDo()
+    {
+        chat()->txtText->setText(QStringLiteral("a"));
+        chat()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(chat()));
+
+        QTest::keyClick(chat()->txtText, Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(chat()->txtText->text(), QStringLiteral("a[HR]"));
+        QTest::keyClick(chat()->txtText, Qt::Key_E, Qt::ControlModifier);
+        QTRY_VERIFY(Form<frmSmile>::isLoaded() && Form<frmSmile>::loaded()->isVisible());
+        Form<frmSmile>::loaded()->hide();
+        chat()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(chat()));
+        QTest::keyClick(chat()->txtText, Qt::Key_K, Qt::ControlModifier);
+        QTRY_VERIFY(Form<frmUrl>::isLoaded() && Form<frmUrl>::loaded()->isVisible());
+        for (int button : {6, 7, 8})
+            QVERIFY(!chat()->Toolbar1->button(button)->isChecked());
+    }
+
     void escapeLeavesTheSmallWindows_data()
     {
         toolbarOpensWindows_data();

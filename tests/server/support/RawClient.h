@@ -13,7 +13,8 @@ public:
     RawClient(const RawClient &) = delete;
     RawClient &operator=(const RawClient &) = delete;
 
-    bool connectTo(const QHostAddress &address, quint16 port);
+    // Connects from `source` (any loopback address) when it is given.
+    bool connectTo(const QHostAddress &address, quint16 port, const QHostAddress &source = QHostAddress());
     // Writes the bytes as one send and lets the server take them.
     bool send(const QByteArray &bytes);
 
