@@ -2,9 +2,9 @@
 // own program: sign-on, the greeting, another user's arrival, public and private messages both
 // ways, a name that is taken, a kick, every way out, and a server that dies.
 
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "ServerProcess.h"
-#include "TestClient.h"
+#include "support/TestClient.h"
 
 #include "app/AppDir.h"
 #include "app/Dialogs.h"

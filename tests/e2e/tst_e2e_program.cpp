@@ -2,9 +2,9 @@
 // korvani-server: it signs on by itself, takes what the server and the other users send, floods
 // included, outlives the server, and says "Leave" when its window is closed.
 
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "ServerProcess.h"
-#include "TestClient.h"
+#include "support/TestClient.h"
 #include "X11Display.h"
 
 #include <QDir>

@@ -2,10 +2,10 @@
 
 #include "ChatServer.h"
 #include "ClientConnection.h"
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "InProcessServer.h"
 #include "RawClient.h"
-#include "TestClient.h"
+#include "support/TestClient.h"
 
 #include "net/Windows1250.h"
 

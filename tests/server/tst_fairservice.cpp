@@ -3,10 +3,10 @@
 
 #include "ChatServer.h"
 #include "InProcessServer.h"
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "FramedClient.h"
 #include "RawClient.h"
-#include "TestClient.h"
+#include "support/TestClient.h"
 
 #include "net/Windows1250.h"
 

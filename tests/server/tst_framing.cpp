@@ -5,10 +5,10 @@
 #include "ChatServer.h"
 #include "InProcessServer.h"
 #include "ClientConnection.h"
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "FramedClient.h"
 #include "FramingWire.h"
-#include "TestClient.h"
+#include "support/TestClient.h"
 
 #include "net/Windows1250.h"
 

@@ -1,8 +1,8 @@
 // korvani-server run as an operator runs it: settings and password from files and the
 // environment, SIGHUP to read them again, and time-stamped log lines.
 
-#include "EventLoopWait.h"
-#include "TestClient.h"
+#include "support/EventLoopWait.h"
+#include "support/TestClient.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // korvani-server as a program: its options, its log lines, its stop on signals, and messages that
 // stay apart on their way to a client in another process.
 
-#include "EventLoopWait.h"
-#include "TestClient.h"
+#include "support/EventLoopWait.h"
+#include "support/TestClient.h"
 
 #include <QProcess>
 #include <QTcpServer>

@@ -1,6 +1,6 @@
 #include "ServerProcess.h"
 
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 
 #include <QRegularExpression>
 

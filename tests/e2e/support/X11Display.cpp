@@ -1,6 +1,6 @@
 #include "X11Display.h"
 
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 
 #ifdef KORVANI_E2E_XCB
 #include <xcb/xcb.h>

@@ -1,6 +1,6 @@
 #include "FramedClient.h"
 
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "FramingWire.h"
 
 #include "net/Windows1250.h"

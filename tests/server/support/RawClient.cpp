@@ -1,6 +1,6 @@
 #include "RawClient.h"
 
-#include "EventLoopWait.h"
+#include "support/EventLoopWait.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
