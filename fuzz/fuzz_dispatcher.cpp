@@ -1,9 +1,9 @@
-// Blocks from the server through the split and the dispatcher into a recording main window.
+// Blocks from the server through the split and the dispatcher into the net tests' recording window.
 // Input: an option byte, NUL, the answer typed into the new-name box, then NUL-separated blocks in
 // the code page of the wire, dispatched in order to the same window.
 #include "support/FuzzInput.h"
 #include "support/HtmlTags.h"
-#include "support/RecordingFrontEnd.h"
+#include "FakeFrontEnd.h"
 
 #include "net/Dispatcher.h"
 #include "net/Windows1250.h"
@@ -13,7 +13,7 @@ namespace {
 
 using Command = WireProtocol::Command;
 
-void configure(RecordingFrontEnd *frontEnd, const QByteArray &options)
+void configure(FakeFrontEnd *frontEnd, const QByteArray &options)
 {
     const int bits = options.isEmpty() ? 0 : quint8(options.at(0));
     frontEnd->chkMain = bits & 1;
@@ -22,6 +22,18 @@ void configure(RecordingFrontEnd *frontEnd, const QByteArray &options)
     frontEnd->modWindows = bits & 8;
     frontEnd->modBalloon = bits & 16;
     frontEnd->answerYes = bits & 32;
+}
+
+// The recorded effects of one kind ("row", "send"), without their prefix.
+QStringList effectsOf(const QStringList &log, const QString &kind)
+{
+    QStringList found;
+    const QString prefix = kind + u' ';
+    for (const QString &entry : log) {
+        if (entry.startsWith(prefix))
+            found.append(entry.mid(prefix.size()));
+    }
+    return found;
 }
 
 void checkSplit(const QString &block, const WireProtocol::Received &received)
@@ -68,14 +80,14 @@ void checkRemovals(const QStringList &before, const QStringList &after, const QS
     fuzzCheck(kept == after.size(), "the user list gained entries on a leave");
 }
 
-void dispatch(Dispatcher *dispatcher, RecordingFrontEnd *frontEnd, const QString &block)
+void dispatch(Dispatcher *dispatcher, FakeFrontEnd *frontEnd, const QString &block)
 {
     const WireProtocol::Received received = WireProtocol::split(block);
     checkSplit(block, received);
     const QStringList usersBefore = frontEnd->users;
-    const qsizetype rowsBefore = frontEnd->rows.size();
+    const qsizetype logBefore = frontEnd->log.size();
     dispatcher->DataParsing(block);
-    checkRows(frontEnd->rows.mid(rowsBefore), received.kind);
+    checkRows(effectsOf(frontEnd->log.mid(logBefore), QStringLiteral("row")), received.kind);
     switch (received.kind) {
     case Command::Joined:
     case Command::UserList:
@@ -95,13 +107,13 @@ void dispatch(Dispatcher *dispatcher, RecordingFrontEnd *frontEnd, const QString
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const FuzzInput input(data, size);
-    RecordingFrontEnd frontEnd;
+    FakeFrontEnd frontEnd;
     configure(&frontEnd, input.field(0));
     frontEnd.answerText = Windows1250::decode(input.field(1));
     Dispatcher dispatcher(frontEnd);
     for (qsizetype i = 2; i < input.fields().size(); ++i)
         dispatch(&dispatcher, &frontEnd, Windows1250::decode(input.field(i)));
-    for (const QString &text : std::as_const(frontEnd.sent))
+    for (const QString &text : effectsOf(frontEnd.log, QStringLiteral("send")))
         fuzzCheck(text == WireProtocol::join(frontEnd.answerText), "the client sent something but a new name");
     dispatcher.connectionDropped();
     fuzzCheck(frontEnd.users.isEmpty(), "a dropped connection left names in the list");
