@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 bool isPlainName(const QString &name)
