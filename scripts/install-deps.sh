@@ -6,6 +6,11 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   fonts-liberation2 xvfb xauth
+  # Notification tests: a private session bus.
+  dbus-daemon
+  # Packaging test: builds the Debian packages (dpkg-shlibdeps) and checks the desktop file and
+  # the AppStream metainfo.
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

@@ -142,10 +142,19 @@ void ChatRoom::login(ClientId client, const QString &password)
     if (m_settings.adminPassword.isEmpty())
         return;
     Member &member = m_members[client];
+    qint64 waitMs = 0;
+    if (!m_loginThrottle.allows(&waitMs)) {
+        m_output->log(client, QStringLiteral("refused operator login of %1 unchecked: %2 ms left of the pause after wrong passwords")
+                                  .arg(LogText::quoted(member.name))
+                                  .arg(waitMs));
+        return;
+    }
     if (password != m_settings.adminPassword) {
+        m_loginThrottle.failed();
         m_output->log(client, QStringLiteral("refused operator login of ") + LogText::quoted(member.name));
         return;
     }
+    m_loginThrottle.succeeded();
     member.isOperator = true;
     m_output->log(client, LogText::quoted(member.name) + QStringLiteral(" is an operator"));
 }

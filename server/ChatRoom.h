@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LoginThrottle.h"
 #include "RoomOutput.h"
 #include "UserNameRules.h"
 
@@ -27,6 +28,9 @@ public:
     void receive(ClientId client, const QString &block);
     // The connection is gone, with or without "Leave".
     void disconnected(ClientId client);
+
+    // A reloaded configuration: the next greeting, message of the day and operator login use it.
+    void changeSettings(const Settings &settings) { m_settings = settings; }
 
     bool isSignedOn(ClientId client) const;
     // In sign-on order.
@@ -59,4 +63,5 @@ private:
     QHash<ClientId, Member> m_members;
     QHash<QString, ClientId> m_clientByName;
     QList<ClientId> m_signOnOrder;
+    LoginThrottle m_loginThrottle;
 };

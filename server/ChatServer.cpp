@@ -54,6 +54,14 @@ bool ChatServer::listen()
     return true;
 }
 
+void ChatServer::changeRoomSettings(const ServerSettings &settings)
+{
+    m_settings.name = settings.name;
+    m_settings.motd = settings.motd;
+    m_settings.adminPassword = settings.adminPassword;
+    m_room.changeSettings(ChatRoom::Settings{settings.name, settings.motd, settings.adminPassword});
+}
+
 QString ChatServer::errorString() const
 {
     return m_listener.errorString();

@@ -27,6 +27,10 @@ public:
     // Stops listening and closes every connection at once.
     void stop();
 
+    // Name, message of the day and operator password of a reloaded configuration; the address,
+    // port and limits stay as the server started.
+    void changeRoomSettings(const ServerSettings &settings);
+
     int connectionCount() const;
     const ChatRoom &room() const;
 

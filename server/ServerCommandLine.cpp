@@ -1,7 +1,20 @@
 #include "ServerCommandLine.h"
 
+#include "ServerConfigFile.h"
+
+#include <QProcessEnvironment>
+
+namespace {
+const QString passwordVariable = QStringLiteral("KORVANI_ADMIN_PASSWORD");
+}
+
 ServerCommandLine::ServerCommandLine()
-    : m_listen(QStringLiteral("listen"),
+    : m_config(QStringLiteral("config"),
+               QStringLiteral("Read settings from FILE: one key=value a line, keys named like the long options "
+                              "below (listen, port, name, motd, admin-password-file, send-gap, max-connections). "
+                              "Options on the command line win. SIGHUP reads it again."),
+               QStringLiteral("FILE"))
+    , m_listen(QStringLiteral("listen"),
                QStringLiteral("Address to listen on (default 127.0.0.1: this machine only). "
                               "0.0.0.0 or :: opens the server to the network."),
                QStringLiteral("ADDRESS"))
@@ -13,8 +26,13 @@ ServerCommandLine::ServerCommandLine()
              QStringLiteral("TEXT"))
     , m_adminPassword(QStringLiteral("admin-password"),
                       QStringLiteral("Password that \"Prompt login PW\" must give to make a user an operator, "
-                                     "who may then \"kick NAME\" and set \"motd TEXT\". Without it nobody is."),
+                                     "who may then \"kick NAME\" and set \"motd TEXT\". Without it nobody is. "
+                                     "Shows in the process list: prefer --admin-password-file or the "
+                                     "environment variable KORVANI_ADMIN_PASSWORD."),
                       QStringLiteral("PW"))
+    , m_adminPasswordFile(QStringLiteral("admin-password-file"),
+                          QStringLiteral("Read the operator password from the first line of FILE."),
+                          QStringLiteral("FILE"))
     , m_sendGap(QStringLiteral("send-gap"),
                 QStringLiteral("Milliseconds to wait after a message has left a connection before its next "
                                "message goes out, so the client receives each message on its own "
@@ -31,13 +49,26 @@ ServerCommandLine::ServerCommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Korvani chat server. Every received block is one message; each message to a "
                        "client is sent on its own. One line on stderr for each start, connection, "
-                       "sign-on, leave, kick and refusal. Stops on SIGINT or SIGTERM."));
-    m_parser.addOptions({m_listen, m_port, m_name, m_motd, m_adminPassword, m_sendGap, m_maxConnections,
-                         m_help, m_version});
+                       "sign-on, leave, kick and refusal, time-stamped unless the systemd journal "
+                       "stamps it. Stops on SIGINT or SIGTERM; SIGHUP reads the configuration again "
+                       "(name, message of the day, operator password)."));
+    m_parser.addOptions({m_config, m_listen, m_port, m_name, m_motd, m_adminPassword, m_adminPasswordFile, m_sendGap,
+                         m_maxConnections, m_help, m_version});
 }
 
-ServerCommandLine::Outcome ServerCommandLine::parse(const QStringList &arguments)
+QHash<QString, QString> ServerCommandLine::systemEnvironment()
 {
+    QHash<QString, QString> variables;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : environment.keys())
+        variables.insert(name, environment.value(name));
+    return variables;
+}
+
+ServerCommandLine::Outcome ServerCommandLine::parse(const QStringList &arguments,
+                                                     const QHash<QString, QString> &environment)
+{
+    m_environment = environment;
     if (!m_parser.parse(arguments)) {
         m_error = m_parser.errorText();
         return Outcome::Error;
@@ -51,6 +82,17 @@ ServerCommandLine::Outcome ServerCommandLine::parse(const QStringList &arguments
         return Outcome::Error;
     }
     return readSettings() ? Outcome::Run : Outcome::Error;
+}
+
+bool ServerCommandLine::reread()
+{
+    const ServerSettings before = m_settings;
+    const QHash<QString, QString> fileValuesBefore = m_fileValues;
+    if (readSettings())
+        return true;
+    m_settings = before;
+    m_fileValues = fileValuesBefore;
+    return false;
 }
 
 ServerSettings ServerCommandLine::settings() const
@@ -68,10 +110,24 @@ QString ServerCommandLine::helpText() const
     return m_parser.helpText();
 }
 
+QString ServerCommandLine::configFile() const
+{
+    return m_parser.value(m_config);
+}
+
 bool ServerCommandLine::readSettings()
 {
-    if (m_parser.isSet(m_listen)) {
-        const QString address = m_parser.value(m_listen);
+    m_settings = ServerSettings();
+    m_fileValues.clear();
+    const QStringList fileKeys{m_listen.names().constFirst(),        m_port.names().constFirst(),
+                               m_name.names().constFirst(),          m_motd.names().constFirst(),
+                               m_adminPassword.names().constFirst(), m_adminPasswordFile.names().constFirst(),
+                               m_sendGap.names().constFirst(),       m_maxConnections.names().constFirst()};
+    if (!configFile().isEmpty() && !ServerConfigFile::read(configFile(), fileKeys, &m_fileValues, &m_error))
+        return false;
+
+    if (isSet(m_listen)) {
+        const QString address = value(m_listen);
         if (!m_settings.address.setAddress(address)) {
             m_error = QStringLiteral("Not an IP address: ") + address;
             return false;
@@ -81,28 +137,64 @@ bool ServerCommandLine::readSettings()
     if (!readNumber(m_port, 1, 65535, &port))
         return false;
     m_settings.port = quint16(port);
-    if (m_parser.isSet(m_name))
-        m_settings.name = m_parser.value(m_name);
-    if (m_parser.isSet(m_motd))
-        m_settings.motd = m_parser.value(m_motd);
-    if (m_parser.isSet(m_adminPassword))
-        m_settings.adminPassword = m_parser.value(m_adminPassword);
-    return readNumber(m_sendGap, 0, 1000, &m_settings.gapMs)
+    if (isSet(m_name))
+        m_settings.name = value(m_name);
+    if (isSet(m_motd))
+        m_settings.motd = value(m_motd);
+    return readAdminPassword(&m_settings.adminPassword) && readNumber(m_sendGap, 0, 1000, &m_settings.gapMs)
         && readNumber(m_maxConnections, 1, 1000000, &m_settings.maxConnections);
+}
+
+// The first place that names a password wins: command line, environment, configuration file.
+bool ServerCommandLine::readAdminPassword(QString *password)
+{
+    if (m_parser.isSet(m_adminPassword) || m_parser.isSet(m_adminPasswordFile))
+        return passwordFrom(m_parser.isSet(m_adminPassword), m_parser.value(m_adminPassword),
+                            m_parser.value(m_adminPasswordFile), password);
+    if (m_environment.contains(passwordVariable)) {
+        *password = m_environment.value(passwordVariable);
+        return true;
+    }
+    const QString key = m_adminPassword.names().constFirst();
+    return passwordFrom(m_fileValues.contains(key), m_fileValues.value(key),
+                        m_fileValues.value(m_adminPasswordFile.names().constFirst()), password);
+}
+
+// One place gives either the password or the file holding it; neither means no operator.
+bool ServerCommandLine::passwordFrom(bool given, const QString &text, const QString &file, QString *password)
+{
+    if (given && !file.isEmpty()) {
+        m_error = QStringLiteral("give the operator password once: admin-password or admin-password-file");
+        return false;
+    }
+    if (!file.isEmpty())
+        return ServerConfigFile::readFirstLine(file, password, &m_error);
+    *password = text;
+    return true;
+}
+
+bool ServerCommandLine::isSet(const QCommandLineOption &option) const
+{
+    return m_parser.isSet(option) || m_fileValues.contains(option.names().constFirst());
+}
+
+QString ServerCommandLine::value(const QCommandLineOption &option) const
+{
+    return m_parser.isSet(option) ? m_parser.value(option) : m_fileValues.value(option.names().constFirst());
 }
 
 bool ServerCommandLine::readNumber(const QCommandLineOption &option, int minimum, int maximum, int *value)
 {
-    if (!m_parser.isSet(option))
+    if (!isSet(option))
         return true;
     bool ok = false;
-    const int number = m_parser.value(option).toInt(&ok);
+    const int number = this->value(option).toInt(&ok);
     if (!ok || number < minimum || number > maximum) {
         m_error = QStringLiteral("--%1 takes a whole number from %2 to %3, not %4")
                       .arg(option.names().constFirst())
                       .arg(minimum)
                       .arg(maximum)
-                      .arg(m_parser.value(option));
+                      .arg(this->value(option));
         return false;
     }
     *value = number;

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 namespace {
+constexpr int handledSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 // [0] is written by the handler, [1] is read by the event loop.
 int signalPipe[2] = {-1, -1};
 
@@ -29,16 +31,16 @@ StopSignals::StopSignals(QObject *parent)
     action.sa_handler = writeSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : handledSignals)
+        ::sigaction(signalNumber, &action, nullptr);
 }
 
 StopSignals::~StopSignals()
 {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : handledSignals)
+        ::sigaction(signalNumber, &action, nullptr);
     delete m_notifier;
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
@@ -48,6 +50,10 @@ StopSignals::~StopSignals()
 void StopSignals::readSignal()
 {
     unsigned char byte = 0;
-    if (::read(signalPipe[1], &byte, 1) == 1)
+    if (::read(signalPipe[1], &byte, 1) != 1)
+        return;
+    if (byte == SIGHUP)
+        emit reloadRequested();
+    else
         emit stopRequested(byte);
 }

@@ -1,5 +1,7 @@
 #include "ChatServer.h"
+#include "LogText.h"
 #include "ServerCommandLine.h"
+#include "ServerLog.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
@@ -8,9 +10,36 @@
 #include <sys/resource.h>
 
 namespace {
+const ServerLog &serverLog()
+{
+    static const ServerLog log;
+    return log;
+}
+
 void printLine(const QString &line)
 {
-    std::fprintf(stderr, "korvani-server: %s\n", line.toLocal8Bit().constData());
+    serverLog().write(line);
+}
+
+// SIGHUP: the configuration file and the password file again. Name, message of the day and
+// operator password apply at once; the rest waits for a restart, and the log says which.
+void reloadConfiguration(ServerCommandLine &commandLine, ChatServer &server)
+{
+    const ServerSettings before = commandLine.settings();
+    if (!commandLine.reread()) {
+        printLine(QStringLiteral("SIGHUP: kept the configuration as it was: ") + commandLine.errorText());
+        return;
+    }
+    const ServerSettings after = commandLine.settings();
+    server.changeRoomSettings(after);
+    printLine(QStringLiteral("SIGHUP: read the configuration%1 again: name %2, %3 message of the day, %4")
+                  .arg(commandLine.configFile().isEmpty() ? QString() : QLatin1Char(' ') + commandLine.configFile(),
+                       LogText::quoted(after.name), after.motd.isEmpty() ? QStringLiteral("no") : QStringLiteral("a"),
+                       after.adminPassword.isEmpty() ? QStringLiteral("no operator password")
+                                                     : QStringLiteral("an operator password")));
+    if (after.address != before.address || after.port != before.port || after.gapMs != before.gapMs
+        || after.maxConnections != before.maxConnections)
+        printLine(QStringLiteral("SIGHUP: listen, port, send-gap and max-connections change at the next start"));
 }
 
 // Every connection costs a file descriptor, and a server out of descriptors cannot even accept a
@@ -81,6 +110,8 @@ int main(int argc, char *argv[])
         server.stop();
         app.quit();
     });
+    QObject::connect(&stopSignals, &StopSignals::reloadRequested, &app,
+                     [&] { reloadConfiguration(commandLine, server); });
     if (!server.listen()) {
         printLine(QStringLiteral("cannot listen on %1 port %2: %3")
                       .arg(settings.address.toString())

@@ -1,7 +1,11 @@
 #include "modMain.h"
 
-#include "AppDir.h"
+#include "Dialogs.h"
+#include "FileReplacement.h"
 #include "ProfileFile.h"
+#include "SettingsLocation.h"
+
+#include <QFileInfo>
 
 #include <cstdio>
 #include <unistd.h>
@@ -14,7 +18,7 @@ bool SoundsOn = false;
 
 QString SettingsPath()
 {
-    return applicationDirectory() + QStringLiteral("/Options.ini");
+    return SettingsLocation::path();
 }
 
 QString ReadIni(const QString &section, const QString &key, const QString &file)
@@ -24,13 +28,60 @@ QString ReadIni(const QString &section, const QString &key, const QString &file)
     return ProfileFile::value(text, section, key);
 }
 
+namespace {
+bool failWith(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+} // namespace
+
+bool WriteIniValues(const QList<IniValue> &values, const QString &file, QString *error)
+{
+    // A file that exists but cannot be read is left alone rather than replaced by a few keys.
+    QString text;
+    if (!ProfileFile::readFile(file, &text))
+        return failWith(error, QStringLiteral("%1 cannot be read.").arg(file));
+    QString updated = text;
+    for (const IniValue &value : values)
+        updated = ProfileFile::withValue(updated, value.section, value.key, value.value);
+    if (updated == text && QFileInfo::exists(file))
+        return true;
+    if (!SettingsLocation::prepareFolderOf(file))
+        return failWith(error, QStringLiteral("The folder %1 cannot be created.").arg(QFileInfo(file).absolutePath()));
+    return FileReplacement::replace(file, updated.toUtf8(), error);
+}
+
 short WriteIni(const QString &section, const QString &key, const QString &value, const QString &file)
 {
-    // A file that exists but cannot be read is left alone rather than replaced by one key.
-    QString text;
-    if (ProfileFile::readFile(file, &text))
-        ProfileFile::writeFile(file, ProfileFile::withValue(text, section, key, value));
-    return 0;
+    return WriteIniValues({{section, key, value}}, file) ? 0 : -1;
+}
+
+namespace {
+bool &settingsNotSavedTold()
+{
+    static bool told = false;
+    return told;
+}
+} // namespace
+
+void TellSettingsNotSaved(QWidget *parent, const QString &reason)
+{
+    if (settingsNotSavedTold())
+        return;
+    settingsNotSavedTold() = true;
+    Dialogs::current().messageBox(
+        parent, QMessageBox::Warning, QStringLiteral("Client"),
+        QStringLiteral("Your settings could not be saved. %1\nThe settings file stays as it was; "
+                       "the program goes on with the new settings until it ends.")
+            .arg(reason),
+        QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void ResetSettingsNotSavedNotice()
+{
+    settingsNotSavedTold() = false;
 }
 
 bool IniTicked(const QString &value)

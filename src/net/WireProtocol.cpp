@@ -30,6 +30,9 @@ Command commandOf(const QString &word)
     return Command::Unknown;
 }
 
+// The longest command word and its blank.
+constexpr qsizetype longestCommandPrefix = 12;
+
 } // namespace
 
 WireProtocol::Received WireProtocol::split(const QString &block)
@@ -46,6 +49,14 @@ WireProtocol::Received WireProtocol::split(const QString &block)
     else if (received.kind == Command::PMMessage)
         splitField(received.payload, QLatin1Char('|'), &received.sender, &received.text);
     return received;
+}
+
+bool WireProtocol::startsWithCommand(QByteArrayView block)
+{
+    const qsizetype blank = block.first(qMin(block.size(), longestCommandPrefix)).indexOf(' ');
+    if (blank <= 0)
+        return false;
+    return commandOf(QString::fromLatin1(block.first(blank))) != Command::Unknown;
 }
 
 void WireProtocol::splitField(const QString &payload, QChar separator, QString *first, QString *rest)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 // The messages client and server exchange: a command word, one blank, a payload, no framing.
@@ -35,6 +36,9 @@ public:
     };
 
     static Received split(const QString &block);
+    // Whether raw received bytes begin with a command word the client knows and its blank: a
+    // block that does not can only be the rest of a message cut by a read.
+    static bool startsWithCommand(QByteArrayView block);
 
     // Splits "first<separator>rest" at the first separator; with no separator, first is empty.
     static void splitField(const QString &payload, QChar separator, QString *first, QString *rest);

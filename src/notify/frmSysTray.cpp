@@ -1,5 +1,7 @@
 #include "frmSysTray.h"
 
+#include "DesktopNotifications.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -44,12 +46,34 @@ bool frmSysTray::BalloonsSupported()
     return QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages();
 }
 
+// On a tray the balloon stands beside the icon. A desktop without a tray gets it from its
+// notification service instead, so nothing goes unheard; with neither, it is dropped.
 void frmSysTray::ShowBalloonTip(const QString &sMessage, const QString &sTitle, BalloonIcon eIcon, int lTimeOutMs)
 {
-    if (!m_trayIcon->isVisible() || !BalloonsSupported())
+    const QString title = sTitle.left(BalloonTitleCapacity);
+    const QString text = sMessage.left(BalloonTextCapacity);
+    const int shownMs = BalloonTimer::displayTime(lTimeOutMs);
+    if (m_trayIcon->isVisible() && BalloonsSupported())
+        m_trayIcon->showMessage(title, text, messageIcon(eIcon), shownMs);
+    else if (!QSystemTrayIcon::isSystemTrayAvailable() && DesktopNotifications::isAvailable())
+        notifications().show(title, text, shownMs);
+    else
         return;
-    m_trayIcon->showMessage(sTitle, sMessage, messageIcon(eIcon), BalloonTimer::displayTime(lTimeOutMs));
     m_balloon.start(lTimeOutMs);
+}
+
+DesktopNotifications &frmSysTray::notifications()
+{
+    if (!m_notifications) {
+        m_notifications = new DesktopNotifications(this);
+        connect(m_notifications, &DesktopNotifications::clicked, &m_balloon, &BalloonTimer::click);
+    }
+    return *m_notifications;
+}
+
+bool frmSysTray::IsOnTray() const
+{
+    return m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 QString frmSysTray::ToolTip() const

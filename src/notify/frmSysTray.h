@@ -8,10 +8,13 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
+class DesktopNotifications;
+
 // One icon in the desktop's tray: its picture and tooltip, a context menu of keyed items, balloon
 // tips, and the mouse and balloon activity on the icon reported as signals. It knows nothing of the
 // chat. The icon is on the tray while it has a picture and goes when the component is deleted.
-// Without a tray on the desktop everything works on unseen and balloons are dropped silently.
+// Without a tray on the desktop everything works on unseen, and balloons go to the desktop's
+// notification service (dropped silently where there is none either).
 class frmSysTray : public QObject
 {
     Q_OBJECT
@@ -27,11 +30,14 @@ public:
     // The longest tooltip the tray takes, in characters; shorter where it shows no balloons.
     static constexpr int ToolTipCapacity = 127;
     static constexpr int ToolTipCapacityWithoutBalloons = 63;
+    // The longest balloon text and title the tray takes, in characters.
+    static constexpr int BalloonTextCapacity = 255;
+    static constexpr int BalloonTitleCapacity = 63;
 
     explicit frmSysTray(QObject *parent = nullptr);
 
     // Shows a balloon next to the icon for about lTimeOutMs (see BalloonTimer for the limits).
-    // Dropped when the icon is not on a tray that shows balloons.
+    // Without a tray it goes to the desktop's notification service; with neither it is dropped.
     void ShowBalloonTip(const QString &sMessage, const QString &sTitle, BalloonIcon eIcon, int lTimeOutMs);
 
     // Starts as the program's display name; a longer text is cut to the tray's capacity.
@@ -56,6 +62,8 @@ public:
 
     // Whether the desktop has a tray that shows balloons.
     static bool BalloonsSupported();
+    // The icon stands on a tray, where a click can bring its window back.
+    bool IsOnTray() const;
 
 signals:
     // The left button raises SysTrayMouseDown on a click and SysTrayDoubleClick on a double click;
@@ -75,9 +83,12 @@ private:
     void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
     void mnuSysTray_Click(int index);
     void refreshMenu();
+    DesktopNotifications &notifications();
 
     QSystemTrayIcon *m_trayIcon;
     QMenu m_mnuPopup;
     TrayMenuItems m_mnuSysTray;
     BalloonTimer m_balloon;
+    // Made at the first balloon with no tray to show it.
+    DesktopNotifications *m_notifications = nullptr;
 };

@@ -36,10 +36,26 @@ QString read(const char *section, const char *key)
     return modMain::ReadIni(QLatin1String(section), QLatin1String(key), modMain::SettingsPath());
 }
 
-void write(const char *section, const char *key, const QString &value)
+modMain::IniValue entry(const char *section, const char *key, const QString &value)
 {
-    modMain::WriteIni(QLatin1String(section), QLatin1String(key), value, modMain::SettingsPath());
+    return {QLatin1String(section), QLatin1String(key), value};
 }
+
+// Apply's writes: each group is one replacement of the file; the first failure is kept for the user.
+class SettingsWrites
+{
+public:
+    void store(const QList<modMain::IniValue> &values)
+    {
+        QString reason;
+        if (!values.isEmpty() && !modMain::WriteIniValues(values, modMain::SettingsPath(), &reason) && m_failure.isEmpty())
+            m_failure = reason;
+    }
+    QString failure() const { return m_failure; }
+
+private:
+    QString m_failure;
+};
 
 // Check boxes are stored as "1" or "0". Anything else (a missing key before the first Apply, or a
 // hand-edited value that is not an integer) reads as unticked rather than stopping the load.
@@ -125,60 +141,72 @@ void OptionsModel::fill()
     m_joinRowInMain = tickedFromStored(storedJoinRow);
 }
 
+// Handlers that run during Apply's yields may read the file (a sign-on window reopened after a lost
+// connection), so the keys written before each yield are on disk by then: four replacements, one
+// per stretch between yields, each holding its keys in the order the steps name them.
 void OptionsModel::apply(const QPointer<QWidget> &noticeParent)
 {
-    writeSoundFiles();
+    SettingsWrites writes;
+    writes.store(soundFileValues());
     LetPendingEventsRun();
-    writeSwitches();
-    writeSignOn();
-    write("Message", "Umain", storedFromTicked(m_joinRowInMain));
-    writeJoinLeave();
+    setSwitches();
+    writes.store(switchValues() + signOnValues() + QList{entry("Message", "Umain", storedFromTicked(m_joinRowInMain))}
+                 + joinLeaveValues());
     LetPendingEventsRun();
-    writeMotd();
+    writes.store(motdValues());
     LetPendingEventsRun();
     showSkinNoticeIfChanged(noticeParent);
-    write("Interface", "Style", m_skinName.trimmed());
+    writes.store({entry("Interface", "Style", m_skinName.trimmed())});
+    if (!writes.failure().isEmpty())
+        modMain::TellSettingsNotSaved(noticeParent.data(), writes.failure());
 }
 
-void OptionsModel::writeSoundFiles() const
+QList<modMain::IniValue> OptionsModel::soundFileValues() const
 {
+    QList<modMain::IniValue> values;
     for (int row = 1; row <= SoundRowCount; ++row)
-        write("Sounds", soundRows[row - 1].key, m_soundFiles.at(row - 1).trimmed());
+        values.append(entry("Sounds", soundRows[row - 1].key, m_soundFiles.at(row - 1).trimmed()));
+    return values;
 }
 
 // The flags change even when the file cannot be written: the running program follows the choice.
-void OptionsModel::writeSwitches() const
+void OptionsModel::setSwitches() const
 {
     modMain::DisplayCorrectionOn = m_displayCorrectionChoice;
-    write("DisplayCorrection", "On", m_displayCorrectionChoice ? QStringLiteral("True") : QStringLiteral("False"));
     modMain::SoundsOn = m_soundsChoice;
-    write("Sounds", "Value", m_soundsChoice ? QStringLiteral("On") : QStringLiteral("Off"));
 }
 
-void OptionsModel::writeSignOn() const
+QList<modMain::IniValue> OptionsModel::switchValues() const
 {
-    write("UserSvr", "User", m_nickname.trimmed());
-    write("UserSvr", "Svr", m_server.trimmed());
-    write("UserSvr", "AC", storedFromTicked(m_autoConnect));
+    return {entry("DisplayCorrection", "On", m_displayCorrectionChoice ? QStringLiteral("True") : QStringLiteral("False")),
+            entry("Sounds", "Value", m_soundsChoice ? QStringLiteral("On") : QStringLiteral("Off"))};
+}
+
+QList<modMain::IniValue> OptionsModel::signOnValues() const
+{
+    return {entry("UserSvr", "User", m_nickname.trimmed()), entry("UserSvr", "Svr", m_server.trimmed()),
+            entry("UserSvr", "AC", storedFromTicked(m_autoConnect))};
 }
 
 // A group without a selection (an unknown stored value) keeps what is stored.
-void OptionsModel::writeJoinLeave() const
+QList<modMain::IniValue> OptionsModel::joinLeaveValues() const
 {
     if (m_joinLeaveNotice == JoinLeaveNotice::Windows)
-        write("Message", "UMsg", QStringLiteral("Win"));
-    else if (m_joinLeaveNotice == JoinLeaveNotice::Balloon)
-        write("Message", "UMsg", QStringLiteral("Ball"));
+        return {entry("Message", "UMsg", QStringLiteral("Win"))};
+    if (m_joinLeaveNotice == JoinLeaveNotice::Balloon)
+        return {entry("Message", "UMsg", QStringLiteral("Ball"))};
+    return {};
 }
 
-void OptionsModel::writeMotd() const
+QList<modMain::IniValue> OptionsModel::motdValues() const
 {
     if (m_motdDisplay == MotdDisplay::Main)
-        write("Message", "mssg", QStringLiteral("Main"));
-    else if (m_motdDisplay == MotdDisplay::Windows)
-        write("Message", "mssg", QStringLiteral("Windows"));
-    else if (m_motdDisplay == MotdDisplay::Balloon)
-        write("Message", "mssg", QStringLiteral("Balloon"));
+        return {entry("Message", "mssg", QStringLiteral("Main"))};
+    if (m_motdDisplay == MotdDisplay::Windows)
+        return {entry("Message", "mssg", QStringLiteral("Windows"))};
+    if (m_motdDisplay == MotdDisplay::Balloon)
+        return {entry("Message", "mssg", QStringLiteral("Balloon"))};
+    return {};
 }
 
 // The main window takes its skin only when it loads, so a new skin waits for the next start.

@@ -2,6 +2,8 @@
 
 #include "OptionChoices.h"
 
+#include "app/modMain.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -32,7 +34,8 @@ public:
 
     // Stores every value in Options.ini and sets the global flags DisplayCorrectionOn and SoundsOn.
     // Lets pending events run between its steps; a skin notice is shown over noticeParent when the
-    // skin changes to one of the five names. The caller keeps the model alive across the call.
+    // skin changes to one of the five names, and so is the first failure to save in this run.
+    // The caller keeps the model alive across the call.
     void apply(const QPointer<QWidget> &noticeParent);
 
     // OptionChoices
@@ -67,11 +70,12 @@ public:
     void setSoundsChoice(bool on) { m_soundsChoice = on; }
 
 private:
-    void writeSoundFiles() const;
-    void writeSwitches() const;
-    void writeSignOn() const;
-    void writeJoinLeave() const;
-    void writeMotd() const;
+    QList<modMain::IniValue> soundFileValues() const;
+    void setSwitches() const;
+    QList<modMain::IniValue> switchValues() const;
+    QList<modMain::IniValue> signOnValues() const;
+    QList<modMain::IniValue> joinLeaveValues() const;
+    QList<modMain::IniValue> motdValues() const;
     void showSkinNoticeIfChanged(const QPointer<QWidget> &noticeParent) const;
 
     QString m_skinName;

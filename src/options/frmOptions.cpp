@@ -4,6 +4,7 @@
 #include "SoundPlayer.h"
 #include "app/AppDir.h"
 #include "app/Dialogs.h"
+#include "app/EscapeKey.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "app/modMain.h"
@@ -90,10 +91,11 @@ frmOptions::frmOptions()
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0px 2px; }"));
 
-    Shape1 = place(new QFrame(this), QStringLiteral("Shape1"), QRect(4, 4, 153, 209));
+    Shape1 = place(new QFrame(this), QStringLiteral("Shape1"), QRect(4, 4, 153, 201));
     Shape1->setFrameShape(QFrame::Box);
     Shape1->setFrameShadow(QFrame::Sunken);
-    Tree = place(new QTreeWidget(this), QStringLiteral("Tree"), QRect(8, 8, 145, 201));
+    Tree = place(new QTreeWidget(this), QStringLiteral("Tree"), QRect(8, 8, 145, 193));
+    Tree->setAccessibleName(QStringLiteral("Options"));
     Tree->setHeaderHidden(true);
     Tree->setColumnCount(1);
     Tree->setIndentation(14);
@@ -117,6 +119,7 @@ frmOptions::frmOptions()
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::cmdApply_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    onEscape(this, &frmOptions::cmdCancel_Click);
 }
 
 frmOptions::~frmOptions() = default;
@@ -124,12 +127,12 @@ frmOptions::~frmOptions() = default;
 void frmOptions::createGeneralPage()
 {
     userOptions = addPage(SSTab1, QStringLiteral("userOptions"), QStringLiteral("User Options"));
-    addLabel(userOptions, QStringLiteral("Nickname:"), QRect(8, 16, 86, 19));
     txtNickname = place(new QLineEdit(userOptions), QStringLiteral("txtNickname"), QRect(96, 16, 113, 19));
-    addLabel(userOptions, QStringLiteral("Ip Adress:"), QRect(8, 40, 86, 19));
+    addLabel(userOptions, QStringLiteral("Nickname:"), QRect(8, 16, 86, 19))->setBuddy(txtNickname);
     txtIp = place(new QLineEdit(userOptions), QStringLiteral("txtIp"), QRect(96, 40, 113, 19));
-    addLabel(userOptions, QStringLiteral("Server adress:"), QRect(8, 64, 86, 19));
+    addLabel(userOptions, QStringLiteral("Ip Adress:"), QRect(8, 40, 86, 19))->setBuddy(txtIp);
     txtServer = place(new QLineEdit(userOptions), QStringLiteral("txtServer"), QRect(96, 64, 113, 19));
+    addLabel(userOptions, QStringLiteral("Server adress:"), QRect(8, 64, 86, 19))->setBuddy(txtServer);
     ChkAU = place(new QCheckBox(QStringLiteral("Automatic LogIn to chat"), userOptions), QStringLiteral("ChkAU"),
                   QRect(8, 88, 201, 17));
 }
@@ -142,7 +145,9 @@ void frmOptions::createSoundPage()
     soundlist->setRootIsDecorated(false);
     soundlist->setSelectionMode(QAbstractItemView::SingleSelection);
     soundlist->setColumnWidth(0, 100);
+    soundlist->setAccessibleName(QStringLiteral("Sounds"));
     txtBrowse = place(new QLineEdit(audioOptions), QStringLiteral("txtBrowse"), QRect(8, 152, 153, 19));
+    txtBrowse->setAccessibleName(QStringLiteral("Sound file"));
     Command1 = place(new QPushButton(QStringLiteral("browse"), audioOptions), QStringLiteral("Command1"),
                      QRect(168, 152, 73, 17));
     Command2 = place(new QPushButton(QStringLiteral("play"), audioOptions), QStringLiteral("Command2"),
@@ -180,9 +185,14 @@ void frmOptions::createMessagePage()
 void frmOptions::createStylePage()
 {
     styles = addPage(SSTab1, QStringLiteral("styles"), QStringLiteral("Styles"));
-    addLabel(styles, QStringLiteral("Skin:"), QRect(8, 16, 30, 21));
     styleIzbor = place(new QComboBox(styles), QStringLiteral("styleIzbor"), QRect(40, 16, 161, 21));
+    // The label's text starts at its top, a little below the box's, as the page is drawn.
+    QLabel *skinLabel = addLabel(styles, QStringLiteral("Skin:"), QRect(8, 24, 30, 17));
+    skinLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    skinLabel->setBuddy(styleIzbor);
     styleIzbor->setEditable(true);
+    // The typing goes into the box's own line, which a screen reader names by itself.
+    styleIzbor->lineEdit()->setAccessibleName(skinLabel->text());
     // The box holds exactly what the user types: no completion from the list, no growing list.
     styleIzbor->setCompleter(nullptr);
     styleIzbor->setInsertPolicy(QComboBox::NoInsert);
@@ -197,7 +207,7 @@ void frmOptions::createStrip()
                       QRect(264, 224, 65, 17));
     cmdOK = place(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"), QRect(336, 224, 65, 17));
     cmdApply = place(new QPushButton(QStringLiteral("Apply"), this), QStringLiteral("cmdApply"),
-                     QRect(408, 224, 73, 17));
+                     QRect(400, 224, 73, 17));
 
     const QPixmap strip(stripPicture);
     if (strip.isNull())
@@ -285,10 +295,23 @@ void frmOptions::showChoices()
     ChkMain->setChecked(m_model->joinRowInMain());
 
     txtNickname->setText(m_model->nickname());
-    const auto &source = localAddressSource();
-    txtIp->setText(source ? source() : QString());
+    showLocalAddress();
     txtServer->setText(m_model->server());
     ChkAU->setChecked(m_model->autoConnect());
+}
+
+void frmOptions::showLocalAddress()
+{
+    const auto &source = localAddressSource();
+    txtIp->setText(source ? source() : QString());
+}
+
+// The window is loaded hidden long before it is first opened, usually before the connection
+// exists: the address is taken again each time it is shown, so it is never a stale one.
+void frmOptions::showEvent(QShowEvent *event)
+{
+    showLocalAddress();
+    QWidget::showEvent(event);
 }
 
 void frmOptions::buildTree()

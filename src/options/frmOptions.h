@@ -38,8 +38,9 @@ public:
     // The choices as the window shows them now, applied or not.
     const OptionChoices &choices() const;
 
-    // Where txtIp takes the local address of the chat connection from. The main window registers
-    // a source that answers without creating that window; with no source txtIp stays empty.
+    // Where txtIp takes this machine's address from, at load and whenever the window is shown. The
+    // main window registers a source that answers without creating that window; with no source
+    // txtIp stays empty.
     static void setLocalAddressSource(std::function<QString()> source);
 
     // Controls, named as the rest of the program knows them.
@@ -92,8 +93,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void showLocalAddress();
     void createGeneralPage();
     void createSoundPage();
     void createMessagePage();

@@ -4,6 +4,9 @@
 
 #include <QList>
 
+#include <algorithm>
+#include <limits>
+
 #include <utility>
 
 namespace {
@@ -44,8 +47,6 @@ Replacements replacementsFor(const QString &directory)
         {QStringLiteral("[U]"), QStringLiteral("<u>")},
         {QStringLiteral("[/U]"), QStringLiteral("</u>")},
         {QStringLiteral("[HR]"), QStringLiteral("<hr>")},
-        {QStringLiteral("[URL]"), QStringLiteral("<a href=")},
-        {QStringLiteral("[/URL]"), QStringLiteral(">")},
         {QStringLiteral("[URL/]"), QStringLiteral("</a>")},
     };
 }
@@ -63,18 +64,95 @@ const Replacements &currentReplacements()
     return replacements;
 }
 
+const QString linkStart = QStringLiteral("[URL]");
+const QString addressEnd = QStringLiteral("[/URL]");
+constexpr int unlimited = std::numeric_limits<int>::max();
+
+// Replaces occurrences of code from left to right, without overlap, while budget lasts.
+QString replaceWhileBudgetLasts(const QString &text, const QString &code, const QString &replacement, int &budget)
+{
+    // Most steps find nothing: looking for the code's first character first is cheap.
+    if (budget == 0 || !text.contains(code.front()))
+        return text;
+    qsizetype found = text.indexOf(code);
+    if (found < 0)
+        return text;
+    QString result;
+    result.reserve(text.size());
+    qsizetype done = 0;
+    for (; found >= 0 && budget > 0; found = text.indexOf(code, done)) {
+        result += QStringView(text).mid(done, found - done);
+        result += replacement;
+        done = found + code.size();
+        --budget;
+    }
+    result += QStringView(text).mid(done);
+    return result;
+}
+
+// An address that an unquoted attribute value holds whole: nothing in it can end the value or start
+// another attribute, and no "/" at its end can close the tag.
+bool isPlainAddress(QStringView address)
+{
+    static const QString endsAValue = QStringLiteral("'\"`<>=");
+    if (address.isEmpty() || address.endsWith(u'/'))
+        return false;
+    return std::none_of(address.begin(), address.end(),
+                        [](QChar c) { return c.isSpace() || endsAValue.contains(c); });
+}
+
+QString hrefValue(QStringView address)
+{
+    if (isPlainAddress(address))
+        return address.toString();
+    QString quoted = address.toString();
+    quoted.replace(u'<', QStringLiteral("&lt;"))
+        .replace(u'>', QStringLiteral("&gt;"))
+        .replace(u'\'', QStringLiteral("&#39;"))
+        .replace(u'"', QStringLiteral("&quot;"));
+    return u'\'' + quoted + u'\'';
+}
+
+// "[URL]" address "[/URL]" becomes the link's start tag; a "[/URL]" that ends no address is ">".
+QString convertLinkStarts(const QString &text, int &budget)
+{
+    if (!text.contains(u'['))
+        return text;
+    QString result;
+    qsizetype done = 0;
+    while (budget > 0) {
+        const qsizetype start = text.indexOf(linkStart, done);
+        const qsizetype end = start < 0 ? -1 : text.indexOf(addressEnd, start + linkStart.size());
+        if (end < 0)
+            break;
+        result += QStringView(text).mid(done, start - done).toString().replace(addressEnd, QStringLiteral(">"));
+        const qsizetype addressStart = start + linkStart.size();
+        result += QStringLiteral("<a href=") + hrefValue(QStringView(text).mid(addressStart, end - addressStart))
+            + u'>';
+        done = end + addressEnd.size();
+        --budget;
+    }
+    int ends = unlimited;
+    return result + replaceWhileBudgetLasts(text.mid(done), addressEnd, QStringLiteral(">"), ends);
+}
+
 } // namespace
 
 QString MessageMarkup::ConvertMarkup(const QString &text)
 {
     // The order is part of the language: escaping first, so typed brackets never become markup, while
     // everything the later steps insert stays live HTML; smileys before tags.
+    const Replacements &steps = currentReplacements();
     QString html = text;
-    for (const auto &[code, replacement] : currentReplacements()) {
-        // Most steps find nothing: looking for the code's first character, then for the code, is
-        // much cheaper than preparing a replacement.
-        if (html.contains(code.front()) && html.contains(code, Qt::CaseSensitive))
-            html.replace(code, replacement, Qt::CaseSensitive);
+    int escapes = unlimited;
+    int budget = pictureAndTagLimit;
+    for (qsizetype step = 0; step < steps.size(); ++step) {
+        const auto &[code, replacement] = steps.at(step);
+        const bool escape = step < 2;
+        // A link's start is made from two codes and comes just before its end tag's step.
+        if (code == QStringLiteral("[URL/]"))
+            html = convertLinkStarts(html, budget);
+        html = replaceWhileBudgetLasts(html, code, replacement, escape ? escapes : budget);
     }
     return html;
 }

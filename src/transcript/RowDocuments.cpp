@@ -14,6 +14,7 @@ void RowDocuments::setStyle(const QString &styleSheet, const QFont &font)
 {
     m_styleSheet = styleSheet;
     m_font = font;
+    m_builder = std::make_unique<RowBuilder>(styleSheet, font);
     m_rows.clear();
     m_spare.clear();
     m_scratch.reset();
@@ -33,7 +34,7 @@ TranscriptDocument *RowDocuments::layout(int row, const QString &fragment)
     auto kept = m_rows.find(row);
     if (kept == m_rows.end()) {
         std::unique_ptr<TranscriptDocument> document = newDocument();
-        document->setRowHtml(SingleCellRow::asBlock(fragment));
+        document->setRowHtml(SingleCellRow::asBlock(fragment), *m_builder);
         document->setTextWidth(m_width);
         kept = m_rows.emplace(row, Entry{std::move(document), 0}).first;
     }
@@ -151,7 +152,7 @@ const TranscriptDocument &RowDocuments::parseInScratch(const QString &fragment)
 {
     if (!m_scratch)
         m_scratch = std::make_unique<TranscriptDocument>(m_images, m_styleSheet, m_font);
-    m_scratch->setHtml(SingleCellRow::asBlock(fragment));
+    m_scratch->setRowHtml(SingleCellRow::asBlock(fragment), *m_builder);
     return *m_scratch;
 }
 

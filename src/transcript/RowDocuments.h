@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImageCache.h"
+#include "RowBuilder.h"
 #include "TranscriptDocument.h"
 
 #include <QFont>
@@ -57,6 +58,7 @@ private:
     };
 
     ImageCache m_images;
+    std::unique_ptr<RowBuilder> m_builder = std::make_unique<RowBuilder>(QString(), QFont());
     QString m_styleSheet;
     QFont m_font;
     qreal m_width = 0;

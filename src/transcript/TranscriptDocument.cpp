@@ -1,6 +1,7 @@
 #include "TranscriptDocument.h"
 
 #include "ImageCache.h"
+#include "RowBuilder.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -38,12 +39,26 @@ void TranscriptDocument::setBreakAnywhere(bool anywhere)
     setDefaultTextOption(option);
 }
 
-void TranscriptDocument::setRowHtml(const QString &html)
+QString TranscriptDocument::withinTagLimit(const QString &html)
+{
+    int tags = 0;
+    for (qsizetype at = html.indexOf(u'<'); at >= 0 && at + 1 < html.size(); at = html.indexOf(u'<', at + 1)) {
+        const QChar next = html.at(at + 1);
+        if (!next.isLetter() && next != u'/' && next != u'!')
+            continue;
+        if (++tags > tagLimit)
+            return html.left(at) + html.mid(at).toHtmlEscaped();
+    }
+    return html;
+}
+
+void TranscriptDocument::setRowHtml(const QString &html, RowBuilder &builder)
 {
     // Without a layout the new content is not laid out yet, so the glyph cache is on before it is.
     setDocumentLayout(nullptr);
     setBreakAnywhere(hasLongWord(html));
-    setHtml(html);
+    if (!builder.build(*this, html))
+        setHtml(withinTagLimit(html));
     for (QTextBlock block = begin(); block.isValid(); block = block.next())
         block.layout()->setCacheEnabled(true);
 }

@@ -1,25 +1,31 @@
 #include "TranscriptPage.h"
 
 #include "PageHead.h"
+#include "RowText.h"
 
 #include <algorithm>
 
 void TranscriptPage::writeHead()
 {
     m_headStarts.append(fragmentCount());
-    m_fragments.append(PageHead::fragments());
+    const QStringList head = PageHead::fragments();
+    m_fragments.append(head);
+    m_plainTexts.resize(m_plainTexts.size() + head.size());
     m_styleSheet = PageHead::styleSheet();
 }
 
 void TranscriptPage::write(const QString &fragment)
 {
     m_fragments.append(fragment);
+    m_plainTexts.append(RowText::plainText(fragment));
 }
 
 void TranscriptPage::clear()
 {
     m_fragments.clear();
     m_fragments.squeeze();
+    m_plainTexts.clear();
+    m_plainTexts.squeeze();
     m_headStarts.clear();
     m_styleSheet.clear();
 }

@@ -17,6 +17,8 @@ public:
     QString source() const;
     int fragmentCount() const { return int(m_fragments.size()); }
     const QString &fragment(int index) const { return m_fragments.at(index); }
+    // The text the fragment shows (RowText), read once when it was written.
+    const QString &plainText(int index) const { return m_plainTexts.at(index); }
     // False for the head's fragments.
     bool isRow(int index) const;
     // The style sheet of the last head written; empty before any.
@@ -24,6 +26,7 @@ public:
 
 private:
     QList<QString> m_fragments;
+    QList<QString> m_plainTexts;
     QList<int> m_headStarts;
     QString m_styleSheet;
 };

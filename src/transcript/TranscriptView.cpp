@@ -43,6 +43,9 @@ QString plainText(QString text)
     text.replace(QChar::LineSeparator, u'\n');
     text.replace(QChar::Nbsp, u' ');
     text.remove(QChar::ObjectReplacementCharacter);
+    // A table's frame starts and ends with markers of the engine's own.
+    text.remove(QChar(0xFDD0));
+    text.remove(QChar(0xFDD1));
     // A row in a table has an empty paragraph before and after it.
     while (text.startsWith(u'\n'))
         text.remove(0, 1);
@@ -461,6 +464,8 @@ void TranscriptView::selectAll()
 
 QString TranscriptView::selectedTextOf(int row, RowSelection::Range range) const
 {
+    if (range.from == 0 && range.to < 0)
+        return m_page.plainText(row);
     const TranscriptDocument *document = m_documents.find(row);
     if (document == nullptr)
         document = &m_documents.parseInScratch(m_page.fragment(row));

@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-// A picture that reports a left click (button released over it), as the smiley faces need.
+// A picture that reports a left click (button released over it), as the smiley faces need. It
+// takes the keyboard focus too, shows it with a frame, and Enter or Space click it.
 class ClickablePicture : public QLabel
 {
     Q_OBJECT
@@ -14,4 +15,6 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };

@@ -8,14 +8,16 @@ struct ButtonLook
 {
     const char *icon; // nullptr for a spacer
     const char *toolTip;
+    // Pressed in the chat window, it does what a click on the button does.
+    QKeyCombination shortcut = {};
 };
 
 constexpr ButtonLook looks[ComposeToolbar::ButtonCount] = {
     {"tool_options", "Korvani Options"},
     {nullptr, nullptr},
-    {"tool_bold", "Add Bold tags"},
-    {"tool_underline", "Add Underline tags"},
-    {"tool_italic", "Add Italic tags"},
+    {"tool_bold", "Add Bold tags", Qt::CTRL | Qt::Key_B},
+    {"tool_underline", "Add Underline tags", Qt::CTRL | Qt::Key_U},
+    {"tool_italic", "Add Italic tags", Qt::CTRL | Qt::Key_I},
     {"tool_smile", "Add smiles!"},
     {"tool_hr", "Add Horizontal Rule"},
     {"tool_link", "Add Link"},
@@ -43,6 +45,7 @@ ComposeToolbar::ComposeToolbar(QWidget *parent)
         QAction *button = addAction(QIcon(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(look.icon))), toolTip);
         button->setToolTip(toolTip);
         button->setCheckable(true);
+        button->setShortcut(look.shortcut);
         connect(button, &QAction::triggered, this, [this, button] { emit ButtonClick(button); });
         m_buttons.append(button);
     }

@@ -27,9 +27,11 @@ void InputLine::fitWrapModeToLength()
         setWordWrapMode(mode);
 }
 
+// A multi-line text box gives its line breaks as CR LF, and that is how pasted line breaks go on
+// the wire.
 QString InputLine::text() const
 {
-    return toPlainText();
+    return toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 void InputLine::setText(const QString &text)

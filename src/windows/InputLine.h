@@ -10,6 +10,7 @@ class InputLine : public QPlainTextEdit
 public:
     explicit InputLine(QWidget *parent = nullptr);
 
+    // The text with every line break as CR LF.
     QString text() const;
     void setText(const QString &text);
     bool isEmpty() const;

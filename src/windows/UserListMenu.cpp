@@ -9,6 +9,7 @@
 #include "transcript/TranscriptRows.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,6 +45,7 @@ UserListMenu::UserListMenu(frmChat &chat)
 {
     // The press is caught on the viewport before the list turns it into a selection.
     m_chat.lstUsers->viewport()->installEventFilter(this);
+    m_chat.lstUsers->installEventFilter(this);
     m_chat.lstUsers->setContextMenuPolicy(Qt::PreventContextMenu);
     m_chat.lstUsers->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
     m_chat.mnu->installEventFilter(this);
@@ -52,6 +54,8 @@ UserListMenu::UserListMenu(frmChat &chat)
 
 bool UserListMenu::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_chat.lstUsers && event->type() == QEvent::KeyPress)
+        return filterListKey(static_cast<QKeyEvent *>(event));
     if (!isMouseButtonEvent(event))
         return false;
     if (watched == m_chat.lstUsers->viewport())
@@ -70,6 +74,22 @@ bool UserListMenu::filterListMouse(QEvent *event)
         return false;
     if (event->type() != QEvent::MouseButtonRelease)
         lstUsers_MouseDown(mouse->button(), mouse->globalPosition().toPoint());
+    return true;
+}
+
+// The menu key and Shift+F10 open the menu for the selected row, below it, as a right press on it
+// would.
+bool UserListMenu::filterListKey(const QKeyEvent *key)
+{
+    const bool menuKey = key->key() == Qt::Key_Menu
+        || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    if (!menuKey)
+        return false;
+    const QList<QListWidgetItem *> selected = m_chat.lstUsers->selectedItems();
+    if (!selected.isEmpty()) {
+        const QRect row = m_chat.lstUsers->visualItemRect(selected.first());
+        lstUsers_MouseDown(Qt::RightButton, m_chat.lstUsers->viewport()->mapToGlobal(row.bottomLeft()));
+    }
     return true;
 }
 

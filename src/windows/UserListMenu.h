@@ -3,12 +3,14 @@
 #include <QObject>
 #include <QPoint>
 
+class QKeyEvent;
 class frmChat;
 
 // The context menu of the main window's user list: a right or middle press on lstUsers offers
 // mnu ("Private Message") for the row that was selected before the press. The press itself never
-// selects a row, and the list offers no menu of its own. "Private Message" opens frmPM addressed
-// to that row, or refuses in the transcript when the row is the own name.
+// selects a row, and the list offers no menu of its own. The menu key and Shift+F10 offer mnu for
+// the selected row too. "Private Message" opens frmPM addressed to that row, or refuses in the
+// transcript when the row is the own name.
 //
 // frmChat installs it once, in Form_Load:
 //     UserListMenu::install(*this);
@@ -35,6 +37,7 @@ private:
     QPoint menuPosition(const QPoint &globalPointer) const;
 
     bool filterListMouse(QEvent *event);
+    bool filterListKey(const QKeyEvent *key);
     bool filterMenuMouse(QEvent *event);
 
     frmChat &m_chat;

@@ -3,6 +3,7 @@
 #include "Twips.h"
 #include "WindowFont.h"
 
+#include "app/EscapeKey.h"
 #include "app/Form.h"
 
 #include <QCloseEvent>
@@ -71,6 +72,7 @@ frmAbout::frmAbout()
     cmdoK->setGeometry(Twips::toPixels(QRect(5280, 1440, 975, 255)));
     cmdoK->setDefault(true);
     connect(cmdoK, &QPushButton::clicked, this, &frmAbout::cmdoK_Click);
+    onEscape(this, &frmAbout::cmdoK_Click);
 }
 
 QString frmAbout::versionText()

@@ -20,6 +20,7 @@
 #include "net/ChatConnection.h"
 #include "net/ConnectionStatus.h"
 #include "net/Dispatcher.h"
+#include "net/MachineAddress.h"
 #include "net/WireProtocol.h"
 #include "notify/ChatTrayMenu.h"
 #include "notify/frmSysTray.h"
@@ -31,11 +32,11 @@
 #include "transcript/TranscriptView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
@@ -66,6 +67,7 @@ frmChat::frmChat()
     createMenus();
     createConnection();
     resize(Twips::toPixels(ChatLayout::designedClientSize()));
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, &frmChat::endIfStranded);
 }
 
 frmChat::~frmChat()
@@ -77,20 +79,23 @@ frmChat::~frmChat()
 void frmChat::installHandOvers()
 {
     frmSignon::setHandOver(&frmChat::signOn);
-    // Asking must not create the chat window: before sign-on there is no address to show.
+    // The chat connection's own end while there is one, else the address others would reach this
+    // machine at. Asking must not create the chat window.
     frmOptions::setLocalAddressSource([] {
         const frmChat *chat = Form<frmChat>::loaded();
-        return chat ? chat->wskClient->localAddress() : QString();
+        const QString connected = chat ? chat->wskClient->localAddress() : QString();
+        return connected.isEmpty() ? MachineAddress::firstIPv4() : connected;
     });
 }
 
 void frmChat::signOn(const QString &userName, const QString &server)
 {
     frmChat *chat = Form<frmChat>::get();
+    // The caption first, so the window never appears without it.
+    chat->setWindowTitle(QStringLiteral("Korvani 1.0 - (") + userName + QLatin1Char(')'));
     chat->show();
     chat->txtUser->setText(userName);
     chat->Connect(server);
-    chat->setWindowTitle(QStringLiteral("Korvani 1.0 - (") + userName + QLatin1Char(')'));
     chat->tmrConnection->start();
     chat->lstUsers->clear();
     LetPendingEventsRun();
@@ -136,16 +141,16 @@ void frmChat::createControls()
     connect(Toolbar1, &ComposeToolbar::ButtonClick, this, &frmChat::Toolbar1_ButtonClick);
 
     txtHistory = new TranscriptView(this);
+    txtHistory->setAccessibleName(QStringLiteral("Conversation"));
 
     txtText = new InputLine(this);
     txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
+    txtText->setAccessibleName(QStringLiteral("Message"));
 
-    lstUsers = new QListWidget(this);
-    lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
-    // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
-    lstUsers->setUniformItemSizes(true);
+    lstUsers = new UserListBox(this);
+    lstUsers->setAccessibleName(QStringLiteral("Users"));
 
     StatusBar1 = new PanelStatusBar(this);
     StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));
@@ -494,6 +499,16 @@ void frmChat::endProgram()
     Leave();
     removeTrayIcon();
     modMain::StopProgram();
+}
+
+// Hidden, this window waits for its tray icon to bring it back. Where there is no tray, the last
+// visible window closing would leave a process nobody can reach: it ends the program instead, the
+// way the exit command does.
+void frmChat::endIfStranded()
+{
+    if (isVisible() || (m_frmSysTray && m_frmSysTray->IsOnTray()))
+        return;
+    endProgram();
 }
 
 void frmChat::removeTrayIcon()

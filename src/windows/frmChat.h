@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChatLayout.h"
+#include "UserListBox.h"
 
 #include "net/ConnectionStatusView.h"
 
@@ -21,7 +22,6 @@ class PanelStatusBar;
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -55,7 +55,7 @@ public:
     ComposeToolbar *Toolbar1;
     TranscriptView *txtHistory;
     InputLine *txtText;
-    QListWidget *lstUsers;
+    UserListBox *lstUsers;
     QLabel *users;          // "<n> Users"
     QLabel *style_userlist; // header picture of the user column
     QLabel *style;          // the skin, behind everything
@@ -140,6 +140,7 @@ private:
     void showUserCount();
     // Leave, take the tray icon away, stop the program: the end of every way out.
     void endProgram();
+    void endIfStranded();
     void removeTrayIcon();
 
     void createControls();

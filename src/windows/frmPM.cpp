@@ -42,6 +42,7 @@ frmPM::frmPM()
     txtPM = new QPlainTextEdit(this);
     txtPM->setGeometry(Twips::toPixels(QRect(120, 360, 4935, 765)));
     txtPM->setTabChangesFocus(true);
+    txtPM->setAccessibleName(QStringLiteral("Private message"));
     txtPM->installEventFilter(this);
 
     cmdSendPM = new QPushButton(QStringLiteral("Send PM"), this);

@@ -22,6 +22,7 @@ frmPrompt::frmPrompt()
     setFont(WindowFont::standard());
 
     txtPrompt = new QLineEdit(this);
+    txtPrompt->setAccessibleName(QStringLiteral("Command"));
     txtPrompt->setGeometry(Twips::toPixels(QRect(120, 120, 4215, 285)));
     // A line edit inserts nothing for Enter; it only announces it.
     connect(txtPrompt, &QLineEdit::returnPressed, this, &frmPrompt::cmdSend_Click);

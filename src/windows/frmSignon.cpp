@@ -98,9 +98,14 @@ void frmSignon::createControls()
     cmdCancel = place(new QPushButton(QStringLiteral("Cancel"), Frame1), "cmdCancel", 120, 2280, 1335, 255);
     cmdConnect = place(new QPushButton(QStringLiteral("&Connect"), Frame1), "cmdConnect", 1560, 2280, 1215, 255);
     cmdConnect->setDefault(true);
+    // A screen reader names each box by its label, not by the frame around them.
+    Label2->setBuddy(txtUser);
+    Label1->setBuddy(txtSvrIp);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
+    // A coarse timer may fire up to 5 % early; the automatic connect waits its whole two seconds.
+    Timer->setTimerType(Qt::PreciseTimer);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmSignon::cmdConnect_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSignon::cmdCancel_Click);
@@ -160,13 +165,18 @@ void frmSignon::cmdConnect_Click()
     Form<frmSignon>::unload();
 }
 
+// The three keys go in one replacement of the file, so no reader ever meets a mix of old and new.
 void frmSignon::saveSignOn()
 {
     const bool remember = chkUS->isChecked();
-    const QString path = modMain::SettingsPath();
-    modMain::WriteIni(settingsSection, userKey, remember ? txtUser->text().trimmed() : QString(), path);
-    modMain::WriteIni(settingsSection, serverKey, remember ? txtSvrIp->text().trimmed() : QString(), path);
-    modMain::WriteIni(settingsSection, autoConnectKey, modMain::IniTickValue(remember && chkAC->isChecked()), path);
+    const QList<modMain::IniValue> values = {
+        {settingsSection, userKey, remember ? txtUser->text().trimmed() : QString()},
+        {settingsSection, serverKey, remember ? txtSvrIp->text().trimmed() : QString()},
+        {settingsSection, autoConnectKey, modMain::IniTickValue(remember && chkAC->isChecked())},
+    };
+    QString reason;
+    if (!modMain::WriteIniValues(values, modMain::SettingsPath(), &reason))
+        modMain::TellSettingsNotSaved(nullptr, reason);
 }
 
 void frmSignon::cmdCancel_Click()

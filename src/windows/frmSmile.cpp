@@ -5,9 +5,11 @@
 #include "frmChat.h"
 
 #include "app/AppDir.h"
+#include "app/EscapeKey.h"
 #include "app/Form.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -61,6 +63,7 @@ frmSmile::frmSmile()
         auto *picture = new ClickablePicture(this);
         picture->setObjectName(QStringLiteral("Image%1").arg(number));
         picture->setToolTip(codeOf(number).trimmed());
+        picture->setAccessibleName(codeOf(number).trimmed());
         const QPixmap face(folder + QLatin1String(smiley.file));
         if (face.isNull())
             picture->setText(codeOf(number).trimmed()); // a missing file still leaves a face to click
@@ -72,9 +75,13 @@ frmSmile::frmSmile()
         m_pictures.append(picture);
     }
 
+    // The keyboard starts on the first face.
+    m_pictures.first()->setFocus();
+
     Command1 = new QPushButton(QStringLiteral("Close"), this);
     Command1->setGeometry(Twips::toPixels(QRect(480, 1560, 1095, 255)));
     connect(Command1, &QPushButton::clicked, this, &frmSmile::Command1_Click);
+    onEscape(this, &frmSmile::Command1_Click);
 }
 
 ClickablePicture *frmSmile::picture(int number) const
@@ -103,4 +110,44 @@ void frmSmile::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Form<frmSmile>::unload();
+}
+
+void frmSmile::keyPressEvent(QKeyEvent *event)
+{
+    const auto arrow = Qt::Key(event->key());
+    if (arrow != Qt::Key_Left && arrow != Qt::Key_Right && arrow != Qt::Key_Up && arrow != Qt::Key_Down) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const QWidget *from = focusWidget() ? focusWidget() : m_pictures.first();
+    if (ClickablePicture *next = nearestPicture(from, arrow))
+        next->setFocus(Qt::OtherFocusReason);
+}
+
+// The faces stand in loose rows and columns: the nearest one ahead wins, a step aside counting
+// twice as far as a step ahead.
+ClickablePicture *frmSmile::nearestPicture(const QWidget *from, Qt::Key arrow) const
+{
+    const QPoint origin = from->geometry().center();
+    ClickablePicture *nearest = nullptr;
+    int nearestCost = 0;
+    for (ClickablePicture *picture : m_pictures) {
+        const QPoint offset = picture->geometry().center() - origin;
+        int ahead = 0;
+        int aside = 0;
+        switch (arrow) {
+        case Qt::Key_Left: ahead = -offset.x(); aside = offset.y(); break;
+        case Qt::Key_Right: ahead = offset.x(); aside = offset.y(); break;
+        case Qt::Key_Up: ahead = -offset.y(); aside = offset.x(); break;
+        default: ahead = offset.y(); aside = offset.x(); break;
+        }
+        if (ahead <= 0)
+            continue;
+        const int cost = ahead + 2 * std::abs(aside);
+        if (!nearest || cost < nearestCost) {
+            nearest = picture;
+            nearestCost = cost;
+        }
+    }
+    return nearest;
 }

@@ -29,7 +29,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The arrow keys move the focus to the nearest face in their direction.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    ClickablePicture *nearestPicture(const QWidget *from, Qt::Key arrow) const;
+
     QList<ClickablePicture *> m_pictures;
 };

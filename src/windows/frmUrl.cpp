@@ -3,6 +3,7 @@
 #include "Twips.h"
 #include "frmChat.h"
 
+#include "app/EscapeKey.h"
 #include "app/Form.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,7 @@ frmUrl::frmUrl()
     resize(Twips::toPixels(QSize(3855, 630)));
 
     txtUrl = new QLineEdit(this);
+    txtUrl->setAccessibleName(QStringLiteral("Link address"));
     txtUrl->setGeometry(Twips::toPixels(QRect(0, 0, 3855, 285)));
     // Enter adds the link; the key never reaches the text.
     connect(txtUrl, &QLineEdit::returnPressed, this, &frmUrl::Command1_Click);
@@ -23,6 +25,7 @@ frmUrl::frmUrl()
     Command1 = new QPushButton(QStringLiteral("Add Link"), this);
     Command1->setGeometry(Twips::toPixels(QRect(1440, 360, 975, 255)));
     connect(Command1, &QPushButton::clicked, this, &frmUrl::Command1_Click);
+    onEscape(this, &QWidget::close);
 }
 
 // The address is used as typed: no scheme is added and nothing is encoded.

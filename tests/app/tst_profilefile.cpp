@@ -1,5 +1,7 @@
 #include "app/AppDir.h"
 #include "app/modMain.h"
+#include "support/TestFiles.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,9 +11,7 @@
 
 #include <functional>
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using modMain::ReadIni;
@@ -22,17 +22,7 @@ namespace {
 
 void putFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    QVERIFY(TestFiles::put(path, bytes));
 }
 
 // Every entry under directory with its content ("<dir>" for folders), to see that nothing changed.
@@ -41,41 +31,11 @@ QMap<QString, QByteArray> snapshot(const QString &directory)
     QMap<QString, QByteArray> entries;
     const QFileInfoList infos = QDir(directory).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo &info : infos)
-        entries.insert(info.fileName(), info.isDir() ? QByteArrayLiteral("<dir>") : fileBytes(info.filePath()));
+        entries.insert(info.fileName(), info.isDir() ? QByteArrayLiteral("<dir>") : TestFiles::bytes(info.filePath()));
     return entries;
 }
 
 const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("end");
-
-// Root ignores file permissions, so when the tests run as root a permission case runs in a child
-// process that has become "nobody". Returns the exit code of check, or skipNeeded when the case
-// cannot be set up here.
-constexpr int skipNeeded = 77;
-
-uid_t unprivilegedUser()
-{
-    if (::geteuid() != 0)
-        return ::geteuid();
-    const passwd *nobody = ::getpwnam("nobody");
-    return nobody ? nobody->pw_uid : uid_t(65534);
-}
-
-int runUnprivileged(const std::function<int()> &check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const uid_t user = unprivilegedUser();
-        if (::setgid(user) != 0 || ::setuid(user) != 0)
-            ::_exit(skipNeeded);
-        ::_exit(check());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 } // namespace
 
@@ -234,7 +194,7 @@ private slots:
         if (!before.isEmpty())
             putFile(path(), before);
         QCOMPARE(WriteIni(section, key, value, path()), short(0));
-        QCOMPARE(fileBytes(path()), after);
+        QCOMPARE(TestFiles::bytes(path()), after);
         QCOMPARE(ReadIni(section, key, path()), readBack);
         QCOMPARE(ReadIni(QStringLiteral("Sounds"), QStringLiteral("Value"), path()),
                  before.contains("Value=On") ? QStringLiteral("On") : QString());
@@ -249,7 +209,7 @@ private slots:
         WriteIni(QStringLiteral("UserSvr"), QStringLiteral("AC"), QStringLiteral("1"), path());
         WriteIni(QStringLiteral("Sounds"), QStringLiteral("Value"), QStringLiteral("On"), path());
         WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), path());
-        QCOMPARE(fileBytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
+        QCOMPARE(TestFiles::bytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
     }
 
     void failedWriteChangesNothing_data()
@@ -262,7 +222,7 @@ private slots:
         QTest::newRow("application directory missing") << DirectoryMissing << "";
     }
 
-    // The write fails, returns 0 as always, says nothing and leaves every file as it was.
+    // The write fails, says so, and leaves every file as it was.
     void failedWriteChangesNothing()
     {
         QFETCH(Failure, failure);
@@ -274,9 +234,7 @@ private slots:
         if (failure == SettingsFileIsDirectory) {
             QVERIFY(QDir(directory).mkdir(QStringLiteral("Options.ini")));
             putFile(path() + QStringLiteral("/keep"), "[UserSvr]\r\nUser=Ann\r\n");
-        } else if (failure == DirectoryMissing) {
-            setApplicationDirectory(directory + QStringLiteral("/missing"));
-        } else {
+        } else if (failure != DirectoryMissing) {
             putFile(path(), "[UserSvr]\r\nUser=Ann\r\n");
         }
         const QMap<QString, QByteArray> before = snapshot(directory);
@@ -284,7 +242,7 @@ private slots:
         // Each permission case is built so that a careless writer would succeed: the file itself
         // can be written in place, or the directory would take a replacement.
         std::function<bool()> isSetUp = [] { return true; };
-        const uid_t user = unprivilegedUser();
+        const uid_t user = Unprivileged::user();
         if (failure == DirectoryNotWritable) {
             QCOMPARE(::chown(fileName.constData(), user, gid_t(-1)), 0);
             QCOMPARE(::chmod(directoryName.constData(), 0555), 0);
@@ -300,23 +258,23 @@ private slots:
             };
         }
 
-        const QString target = SettingsPath();
+        const QString target = failure == DirectoryMissing ? directory + QStringLiteral("/missing/Options.ini") : path();
         const std::function<int()> check = [=] {
             if (!isSetUp())
-                return skipNeeded;
-            if (WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), target) != 0)
+                return Unprivileged::skipNeeded;
+            if (WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), target) != -1)
                 return 1;
             return ReadIni(QStringLiteral("UserSvr"), QStringLiteral("User"), target) == readAfter ? 0 : 2;
         };
         const bool permissionCase = failure == DirectoryNotWritable || failure == FileNotReadable;
-        const int outcome = permissionCase ? runUnprivileged(check) : check();
+        const int outcome = permissionCase ? Unprivileged::run(check) : check();
 
         if (permissionCase) {
             QCOMPARE(::chmod(directoryName.constData(), 0700), 0);
             QCOMPARE(::chmod(fileName.constData(), 0600), 0);
             QCOMPARE(::chown(directoryName.constData(), ::geteuid(), gid_t(-1)), 0);
         }
-        if (outcome == skipNeeded)
+        if (outcome == Unprivileged::skipNeeded)
             QSKIP("file permissions cannot be set up for this case here");
         QCOMPARE(outcome, 0);
         QCOMPARE(snapshot(directory), before);

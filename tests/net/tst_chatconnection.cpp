@@ -1,6 +1,7 @@
 #include "net/ChatConnection.h"
 #include "net/Windows1250.h"
 #include "net/WireProtocol.h"
+#include "support/ConnectionRecorder.h"
 #include "support/LiveChatServer.h"
 #include "support/SilentChatServer.h"
 
@@ -13,30 +14,7 @@ namespace {
 
 constexpr int waitMs = 5000;
 
-// A consumer that signs on like the main window and records what the connection hands out.
-struct Consumer
-{
-    explicit Consumer(ChatConnection &connection, const QString &userName = QStringLiteral("ann"))
-    {
-        QObject::connect(&connection, &ChatConnection::connected, [&connection, userName] {
-            connection.send(WireProtocol::join(userName));
-        });
-        QObject::connect(&connection, &ChatConnection::blockReceived, [this](const QString &block) {
-            events << block;
-        });
-        QObject::connect(&connection, &ChatConnection::blockDispatched, [this] { events << QStringLiteral("<dispatched>"); });
-        QObject::connect(&connection, &ChatConnection::disconnectedByPeer, [this] { events << QStringLiteral("<dropped>"); });
-    }
-
-    QStringList blocks() const
-    {
-        QStringList onlyBlocks = events;
-        onlyBlocks.removeAll(QStringLiteral("<dispatched>"));
-        return onlyBlocks;
-    }
-
-    QStringList events;
-};
+using Consumer = ConnectionRecorder;
 
 } // namespace
 
@@ -57,6 +35,8 @@ private slots:
     void windows1250OnTheWire();
     void sendWhileNotConnected();
     void reconnectForgetsUndeliveredBlocks();
+    void dropDuringHeldDispatchIsNeverForgotten_data();
+    void dropDuringHeldDispatchIsNeverForgotten();
 };
 
 void tst_ChatConnection::signOnSendsExactlyJoin()
@@ -296,6 +276,50 @@ void tst_ChatConnection::reconnectForgetsUndeliveredBlocks()
     QTRY_COMPARE_WITH_TIMEOUT(blocks, QStringList{"ErrUsername ann"}, waitMs);
     QTest::qWait(200);
     QCOMPARE(blocks, QStringList{"ErrUsername ann"});
+}
+
+void tst_ChatConnection::dropDuringHeldDispatchIsNeverForgotten_data()
+{
+    QTest::addColumn<bool>("connectAnew");
+
+    QTest::newRow("box closes, nothing else") << false;
+    // Only the old server's blocks go; the drop row and the new server's blocks come in order.
+    QTest::newRow("user connects anew while the box is open") << true;
+}
+
+void tst_ChatConnection::dropDuringHeldDispatchIsNeverForgotten()
+{
+    QFETCH(bool, connectAnew);
+    LiveChatServer oldServer("127.0.0.120");
+    LiveChatServer newServer("127.0.0.121");
+    ChatConnection connection;
+    Consumer consumer(connection);
+    connection.connectToServer("127.0.0.120");
+    QVERIFY(oldServer.waitForClient());
+
+    QObject::connect(&connection, &ChatConnection::blockReceived, [&](const QString &block) {
+        if (block != "ErrUsername ann")
+            return;
+        QEventLoop modalBox;
+        QTimer::singleShot(50, [&] { oldServer.write("UserList old"); });
+        QTimer::singleShot(100, [&] { oldServer.dropClient(); });
+        QTimer::singleShot(300, [&] {
+            if (connectAnew)
+                connection.connectToServer("127.0.0.121");
+        });
+        QTimer::singleShot(700, [&] { newServer.write("Welcome New"); });
+        QTimer::singleShot(1000, &modalBox, &QEventLoop::quit);
+        modalBox.exec();
+    });
+
+    oldServer.write("ErrUsername ann");
+
+    const QStringList expected = connectAnew
+        ? QStringList{"ErrUsername ann", "<dropped>", "Welcome New"}
+        : QStringList{"ErrUsername ann", "UserList old", "<dropped>"};
+    QTRY_COMPARE_WITH_TIMEOUT(consumer.blocks(), expected, waitMs);
+    QTest::qWait(100);
+    QCOMPARE(consumer.blocks(), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_ChatConnection)

@@ -1,6 +1,8 @@
 #include "support/OptionsFakes.h"
 
 #include "app/Form.h"
+#include "support/FileSizeLimit.h"
+#include "support/ReplacementCounter.h"
 #include "app/modMain.h"
 #include "options/OptionChoices.h"
 #include "options/frmOptions.h"
@@ -103,7 +105,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("geometry"); // in its group, or in the window for the strip
 
-        QTest::newRow("Tree") << "Tree" << "" << QRect(8, 8, 145, 201);
+        QTest::newRow("Tree") << "Tree" << "" << QRect(8, 8, 145, 193);
         QTest::newRow("page 0") << "userOptions" << "User Options" << QRect(0, 0, 313, 201);
         QTest::newRow("txtNickname") << "txtNickname" << "" << QRect(96, 16, 113, 19);
         QTest::newRow("txtIp") << "txtIp" << "" << QRect(96, 40, 113, 19);
@@ -134,7 +136,7 @@ private slots:
         QTest::newRow("Image1") << "Image1" << "" << QRect(0, 216, 494, 34);
         QTest::newRow("cmdCancel") << "cmdCancel" << "Cancel" << QRect(264, 224, 65, 17);
         QTest::newRow("cmdOK") << "cmdOK" << "OK" << QRect(336, 224, 65, 17);
-        QTest::newRow("cmdApply") << "cmdApply" << "Apply" << QRect(408, 224, 73, 17);
+        QTest::newRow("cmdApply") << "cmdApply" << "Apply" << QRect(400, 224, 73, 17);
     }
     void controls()
     {
@@ -158,6 +160,12 @@ private slots:
         }
         labels.sort();
         QCOMPARE(labels, QStringList({"Ip Adress:", "Nickname:", "Server adress:", "Skin:"}));
+        const auto labelTexts = window->styles->findChildren<QLabel *>();
+        const auto skinLabel = std::find_if(labelTexts.begin(), labelTexts.end(),
+                                            [](const QLabel *label) { return label->text() == "Skin:"; });
+        QVERIFY(skinLabel != labelTexts.end());
+        QCOMPARE((*skinLabel)->pos(), QPoint(8, 24));
+        QVERIFY((*skinLabel)->alignment() & Qt::AlignTop);
         QCOMPARE(window->soundlist->headerItem()->text(0), QStringLiteral("Sound Name"));
         QCOMPARE(window->soundlist->headerItem()->text(1), QStringLiteral("Sound Directory"));
         QCOMPARE(window->chkLine->text(), QStringLiteral("Display Correcting"));
@@ -240,10 +248,17 @@ private slots:
         QCOMPARE(window->chkLine->isChecked(), displayCorrectionOn);
         QCOMPARE(window->txtBrowse->text(), QString());
 
-        // The address is taken once per load.
+        // Taken at load, and again whenever the window is shown: it is usually loaded hidden before
+        // there is a connection.
+        QCOMPARE(addressReads, 1);
+        frmOptions::setLocalAddressSource([&addressReads] {
+            ++addressReads;
+            return QStringLiteral("10.1.2.3");
+        });
         window->show();
         window->Tree_Click();
-        QCOMPARE(addressReads, 1);
+        QCOMPARE(addressReads, 2);
+        QCOMPARE(window->txtIp->text(), QStringLiteral("10.1.2.3"));
     }
 
     void withoutAnAddressSourceTheAddressIsEmpty()
@@ -510,6 +525,48 @@ private slots:
         QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("Value=Off")));
         QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("On=False")));
         QVERIFY(!modMain::SoundsOn);
+    }
+
+    // Apply writes its keys in one replacement per stretch between its yields: the sound paths; the
+    // switches, sign-on fields and join choices; the message of the day; the skin. An Apply that
+    // changes nothing writes nothing.
+    void applyReplacesTheFileOncePerStretch()
+    {
+        frmOptions *window = Form<frmOptions>::get();
+        window->show();
+        window->styleIzbor->setEditText(QStringLiteral("Own Skin"));
+        ReplacementCounter replacements(m_fakes->dir.settingsPath());
+        QVERIFY(replacements.isValid());
+        window->cmdApply->click();
+        QCOMPARE(replacements.take(), 4);
+        window->cmdApply->click();
+        QCOMPARE(replacements.take(), 0);
+        window->txtNickname->setText(QStringLiteral("Ann"));
+        window->cmdApply->click();
+        QCOMPARE(replacements.take(), 1);
+    }
+
+    // On a full disk Apply keeps the file as it was, still sets the switches for this run, and the
+    // user is told once, not at every Apply.
+    void failedApplyIsToldOnce()
+    {
+        const QString before = QStringLiteral("[Sounds]\r\nValue=Off\r\n");
+        m_fakes->dir.writeSettings(before);
+        modMain::ResetSettingsNotSavedNotice();
+        frmOptions *window = Form<frmOptions>::get();
+        window->show();
+        window->chkSound->click();
+        {
+            const FileSizeLimit fullDisk(0);
+            QVERIFY(fullDisk.isValid());
+            window->cmdApply->click();
+            window->cmdApply->click();
+        }
+        QCOMPARE(m_fakes->dir.settings(), before);
+        QVERIFY(modMain::SoundsOn);
+        QCOMPARE(m_fakes->dialogs.messageBoxes.size(), 1);
+        QCOMPARE(m_fakes->dialogs.messageBoxes.first().title, QStringLiteral("Client"));
+        QCOMPARE(m_fakes->dialogs.messageBoxes.first().icon, QMessageBox::Warning);
     }
 
     // The user may close the window while Apply waits for events; Apply still finishes its writes.

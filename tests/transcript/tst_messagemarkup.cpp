@@ -52,8 +52,8 @@ private slots:
         QTest::newRow("25 underline") << "[U]" << "<u>";
         QTest::newRow("26 underline end") << "[/U]" << "</u>";
         QTest::newRow("27 rule") << "[HR]" << "<hr>";
-        QTest::newRow("28 link") << "[URL]" << "<a href=";
-        QTest::newRow("29 link address end") << "[/URL]" << ">";
+        QTest::newRow("28, 29 link start") << "[URL]a[/URL]" << "<a href=a>";
+        QTest::newRow("29 link address end alone") << "[/URL]" << ">";
         QTest::newRow("30 link end") << "[URL/]" << "</a>";
     }
     void convertsEachCode()
@@ -80,8 +80,9 @@ private slots:
         QTest::newRow("the picker's crying face") << ":cry:" << ":" + image("cry.gif") + ":";
         QTest::newRow("colon before a smile") << "::)" << ":" + image("smile.gif");
         QTest::newRow("link") << "[URL]a[/URL]b[URL/]" << "<a href=a>b</a>";
-        QTest::newRow("link address broken by a smiley")
-            << "[URL]www.lol.com[/URL]x[URL/]" << "<a href=www." + image("lol.gif") + ".com>x</a>";
+        QTest::newRow("link address broken by a smiley, quoted")
+            << "[URL]www.lol.com[/URL]x[URL/]"
+            << "<a href='www.&lt;img src=&#39;/opt/korvani/smile/lol.gif&#39; /&gt;.com'>x</a>";
         QTest::newRow("bold left open") << "[B]open" << "<b>open";
         QTest::newRow("ampersand untouched") << "&amp; &lt; & x" << "&amp; &lt; & x";
         QTest::newRow("lower-case tags untouched") << "[b]x[/b] [url]y[/url]" << "[b]x[/b] [url]y[/url]";
@@ -92,6 +93,62 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, html);
         QCOMPARE(MessageMarkup::ConvertMarkup(text), html);
+    }
+
+    // Whatever is typed as an address stays inside the href: it can add no attribute or style.
+    void linkAddressesStayAddresses_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+        QTest::newRow("plain address as typed") << "[URL]http://www.example.com/a?b[/URL]go[URL/]"
+                                                << "<a href=http://www.example.com/a?b>go</a>";
+        QTest::newRow("query with equals sign")
+            << "[URL]example.com/?a=1&b=2[/URL]q[URL/]" << "<a href='example.com/?a=1&b=2'>q</a>";
+        QTest::newRow("trailing slash") << "[URL]example.com/[/URL]s[URL/]" << "<a href='example.com/'>s</a>";
+        QTest::newRow("blank and style")
+            << "[URL]x style=color:red[/URL]fake[URL/]" << "<a href='x style=color:red'>fake</a>";
+        QTest::newRow("quotes") << "[URL]x' style='color:red\" a=\"[/URL]q[URL/]"
+                                << "<a href='x&#39; style=&#39;color:red&quot; a=&quot;'>q</a>";
+        QTest::newRow("typed brackets") << "[URL]<x>[/URL]b[URL/]" << "<a href=&lt;x&gt;>b</a>";
+        QTest::newRow("empty address") << "[URL][/URL]e[URL/]" << "<a href=''>e</a>";
+        QTest::newRow("start with no address end stays typed") << "[URL]x y" << "[URL]x y";
+        QTest::newRow("address end outside a link")
+            << "a[/URL]b [URL]c[/URL]d[URL/] e[/URL]" << "a>b <a href=c>d</a> e>";
+        QTest::newRow("two links") << "[URL]a[/URL]1[URL/][URL]b c[/URL]2[URL/]"
+                                   << "<a href=a>1</a><a href='b c'>2</a>";
+    }
+    void linkAddressesStayAddresses()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        QCOMPARE(MessageMarkup::ConvertMarkup(text), html);
+    }
+
+    // Beyond the limit, codes stay as typed: the first ones by the order of the steps are converted.
+    void convertsAtMostTheLimit_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("converted");
+        QTest::addColumn<QString>("beyond"); // what a unit beyond the limit stays as
+        QTest::newRow("smileys") << ":)" << image("smile.gif") << ":)";
+        QTest::newRow("bold tags") << "[B]x" << "<b>x" << "[B]x";
+        QTest::newRow("lol") << "lol" << image("lol.gif") << "lol";
+        QTest::newRow("links") << "[URL]a[/URL]b" << "<a href=a>b" << "[URL]a>b";
+    }
+    void convertsAtMostTheLimit()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, converted);
+        QFETCH(QString, beyond);
+        const int limit = MessageMarkup::pictureAndTagLimit;
+        QCOMPARE(MessageMarkup::ConvertMarkup(unit.repeated(limit)), converted.repeated(limit));
+        QCOMPARE(MessageMarkup::ConvertMarkup(unit.repeated(20000)),
+                 converted.repeated(limit) + beyond.repeated(20000 - limit));
+        // Escaping has no limit.
+        QCOMPARE(MessageMarkup::ConvertMarkup(QString(20000, u'<')), QStringLiteral("&lt;").repeated(20000));
+        // The budget is shared, in the order of the steps: smileys first, then tags.
+        QCOMPARE(MessageMarkup::ConvertMarkup("[B]" + QStringLiteral(":)").repeated(limit)),
+                 "[B]" + image("smile.gif").repeated(limit));
     }
 
     // A later step also searches what earlier steps inserted: only the application directory can hold

@@ -366,6 +366,25 @@ private slots:
         QVERIFY(QStringLiteral("[12:00:00] eve: third <row>").startsWith(lines.at(2)));
     }
 
+    // A row kept as a table carries the engine's frame markers; copying gives only what is seen.
+    void copiesOnlyTheVisibleText()
+    {
+        m_view->AppendHistory(QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[12:00:00] "
+                                             "Server: rules</td></tr></table><hr>"));
+        m_view->AppendHistory(chatRow(1, "after"));
+        waitForFrame();
+        m_view->selectAll();
+        QCOMPARE(m_view->selectedText(), QStringLiteral("[12:00:00] Server: rules\n[12:00:00] user1: after"));
+
+        // Begun inside the table row: that part is read from the row as laid out.
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+        QTest::mouseMove(m_view->viewport(), QPoint(300, 200));
+        QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, {}, QPoint(300, 200));
+        const QString partial = m_view->selectedText();
+        QVERIFY2(!partial.contains(QChar(0xFDD0)) && !partial.contains(QChar(0xFDD1)), qPrintable(partial));
+        QVERIFY2(partial.endsWith(QStringLiteral("Server: rules\n[12:00:00] user1: after")), qPrintable(partial));
+    }
+
     void linksOpenInTheDesktopBrowserOnlyForWebAndMail_data()
     {
         QTest::addColumn<QString>("address");
@@ -414,6 +433,57 @@ private slots:
         setApplicationDirectory(m_applicationDirectory.path());
         const QImage shown = m_view->viewport()->grab().toImage();
         QCOMPARE(countPixels(shown, qRgb(255, 0, 255)), 2 * 16 * 16);
+    }
+
+    // A message as large as a block can be, of each kind a sender can use to make rows costly: shown
+    // whole and copied whole, with pictures and tags beyond the limit kept as typed.
+    void showsHostileMessages_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("copied"); // what copying gives of the message
+        constexpr int block = 64 * 1024 - 32;
+        const int limit = MessageMarkup::pictureAndTagLimit;
+        const QString words = QStringLiteral("word ").repeated(block / 5);
+        QTest::newRow("plain text") << words << words;
+        const QString longWord(block, u'x');
+        QTest::newRow("one long word") << longWord << longWord;
+        const QString smileys = QStringLiteral(":)").repeated(20000);
+        QTest::newRow("20,000 smileys") << smileys << smileys.mid(2 * limit);
+        const QString tags = QStringLiteral("[B]x").repeated(15000);
+        QTest::newRow("15,000 bold tags") << tags << QString(limit, u'x') + tags.mid(4 * limit);
+        const QString lol = QStringLiteral("lol").repeated(15000);
+        QTest::newRow("15,000 lol pictures") << lol << lol.mid(3 * limit);
+        QString merged;
+        for (int i = 0; i < 1000; ++i)
+            merged += QStringLiteral("Message bob:line %1 :)").arg(i);
+        QString mergedCopy = merged;
+        for (int i = 0; i < limit; ++i)
+            mergedCopy.remove(mergedCopy.indexOf(QStringLiteral(":)")), 2);
+        QTest::newRow("1,000 merged messages") << merged << mergedCopy;
+    }
+    void showsHostileMessages()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, copied);
+        m_view->AppendHistory(chatRow(1, "before"));
+        m_view->AppendHistory(chatRow(2, typed));
+        m_view->AppendHistory(chatRow(3, "after"));
+        waitForFrame();
+        QCOMPARE(bar()->value(), bar()->maximum());
+        QVERIFY(bar()->maximum() > 0);
+        QVERIFY(!m_view->viewport()->grab().isNull());
+        m_view->selectAll();
+        QCOMPARE(m_view->selectedText(), QStringLiteral("[12:00:00] user1: before\n[12:00:00] user2: ") + copied
+                                             + QStringLiteral("\n[12:00:00] user3: after"));
+        // The long row on screen, selected from inside it: read from the row as laid out.
+        QTest::keyClick(m_view.get(), Qt::Key_Home);
+        QTest::keyClick(m_view.get(), Qt::Key_PageDown);
+        waitForFrame();
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(m_view->viewport(), QPoint(200, 100));
+        QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, {}, QPoint(200, 100));
+        QVERIFY(!m_view->selectedText().isEmpty());
+        QVERIFY(!m_view->viewport()->grab().isNull());
     }
 
     void survivesBadInput_data()

@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -125,6 +127,31 @@ private slots:
         QCOMPARE(sends, 0);
     }
 
+    // Ctrl+B, Ctrl+U and Ctrl+I do what their buttons do, wherever the focus is in the window.
+    void tagKeysAppendTheirTags_data()
+    {
+        QTest::addColumn<bool>("focusOnUserList");
+        QTest::newRow("in the input line") << false;
+        QTest::newRow("in the user list") << true;
+    }
+
+    void tagKeysAppendTheirTags()
+    {
+        QFETCH(bool, focusOnUserList);
+        chat()->txtText->setText(QStringLiteral("hi "));
+        QWidget *focus = focusOnUserList ? static_cast<QWidget *>(chat()->lstUsers) : chat()->txtText;
+        chat()->activateWindow();
+        focus->setFocus();
+
+        for (Qt::Key key : {Qt::Key_B, Qt::Key_U, Qt::Key_I})
+            QTest::keyClick(focus, key, Qt::ControlModifier);
+
+        QCOMPARE(chat()->txtText->text(), QStringLiteral("hi [B][/B][U][/U][I][/I]"));
+        for (int button : {3, 4, 5})
+            QVERIFY(!chat()->Toolbar1->button(button)->isChecked());
+        QCOMPARE(sends, 0);
+    }
+
     void sendButtonFollowsTheText_data()
     {
         QTest::addColumn<QString>("text");
@@ -205,17 +232,22 @@ private slots:
         QTest::newRow("about") << 11 << QStringLiteral("About");
     }
 
+    // The visible window the toolbar button opened.
+    QWidget *openedBy(int button, const QString &title)
+    {
+        click(button);
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->windowTitle() == title)
+                return top;
+        }
+        return nullptr;
+    }
+
     void toolbarOpensWindows()
     {
         QFETCH(int, button);
         QFETCH(QString, window);
-        click(button);
-
-        QWidget *opened = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            if (top->isVisible() && top->windowTitle() == window)
-                opened = top;
-        }
+        QWidget *opened = openedBy(button, window);
         QVERIFY(opened);
         QVERIFY(!opened->isModal());
         QVERIFY(!chat()->Toolbar1->button(button)->isChecked());
@@ -277,6 +309,62 @@ private slots:
         QTest::mouseClick(Form<frmSmile>::get()->Command1, Qt::LeftButton);
         QVERIFY(!Form<frmSmile>::get()->isVisible());
         QCOMPARE(chat()->txtText->text(), QStringLiteral(" :)  :cry: "));
+    }
+
+    // The arrow keys walk the faces as they stand; Enter chooses one.
+    void smileyPickerByKeyboard_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("first face") << QList<int>{Qt::Key_Return} << QStringLiteral(" :) ");
+        QTest::newRow("right, down") << QList<int>{Qt::Key_Right, Qt::Key_Down, Qt::Key_Return}
+                                     << QStringLiteral(" :cool: ");
+        QTest::newRow("down to the bottom row") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}
+                                                << QStringLiteral(" :sun: ");
+        QTest::newRow("left at the edge stays") << QList<int>{Qt::Key_Left, Qt::Key_Return} << QStringLiteral(" :) ");
+        QTest::newRow("right to the end, up") << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right,
+                                                            Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Up,
+                                                            Qt::Key_Return}
+                                              << QStringLiteral(" :no: ");
+    }
+
+    void smileyPickerByKeyboard()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, code);
+        click(6);
+        frmSmile *smile = Form<frmSmile>::get();
+        smile->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(smile));
+
+        for (int key : keys)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+
+        QCOMPARE(chat()->txtText->text(), code);
+        QVERIFY(!smile->isVisible());
+    }
+
+    void escapeLeavesTheSmallWindows_data()
+    {
+        toolbarOpensWindows_data();
+    }
+
+    void escapeLeavesTheSmallWindows()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, window);
+        const QPointer<QWidget> opened(openedBy(button, window));
+        QVERIFY(opened);
+        opened->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(opened));
+
+        QTest::keyClick(opened->focusWidget() ? opened->focusWidget() : opened.data(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // The smiley picker hides, as its Close button does; the others close (options as Cancel).
+        QCOMPARE(opened.isNull(), window != QLatin1String("Smile"));
+        if (opened)
+            QVERIFY(!opened->isVisible());
     }
 
     void linkIsAppendedAsTyped_data()

@@ -12,6 +12,7 @@
 #include "windows/Twips.h"
 #include "windows/frmAbout.h"
 #include "windows/frmChat.h"
+#include "windows/frmSignon.h"
 
 #include <QAction>
 #include <QLabel>
@@ -70,6 +71,33 @@ private slots:
     }
 
     void cleanup() { unloadAll(); }
+
+    // Hidden, the chat window waits for the tray to bring it back; with no tray (as here), closing
+    // the last visible window ends the program instead of leaving it running unseen.
+    void closingTheLastWindowWithoutATray_data()
+    {
+        QTest::addColumn<bool>("chatShown");
+        QTest::newRow("chat hidden: the program ends") << false;
+        QTest::newRow("chat shown: it goes on") << true;
+    }
+
+    void closingTheLastWindowWithoutATray()
+    {
+        QFETCH(bool, chatShown);
+        frmChat *chat = Form<frmChat>::get();
+        chat->setVisible(chatShown);
+        frmSignon *signon = Form<frmSignon>::get();
+        signon->show();
+        QVERIFY(QTest::qWaitForWindowExposed(signon));
+
+        // Qt tells of the last window closing only inside the program's event loop.
+        QTimer::singleShot(0, signon, &QWidget::close);
+        // (exit, not quit: quit would close every window first.)
+        QTimer::singleShot(100, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+
+        QCOMPARE(fakes.stops, chatShown ? 0 : 1);
+    }
 
     void loadSetsUpControlsAndMenus()
     {

@@ -2,9 +2,13 @@
 #include "app/Form.h"
 #include "app/FormRegistry.h"
 #include "app/modMain.h"
+#include "support/LiveChatDialogs.h"
+#include "support/FileSizeLimit.h"
+#include "support/ReplacementCounter.h"
 #include "windows/frmSignon.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -210,6 +214,7 @@ private slots:
         QCOMPARE(form->Timer->isActive(), autoConnectTicked);
         if (autoConnectTicked)
             QCOMPARE(form->Timer->interval(), 2000);
+            QCOMPARE(form->Timer->timerType(), Qt::PreciseTimer);
         QCOMPARE(form->lblVersion->text(), QStringLiteral("Version: 1.1.1"));
         QCOMPARE(settingsBytes(), settings);
     }
@@ -328,6 +333,61 @@ private slots:
         m_duringHandOver = [form] { form->Timer_Timer(); };
         form->cmdConnect_Click();
         QCOMPARE(m_handedOver.size(), 1);
+    }
+
+    // The three keys go to disk together: one replacement of the file, never a mix of old and new.
+    void connectSavesInOneReplacement_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("remembered") << true;
+        QTest::newRow("forgotten") << false;
+    }
+
+    void connectSavesInOneReplacement()
+    {
+        QFETCH(bool, save);
+        putSettings("[UserSvr]\r\nUser=Old\r\nSvr=old.example.org\r\nAC=1\r\n");
+        frmSignon *form = loadWindow();
+        form->Timer->stop();
+        form->txtUser->setText(QStringLiteral("Ann"));
+        form->txtSvrIp->setText(QStringLiteral("host"));
+        form->chkUS->setChecked(save);
+        form->chkAC->setChecked(false);
+        ReplacementCounter replacements(modMain::SettingsPath());
+        QVERIFY(replacements.isValid());
+        QTest::mouseClick(form->cmdConnect, Qt::LeftButton);
+        QCOMPARE(replacements.take(), 1);
+        QCOMPARE(stored(QStringLiteral("User")), save ? QStringLiteral("Ann") : QString());
+    }
+
+    // On a full disk the sign-on goes on, the file stays as it was, and the user is told once in
+    // the run, not at every later sign-on.
+    void failedSaveIsToldOnce()
+    {
+        const QByteArray before = "[UserSvr]\r\nUser=Old\r\nSvr=old.example.org\r\nAC=0\r\n";
+        putSettings(before);
+        LiveChatDialogs dialogs;
+        Dialogs::setCurrent(&dialogs);
+        modMain::ResetSettingsNotSavedNotice();
+        {
+            const FileSizeLimit fullDisk(0);
+            QVERIFY(fullDisk.isValid());
+            for (const QString &user : {QStringLiteral("Ann"), QStringLiteral("Bob")}) {
+                frmSignon *form = loadWindow();
+                form->txtUser->setText(user);
+                form->txtSvrIp->setText(QStringLiteral("host"));
+                QTest::mouseClick(form->cmdConnect, Qt::LeftButton);
+            }
+        }
+        Dialogs::setCurrent(nullptr);
+
+        QCOMPARE(m_handedOver.size(), 2);
+        QCOMPARE(settingsBytes(), before);
+        QCOMPARE(QDir(m_directory->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Options.ini")});
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes.first().title, QStringLiteral("Client"));
+        QCOMPARE(dialogs.boxes.first().icon, QMessageBox::Warning);
+        QVERIFY(dialogs.boxes.first().text.contains(modMain::SettingsPath()));
     }
 
     void connectWithoutHandOverStillSavesAndUnloads()

@@ -105,6 +105,22 @@ bool pumpUntil(const std::function<bool()> &done, int timeoutMs = waitMs)
     return true;
 }
 
+// The caption a window has each time it is shown.
+class CaptionsWhenShown : public QObject
+{
+public:
+    explicit CaptionsWhenShown(QWidget *window) { window->installEventFilter(this); }
+    QStringList captions;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            captions += static_cast<QWidget *>(watched)->windowTitle();
+        return false;
+    }
+};
+
 // Notice choices a test can set; the join row and the message of the day go into the page.
 class LiveChoices : public FakeOptionChoices
 {
@@ -231,12 +247,16 @@ private slots:
         QFETCH(QByteArray, join);
         LiveChatServer server(QStringLiteral("127.0.0.40"));
         QVERIFY(server.isListening());
+        frmChat *window = Form<frmChat>::get();
+        window->hide();
+        const CaptionsWhenShown shown(window);
 
         signOn(userName, QStringLiteral("127.0.0.40"));
 
         QVERIFY(!Form<frmSignon>::isLoaded());
         QVERIFY(chat()->isVisible());
         QCOMPARE(chat()->windowTitle(), QStringLiteral("Korvani 1.0 - (") + userName + QStringLiteral(")"));
+        QCOMPARE(shown.captions, QStringList{chat()->windowTitle()});
         QCOMPARE(chat()->txtUser->text(), userName);
         QVERIFY(chat()->tmrConnection->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(server.received(), join, waitMs);
@@ -337,6 +357,7 @@ private slots:
         QTest::newRow("colons stay in the text") << QStringLiteral("a:b:c") << QByteArray("Message ana:a:b:c");
         QTest::newRow("markup goes as typed") << QStringLiteral("[B]hi[/B] :)") << QByteArray("Message ana:[B]hi[/B] :)");
         QTest::newRow("one blank") << QStringLiteral(" ") << QByteArray("Message ana: ");
+        QTest::newRow("pasted line breaks as CR LF") << QStringLiteral("one\ntwo\n") << QByteArray("Message ana:one\r\ntwo\r\n");
         QTest::newRow("Windows-1250") << QStringLiteral("Čau žabo") << QByteArray("Message ana:\xC8""au \x9E""abo");
         QTest::newRow("outside the code page") << QStringLiteral("\u65E5 \u20AC") << QByteArray("Message ana:? \x80");
         QTest::newRow("empty line sends nothing") << QString() << QByteArray();

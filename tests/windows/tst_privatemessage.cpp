@@ -190,6 +190,46 @@ private slots:
         QVERIFY(!Form<frmPM>::isLoaded());
     }
 
+    void userListMenuFromTheKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("selected"); // -1: no row selected
+        QTest::addColumn<bool>("menuShown");
+
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << 0 << 1 << true;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << 2 << true;
+        QTest::newRow("menu key, nothing selected") << int(Qt::Key_Menu) << 0 << -1 << false;
+        QTest::newRow("F10 alone") << int(Qt::Key_F10) << 0 << 1 << false;
+    }
+
+    void userListMenuFromTheKeyboard()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, selected);
+        QFETCH(bool, menuShown);
+        setUsers({QStringLiteral("Anna"), QStringLiteral("Bob"), QStringLiteral("Cyril")}, selected);
+        QListWidget *list = chat->lstUsers;
+        list->setFocus();
+
+        QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+        QCOMPARE(QApplication::activePopupWidget(), menuShown ? static_cast<QWidget *>(chat->mnu) : nullptr);
+        QCOMPARE(selectedRow(), selected);
+        if (!menuShown)
+            return;
+        // Below the selected row, 50 twips right of the list's left edge.
+        const QRect row = list->visualItemRect(list->item(selected));
+        QCOMPARE(chat->mnu->pos(), QPoint(list->mapToGlobal(QPoint(0, 0)).x() + 3,
+                                          list->viewport()->mapToGlobal(row.bottomLeft()).y()));
+        // Enter chooses "Private Message" for that user.
+        QTest::keyClick(chat->mnu, Qt::Key_Down);
+        QTest::keyClick(chat->mnu, Qt::Key_Return);
+        QTRY_VERIFY(Form<frmPM>::isLoaded());
+        QCOMPARE(Form<frmPM>::loaded()->lblUserPM->text(), list->item(selected)->text());
+    }
+
     void menuItemReactsToLeftButtonOnly()
     {
         setUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, 1);

@@ -1,0 +1,71 @@
+#include "ClientCommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+namespace {
+
+const QString settingsOption = QStringLiteral("settings");
+
+QString programVersion()
+{
+    return QStringLiteral("%1.%2.%3").arg(KORVANI_VERSION_MAJOR).arg(KORVANI_VERSION_MINOR).arg(KORVANI_VERSION_PATCH);
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: korvani [--settings FILE] [-prompt]\n"
+        "Korvani chat client.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help         Shows this help and ends.\n"
+        "  -v, --version      Shows the version and ends.\n"
+        "  --settings FILE    Keeps the settings in FILE instead of Options.ini beside the program\n"
+        "                     (or ~/.config/korvani/Options.ini when that folder is read-only).\n"
+        "  -prompt            Offers the prompt window, which sends raw commands to the server;\n"
+        "                     only when it is the one other argument.\n");
+}
+
+// The arguments without "--settings FILE" / "--settings=FILE", in their order. One dash does as
+// well as two, as for every option of the parser below.
+QStringList withoutSettings(const QStringList &arguments)
+{
+    QStringList remaining;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--settings") || argument == QLatin1String("-settings"))
+            ++i;
+        else if (!argument.startsWith(QLatin1String("--settings=")) && !argument.startsWith(QLatin1String("-settings=")))
+            remaining.append(argument);
+    }
+    return remaining;
+}
+
+} // namespace
+
+ClientCommandLine::ClientCommandLine(const QStringList &arguments)
+    : m_remaining(withoutSettings(arguments))
+{
+    // "-prompt" reads as one word, not as the letters p, r, o, m, p, t; unknown words are ignored.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption settings(settingsOption, QString(), QStringLiteral("FILE"));
+    parser.addOptions({help, version, settings});
+    parser.parse(QStringList{QStringLiteral("korvani")} + arguments);
+
+    if (parser.isSet(help)) {
+        m_action = Action::ShowHelp;
+        m_output = helpText();
+    } else if (parser.isSet(version)) {
+        m_action = Action::ShowVersion;
+        m_output = QStringLiteral("korvani %1\n").arg(programVersion());
+    } else if (parser.isSet(settings) && parser.value(settings).isEmpty()) {
+        m_action = Action::ShowError;
+        m_output = QStringLiteral("korvani: --settings needs a file name.\n") + helpText();
+    } else {
+        m_settingsFile = parser.value(settings);
+    }
+}

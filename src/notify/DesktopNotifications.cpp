@@ -1,0 +1,60 @@
+#include "DesktopNotifications.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QGuiApplication>
+#include <QVariantMap>
+
+namespace {
+const QString interfaceName = QString::fromLatin1(DesktopNotifications::Service);
+// The action a notification server invokes when the notification itself is clicked.
+const QString defaultAction = QStringLiteral("default");
+}
+
+DesktopNotifications::DesktopNotifications(QObject *parent)
+    : QObject(parent)
+{
+    QDBusConnection::sessionBus().connect(interfaceName, QString::fromLatin1(Path), interfaceName,
+                                          QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
+}
+
+bool DesktopNotifications::isAvailable()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    const QDBusConnectionInterface *names = bus.interface();
+    return names->isServiceRegistered(interfaceName)
+        || names->activatableServiceNames().value().contains(interfaceName);
+}
+
+void DesktopNotifications::show(const QString &title, const QString &text, int timeoutMs)
+{
+    QDBusMessage notify = QDBusMessage::createMethodCall(interfaceName, QString::fromLatin1(Path), interfaceName,
+                                                         QStringLiteral("Notify"));
+    const QString desktopEntry = QGuiApplication::desktopFileName();
+    QVariantMap hints;
+    if (!desktopEntry.isEmpty())
+        hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
+    notify << QStringLiteral("Korvani") << uint(0) << QStringLiteral("korvani") << title << text
+           << QStringList{defaultAction, title} << hints << timeoutMs;
+    auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(notify), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, &DesktopNotifications::remember);
+}
+
+void DesktopNotifications::remember(QDBusPendingCallWatcher *call)
+{
+    const QDBusPendingReply<uint> id = *call;
+    if (id.isValid())
+        m_shown.insert(id.value());
+    call->deleteLater();
+}
+
+void DesktopNotifications::onActionInvoked(uint id, const QString &action)
+{
+    if (action == defaultAction && m_shown.remove(id))
+        emit clicked();
+}

@@ -1,0 +1,114 @@
+#include "support/ChatWindowTestCase.h"
+
+#include "app/Form.h"
+#include "app/WindowAccessibility.h"
+#include "options/frmOptions.h"
+#include "windows/frmAbout.h"
+#include "windows/frmChat.h"
+#include "windows/frmPM.h"
+#include "windows/frmPrompt.h"
+#include "windows/frmSignon.h"
+#include "windows/frmSmile.h"
+#include "windows/frmUrl.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QTest>
+
+// What a screen reader finds in each window: the window itself as a window, and a name for every
+// control the keyboard can reach.
+class tst_Accessibility : public ChatWindowTestCase
+{
+    Q_OBJECT
+
+    using Loader = std::function<QWidget *()>;
+
+    template <typename Window>
+    static Loader loader()
+    {
+        return [] { return static_cast<QWidget *>(Form<Window>::get()); };
+    }
+
+    // Controls the keyboard can reach: a tab stop of this window (not of a drop-down's popup) that is
+    // not hidden on purpose, and not a part of another control that speaks for it.
+    static QList<QWidget *> reachableControls(QWidget *window)
+    {
+        QList<QWidget *> controls;
+        for (QWidget *widget : window->findChildren<QWidget *>()) {
+            if (!(widget->focusPolicy() & Qt::TabFocus) || widget->isHidden() || widget->window() != window)
+                continue;
+            if (widget->parentWidget() && widget->parentWidget()->focusProxy() == widget)
+                continue;
+            controls.append(widget);
+        }
+        return controls;
+    }
+
+    static QString accessibleName(QObject *object)
+    {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(object);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    }
+
+private slots:
+    void init() { WindowAccessibility::install(); }
+
+    void cleanup()
+    {
+        Form<frmSignon>::unload();
+        Form<frmOptions>::unload();
+        Form<frmPM>::unload();
+        Form<frmPrompt>::unload();
+        Form<frmSmile>::unload();
+        Form<frmUrl>::unload();
+        Form<frmAbout>::unload();
+        Form<frmChat>::unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void everyControlHasAName_data()
+    {
+        QTest::addColumn<Loader>("load");
+        QTest::newRow("sign-on") << loader<frmSignon>();
+        QTest::newRow("chat") << loader<frmChat>();
+        QTest::newRow("options") << loader<frmOptions>();
+        QTest::newRow("private message") << loader<frmPM>();
+        QTest::newRow("prompt") << loader<frmPrompt>();
+        QTest::newRow("smileys") << loader<frmSmile>();
+        QTest::newRow("link") << loader<frmUrl>();
+        QTest::newRow("about") << loader<frmAbout>();
+    }
+
+    void everyControlHasAName()
+    {
+        QFETCH(Loader, load);
+        QWidget *window = load();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+
+        QAccessibleInterface *accessibleWindow = QAccessible::queryAccessibleInterface(window);
+        QVERIFY(accessibleWindow);
+        QCOMPARE(accessibleWindow->role(), QAccessible::Window);
+        QCOMPARE(accessibleWindow->text(QAccessible::Name), window->windowTitle());
+
+        const QList<QWidget *> controls = reachableControls(window);
+        QVERIFY(!controls.isEmpty());
+        for (QWidget *control : controls) {
+            const QString name = accessibleName(control);
+            QVERIFY2(!name.trimmed().isEmpty(),
+                     qPrintable(QStringLiteral("%1 (%2) has no name").arg(control->objectName(),
+                                                                          control->metaObject()->className())));
+        }
+    }
+
+    // The sign-on boxes are named by their labels, not by the frame around them.
+    void signOnBoxesAreNamedByTheirLabels()
+    {
+        frmSignon *signon = Form<frmSignon>::get();
+        QCOMPARE(accessibleName(signon->txtUser), QStringLiteral("Username:"));
+        QCOMPARE(accessibleName(signon->txtSvrIp), QStringLiteral("Server IP:"));
+    }
+};
+
+QTEST_MAIN(tst_Accessibility)
+#include "tst_accessibility.moc"

@@ -1,0 +1,300 @@
+#include "support/ChatWindowFakes.h"
+#include "support/LiveChatDialogs.h"
+#include "support/LiveChatServer.h"
+
+#include "app/Form.h"
+#include "notify/frmMessage.h"
+#include "notify/frmNewuser.h"
+#include "options/frmOptions.h"
+#include "transcript/MessageMarkup.h"
+#include "transcript/RowText.h"
+#include "transcript/TranscriptRows.h"
+#include "transcript/TranscriptView.h"
+#include "windows/InputLine.h"
+#include "windows/frmChat.h"
+#include "windows/frmPM.h"
+#include "windows/frmSignon.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QStyledItemDelegate>
+#include <QTest>
+
+namespace {
+
+constexpr int waitMs = 30000;
+
+// Rows are looked for with any time stamp in place of this one.
+const QString anyStamp = QStringLiteral("\x01stamp\x01");
+
+QRegularExpression rowPattern(const QString &row, const QString &after = QString())
+{
+    QString pattern = QRegularExpression::escape(row);
+    pattern.replace(QRegularExpression::escape(anyStamp), QStringLiteral("[^\\]]*"));
+    return QRegularExpression(pattern + after);
+}
+
+QString chatRow(const QString &user, const QString &text)
+{
+    return TranscriptRows::chatRow(anyStamp, user, MessageMarkup::ConvertMarkup(text));
+}
+
+// The bytes of a text of ASCII letters as the server sends them.
+QByteArray wire(const QString &text)
+{
+    return text.toLatin1();
+}
+
+// Join rows on, notice windows off: every effect of a block is in the page or the list.
+class HostileChoices : public FakeOptionChoices
+{
+public:
+    bool joinRowInMain() const override { return true; }
+    bool motdInMain() const override { return true; }
+    bool motdInWindow() const override { return false; }
+};
+
+} // namespace
+
+// What a hostile user or server can send, through the real receiving path into the main window:
+// the rows, the user list and the copied page come out whole, and the window goes on answering.
+class tst_HostileInput : public QObject
+{
+    Q_OBJECT
+
+    ChatWindowFakes fakes;
+    LiveChatDialogs dialogs;
+    HostileChoices choices;
+
+    static frmChat *chat() { return Form<frmChat>::loaded(); }
+    static QString page() { return chat()->txtHistory->pageSource(); }
+
+    // The chat window connected to a server on address as "ana".
+    static bool connectedAsAna(LiveChatServer &server, const QString &address)
+    {
+        if (!server.isListening())
+            return false;
+        frmChat *window = Form<frmChat>::get();
+        window->show();
+        window->txtUser->setText(QStringLiteral("ana"));
+        window->Connect(address);
+        return QTest::qWaitFor([&server] { return server.received() == "Join ana"; }, 5000);
+    }
+
+    // Sends a last message and waits for its row: every block before it has been handled.
+    static bool settled(LiveChatServer &server)
+    {
+        server.send("Message bob:still here");
+        return QTest::qWaitFor(
+            [] { return rowPattern(chatRow(QStringLiteral("bob"), QStringLiteral("still here")), QStringLiteral("$")).match(page()).hasMatch(); },
+            waitMs);
+    }
+
+    // What the first public row of user holds after "user: ", or an empty string.
+    static QString firstRowContent(const QString &user)
+    {
+        const QString start = chatRow(user, QString()).section(anyStamp, 1).chopped(int(qstrlen("</td></tr></table>")));
+        const QString rowStart = chatRow(user, QString()).section(anyStamp, 0, 0);
+        const QRegularExpression row(QRegularExpression::escape(rowStart) + QStringLiteral("[^\\]]*")
+                                     + QRegularExpression::escape(start) + QStringLiteral("(.*?)</td></tr></table>"),
+                                     QRegularExpression::DotMatchesEverythingOption);
+        return row.match(page()).captured(1);
+    }
+
+    // The window still takes typing and sends it.
+    static bool answers(LiveChatServer &server)
+    {
+        chat()->txtText->setText(QStringLiteral("me too"));
+        QTest::keyClick(chat()->txtText, Qt::Key_Return);
+        return QTest::qWaitFor([&server] { return server.received().endsWith("Message ana:me too"); }, waitMs);
+    }
+
+    static QString copiedPage()
+    {
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(chat()->txtHistory, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(chat()->txtHistory, Qt::Key_C, Qt::ControlModifier);
+        return QGuiApplication::clipboard()->text();
+    }
+
+    // The first point of the transcript over a link, or (-1, -1).
+    static QPoint linkPosition()
+    {
+        const QWidget *viewport = chat()->txtHistory->viewport();
+        for (int y = 0; y < viewport->height(); y += 2)
+            for (int x = 0; x < viewport->width(); x += 2)
+                if (!chat()->txtHistory->anchorAt(QPoint(x, y)).isEmpty())
+                    return {x, y};
+        return {-1, -1};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(fakes.appDir.isValid());
+        fakes.install();
+        Dialogs::setCurrent(&dialogs);
+        OptionChoices::setCurrent(&choices);
+        frmChat::installHandOvers();
+    }
+
+    void cleanupTestCase()
+    {
+        frmSignon::setHandOver(nullptr);
+        fakes.uninstall();
+    }
+
+    void init() { dialogs.reset(); }
+
+    void cleanup()
+    {
+        for (auto unload : {&Form<frmSignon>::unload, &Form<frmNewuser>::unload, &Form<frmMessage>::unload,
+                            &Form<frmOptions>::unload, &Form<frmPM>::unload, &Form<frmChat>::unload})
+            unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // One public message as large as a block may be, of every kind that made rows costly.
+    void hostileMessagesBecomeRows_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("oneRow"); // the block is one message, so one row
+
+        constexpr int block = 64 * 1024 - 32;
+        QTest::newRow("64 KiB of words") << "127.0.0.140" << QStringLiteral("word ").repeated(block / 5) << true;
+        QTest::newRow("64 KiB word") << "127.0.0.141" << QString(block, u'x') << true;
+        QTest::newRow("20,000 smileys") << "127.0.0.142" << QStringLiteral(":)").repeated(20000) << true;
+        QTest::newRow("15,000 bold tags") << "127.0.0.143" << QStringLiteral("[B]x").repeated(15000) << true;
+        QTest::newRow("15,000 lol pictures") << "127.0.0.144" << QStringLiteral("lol").repeated(15000) << true;
+        QString merged;
+        for (int i = 0; i < 1000; ++i)
+            merged += QStringLiteral("Message mallory:line %1 :) [B]b[/B] [URL]www.example.com[/URL]x[URL/]").arg(i);
+        // Whether the client splits a merged block is the receiving side's business; either way each
+        // message's text reaches the page.
+        QTest::newRow("1,000 messages in one block") << "127.0.0.145" << merged.mid(int(qstrlen("Message mallory:"))) << false;
+    }
+    void hostileMessagesBecomeRows()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, text);
+        QFETCH(bool, oneRow);
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+
+        QVERIFY(server.send("Message mallory:" + wire(text)));
+        QVERIFY(settled(server));
+
+        // A block of 64 KiB reaches the client whole over the loopback; the view shows and copies
+        // exactly what the row holds.
+        const QString content = firstRowContent(QStringLiteral("mallory"));
+        QVERIFY(!content.isEmpty());
+        if (oneRow)
+            QCOMPARE(content, MessageMarkup::ConvertMarkup(text));
+        const QString copied = copiedPage();
+        QVERIFY(!copied.contains(QChar(0xFDD0)) && !copied.contains(QChar(0xFDD1)));
+        QVERIFY(copied.endsWith(QStringLiteral("] bob: still here")));
+        QVERIFY(copied.contains(QStringLiteral("] mallory: ") + RowText::plainText(content) + u'\n'));
+        QVERIFY(!chat()->txtHistory->viewport()->grab().isNull());
+        QVERIFY(answers(server));
+    }
+
+    // Whatever is typed as a link's address stays in the link's address: it adds no attribute or
+    // style, so the label stays on the sender's line in the sender's colours.
+    void linksStayLinks_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("typedAddress");
+        QTest::newRow("ordinary") << "127.0.0.146" << "www.example.com/news";
+        QTest::newRow("style after a blank") << "127.0.0.147" << "x style=display:block;color:red";
+        QTest::newRow("quotes") << "127.0.0.148" << "x' style='color:red\" style=\"color:red";
+        QTest::newRow("closing the tag") << "127.0.0.149" << "x><font color=red>";
+    }
+    void linksStayLinks()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, typedAddress);
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        const QString label = QStringLiteral("Server: bob has Kick from the Chat!!!");
+
+        QVERIFY(server.send("Message mallory:see [URL]" + wire(typedAddress) + "[/URL]" + wire(label) + "[URL/] now"));
+        QVERIFY(settled(server));
+
+        QStringList lines = copiedPage().split(u'\n');
+        lines.removeLast(); // bob's row
+        QVERIFY2(lines.last().endsWith(QStringLiteral("] mallory: see ") + RowText::plainText(MessageMarkup::ConvertMarkup(label))
+                                       + QStringLiteral(" now")),
+                 qPrintable(lines.last()));
+        const QPoint link = linkPosition();
+        QVERIFY(link.x() >= 0);
+        // The engine reads a quoted address as written: typed "<", ">" and quotes stay escaped in it.
+        const QString shownAddress = chat()->txtHistory->anchorAt(link);
+        QVERIFY2(shownAddress.startsWith(u'x') || shownAddress == typedAddress, qPrintable(shownAddress));
+        QVERIFY(!shownAddress.contains(u'<') && !shownAddress.contains(u'>'));
+        const QImage shown = chat()->txtHistory->viewport()->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                red += QColor(shown.pixel(x, y)) == QColor(Qt::red);
+        QCOMPARE(red, 0);
+        QVERIFY(answers(server));
+    }
+
+    // A long name: listed whole, shown short, written to and compared whole when it leaves. A
+    // megabyte reaches the client in several reads; how a cut message is joined again is the
+    // receiving side's business, so only what arrived in the first is checked for it.
+    void longUserName_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("length");
+        QTest::newRow("60,000 characters") << "127.0.0.150" << 60000;
+        QTest::newRow("1 MB") << "127.0.0.151" << (1 << 20);
+    }
+    void longUserName()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, length);
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        const QString name = QString(length, u'n');
+
+        // Nothing more is sent after a name that comes in several reads: its tail may still be on the
+        // way, and what the client makes of a message cut that way is not this test's business.
+        const bool whole = length <= 64 * 1024;
+        QVERIFY(server.send("Joined " + wire(name)));
+        if (whole)
+            QVERIFY(settled(server));
+        QTRY_COMPARE_WITH_TIMEOUT(chat()->lstUsers->count(), 1, waitMs);
+        const QString listed = chat()->lstUsers->item(0)->text();
+        QVERIFY(name.startsWith(listed) && listed.size() > UserListBox::shownCharacters);
+        if (whole)
+            QCOMPARE(listed, name);
+        const auto *delegate = qobject_cast<QStyledItemDelegate *>(chat()->lstUsers->itemDelegate());
+        QVERIFY(delegate != nullptr);
+        const QString shown = delegate->displayText(listed, QLocale());
+        QCOMPARE(shown.size(), UserListBox::shownCharacters);
+        QVERIFY(listed.startsWith(shown.chopped(1)));
+        QVERIFY(!chat()->lstUsers->viewport()->grab().isNull());
+        QVERIFY(page().contains(listed + QStringLiteral(" has joined to Chat!!!")));
+
+        chat()->lstUsers->setCurrentRow(0);
+        chat()->mnuPM->trigger();
+        QVERIFY(Form<frmPM>::isLoaded());
+        QCOMPARE(Form<frmPM>::loaded()->lblUserPM->text(), listed);
+        QVERIFY(answers(server));
+
+        if (whole) {
+            QVERIFY(server.send("Left " + wire(name)));
+            QVERIFY(settled(server));
+            QCOMPARE(chat()->lstUsers->count(), 0);
+        }
+    }
+};
+
+QTEST_MAIN(tst_HostileInput)
+#include "tst_hostileinput.moc"
