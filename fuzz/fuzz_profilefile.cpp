@@ -42,13 +42,6 @@ QString withoutEnd(const QString &line)
     return text;
 }
 
-QString withoutLastEnd(const QString &text)
-{
-    if (text.endsWith(QStringLiteral("\r\n")))
-        return text.chopped(2);
-    return text.endsWith(u'\n') ? text.chopped(1) : text;
-}
-
 // The section and key names the text seems to hold, for comparing values before and after.
 QList<QPair<QString, QString>> namesIn(const QString &text)
 {
@@ -70,31 +63,35 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Every line but the one that holds the value stays byte for byte; new lines only come in one place,
-// and a last line without a line end may gain one.
+// Line `index` of the old text as the new text may hold it: a last line without a line end may
+// have gained one (after a lone "\r" too).
+bool sameLine(const QStringList &old, qsizetype index, const QString &now)
+{
+    const QString &line = old.at(index);
+    if (line == now)
+        return true;
+    const bool unfinishedLast = index == old.size() - 1 && !line.endsWith(u'\n');
+    const QString gained = now.mid(line.size());
+    return unfinishedLast && now.startsWith(line) && (gained == QStringLiteral("\n") || gained == QStringLiteral("\r\n"));
+}
+
+// Every line but the one that holds the value stays byte for byte; new lines (the key, or a section
+// and its key) come in one place.
 void checkOtherLines(const QString &before, const QString &after)
 {
-    // The text's last line end is compared apart: an added line gives an unfinished last line one.
-    const QStringList old = linesWithEnds(withoutLastEnd(before));
-    const QStringList now = linesWithEnds(withoutLastEnd(after));
+    const QStringList old = linesWithEnds(before);
+    const QStringList now = linesWithEnds(after);
     qsizetype prefix = 0;
-    while (prefix < old.size() && prefix < now.size() && old.at(prefix) == now.at(prefix))
+    while (prefix < old.size() && prefix < now.size() && sameLine(old, prefix, now.at(prefix)))
         ++prefix;
     qsizetype suffix = 0;
     while (suffix < old.size() - prefix && suffix < now.size() - prefix
-           && old.at(old.size() - 1 - suffix) == now.at(now.size() - 1 - suffix))
+           && sameLine(old, old.size() - 1 - suffix, now.at(now.size() - 1 - suffix)))
         ++suffix;
-    const QStringList oldChanged = old.mid(prefix, old.size() - prefix - suffix);
-    const QStringList newChanged = now.mid(prefix, now.size() - prefix - suffix);
-    fuzzCheck(oldChanged.size() <= 1, "more than one line of the file changed", after.toUtf8());
-    fuzzCheck(newChanged.size() <= 3, "more lines than a section and its key were added", after.toUtf8());
-    if (oldChanged.size() == 1 && newChanged.size() > 1) {
-        // Only the last line may change here, and only by gaining a line end (after a lone "\r" too).
-        const QString gained = newChanged.first().mid(oldChanged.first().size());
-        fuzzCheck(prefix + 1 == old.size() && newChanged.first().startsWith(oldChanged.first())
-                      && (gained == QStringLiteral("\n") || gained == QStringLiteral("\r\n")),
-                  "a line of the file changed besides the new ones", after.toUtf8());
-    }
+    const qsizetype oldChanged = old.size() - prefix - suffix;
+    const qsizetype newChanged = now.size() - prefix - suffix;
+    fuzzCheck((oldChanged == 0 && newChanged <= 2) || (oldChanged == 1 && newChanged == 1),
+              "more than the value's line changed", after.toUtf8());
 }
 
 } // namespace
