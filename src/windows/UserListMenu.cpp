@@ -42,6 +42,9 @@ UserListMenu *UserListMenu::install(frmChat &chat)
 UserListMenu::UserListMenu(frmChat &chat)
     : QObject(&chat)
     , m_chat(chat)
+    , m_list(chat.lstUsers)
+    , m_listViewport(chat.lstUsers->viewport())
+    , m_menu(chat.mnu)
 {
     // The press is caught on the viewport before the list turns it into a selection.
     m_chat.lstUsers->viewport()->installEventFilter(this);
@@ -54,13 +57,13 @@ UserListMenu::UserListMenu(frmChat &chat)
 
 bool UserListMenu::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_chat.lstUsers && event->type() == QEvent::KeyPress)
+    if (watched == m_list && event->type() == QEvent::KeyPress)
         return filterListKey(static_cast<QKeyEvent *>(event));
     if (!isMouseButtonEvent(event))
         return false;
-    if (watched == m_chat.lstUsers->viewport())
+    if (watched == m_listViewport)
         return filterListMouse(event);
-    if (watched == m_chat.mnu)
+    if (watched == m_menu)
         return filterMenuMouse(event);
     return false;
 }

@@ -41,4 +41,9 @@ private:
     bool filterMenuMouse(QEvent *event);
 
     frmChat &m_chat;
+    // The objects the filter watches, taken at install: their events still come while the window
+    // is being destroyed, when its members may no longer be read.
+    const QObject *m_list;
+    const QObject *m_listViewport;
+    const QObject *m_menu;
 };

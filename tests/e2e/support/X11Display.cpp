@@ -45,7 +45,8 @@ bool X11Display::open()
         m_why = QStringLiteral("Xvfb does not start: ") + m_xvfb.errorString();
         return false;
     }
-    EventLoopWait::until([this] { return m_xvfb.state() == QProcess::NotRunning || connect(); }, 20000);
+    // The wait asks its condition once more after it held: an open connection must not be opened again.
+    EventLoopWait::until([this] { return m_connection || m_xvfb.state() == QProcess::NotRunning || connect(); }, 20000);
     if (!m_connection)
         m_why = QStringLiteral("no X server on %1: %2").arg(m_name, QString::fromLocal8Bit(m_xvfb.readAllStandardError()));
     return m_connection;
