@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target with libFuzzer for a while: fuzz/run.sh TARGET MINUTES [libFuzzer options]
-# TARGET is dispatcher, markup, linkpolicy, profilefile or chatroom. Builds the libFuzzer programs
+# TARGET is dispatcher, framedreader, markup, linkpolicy, profilefile or chatroom. Builds the libFuzzer programs
 # with clang into build-fuzz/ first. New interesting inputs are kept in build-fuzz/corpus/TARGET
 # (the seed corpus in fuzz/corpus/TARGET is only read); a crashing input is written to
 # build-fuzz/findings/TARGET/. A finding goes into fuzz/corpus/TARGET/ under a name that says what
