@@ -15,11 +15,12 @@ printf '[UserSvr]\r\nUser=reader\r\nSvr=%s\r\nAC=1\r\n' "$address" > "$work/Opti
 
 "$server" --listen "$address" --name Korvani > "$work/server.log" 2>&1 &
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
-read -r display <&3
-export DISPLAY=":$display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$work/display")"
 
 dbus-run-session -- bash -c '
+  trap "kill \$(jobs -p) 2>/dev/null" EXIT
   /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
   sleep 1
   QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1/korvani" >"$1/client.log" 2>&1 &
