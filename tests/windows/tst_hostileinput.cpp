@@ -1,5 +1,4 @@
-#include "support/ChatWindowFakes.h"
-#include "support/LiveChatDialogs.h"
+#include "support/LiveChatTestCase.h"
 #include "support/LiveChatServer.h"
 
 #include "app/Form.h"
@@ -49,26 +48,15 @@ QByteArray wire(const QString &text)
     return text.toLatin1();
 }
 
-// Join rows on, notice windows off: every effect of a block is in the page or the list.
-class HostileChoices : public FakeOptionChoices
-{
-public:
-    bool joinRowInMain() const override { return true; }
-    bool motdInMain() const override { return true; }
-    bool motdInWindow() const override { return false; }
-};
-
 } // namespace
 
 // What a hostile user or server can send, through the real receiving path into the main window:
 // the rows, the user list and the copied page come out whole, and the window goes on answering.
-class tst_HostileInput : public QObject
+// The live choices' defaults hold: join rows on, notice windows off, so every effect of a block
+// is in the page or the list.
+class tst_HostileInput : public LiveChatTestCase
 {
     Q_OBJECT
-
-    ChatWindowFakes fakes;
-    LiveChatDialogs dialogs;
-    HostileChoices choices;
 
     static frmChat *chat() { return Form<frmChat>::loaded(); }
     static QString page() { return chat()->txtHistory->pageSource(); }
@@ -133,23 +121,6 @@ class tst_HostileInput : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(fakes.appDir.isValid());
-        fakes.install();
-        Dialogs::setCurrent(&dialogs);
-        OptionChoices::setCurrent(&choices);
-        frmSignon::setHandOver(&frmChat::signOn);
-        frmOptions::setLocalAddressSource(&frmChat::localAddress);
-    }
-
-    void cleanupTestCase()
-    {
-        frmSignon::setHandOver(nullptr);
-        frmOptions::setLocalAddressSource(nullptr);
-        fakes.uninstall();
-    }
-
     void init() { dialogs.reset(); }
 
     void cleanup()

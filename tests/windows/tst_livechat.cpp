@@ -1,5 +1,4 @@
-#include "support/ChatWindowFakes.h"
-#include "support/LiveChatDialogs.h"
+#include "support/LiveChatTestCase.h"
 #include "support/LiveChatServer.h"
 #include "support/SilentChatServer.h"
 
@@ -121,30 +120,14 @@ protected:
     }
 };
 
-// Notice choices a test can set; the join row and the message of the day go into the page.
-class LiveChoices : public FakeOptionChoices
-{
-public:
-    bool joinRow = true;
-    bool motdMain = true;
-    bool motdWindow = false;
-
-    bool joinRowInMain() const override { return joinRow; }
-    bool motdInMain() const override { return motdMain; }
-    bool motdInWindow() const override { return motdWindow; }
-};
-
 } // namespace
 
 // The main chat window against a real server end on the loopback: sign-on, what the server's
 // blocks do to the window, sending, losing the connection, the ways out, and bad input.
-class tst_LiveChat : public QObject
+class tst_LiveChat : public LiveChatTestCase
 {
     Q_OBJECT
 
-    ChatWindowFakes fakes;
-    LiveChatDialogs dialogs;
-    LiveChoices choices;
     int stops = 0;
 
     static frmChat *chat() { return Form<frmChat>::loaded(); }
@@ -193,23 +176,6 @@ class tst_LiveChat : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(fakes.appDir.isValid());
-        fakes.install();
-        Dialogs::setCurrent(&dialogs);
-        OptionChoices::setCurrent(&choices);
-        frmSignon::setHandOver(&frmChat::signOn);
-        frmOptions::setLocalAddressSource(&frmChat::localAddress);
-    }
-
-    void cleanupTestCase()
-    {
-        frmSignon::setHandOver(nullptr);
-        frmOptions::setLocalAddressSource(nullptr);
-        fakes.uninstall();
-    }
-
     void init()
     {
         dialogs.reset();
