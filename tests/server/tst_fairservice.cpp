@@ -207,17 +207,30 @@ void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking()
     // Large messages fill the kernel's buffers towards the stuck client first, then the server's
     // queue for it; anna and bert read every one of them meanwhile.
     const QString message = QStringLiteral("Message anna:") + QString(60000, QLatin1Char('m'));
+    const QString left = QStringLiteral("Left stuck");
+    // The stuck client may be closed while a message is on its way; its "Left" then comes first.
+    QStringList leftSeen;
+    auto receiveMessage = [&](FramedClient *reader, const QString &name) {
+        QStringList next = reader->receive(1);
+        if (next == QStringList{left}) {
+            leftSeen.append(name);
+            next = reader->receive(1);
+        }
+        return next;
+    };
     int sent = 0;
     while (m_server.logCount(reason) == 0 && sent < 1000) {
         anna->send(message);
         ++sent;
-        QCOMPARE(anna->receive(1), QStringList{message});
-        QCOMPARE(bert->receive(1), QStringList{message});
+        QCOMPARE(receiveMessage(anna, QStringLiteral("anna")), QStringList{message});
+        QCOMPARE(receiveMessage(bert, QStringLiteral("bert")), QStringList{message});
     }
     QCOMPARE(m_server.logCount(QStringLiteral("closed:")), 1);
     QVERIFY2(m_server.logCount(reason) == 1, qPrintable(m_server.log()));
-    QCOMPARE(anna->receive(1), QStringList{"Left stuck"});
-    QCOMPARE(bert->receive(1), QStringList{"Left stuck"});
+    if (!leftSeen.contains(QStringLiteral("anna")))
+        QCOMPARE(anna->receive(1), QStringList{left});
+    if (!leftSeen.contains(QStringLiteral("bert")))
+        QCOMPARE(bert->receive(1), QStringList{left});
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert"}));
     QCOMPARE(m_server.server().connectionCount(), 2);
 }
