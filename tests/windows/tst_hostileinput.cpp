@@ -61,18 +61,6 @@ class tst_HostileInput : public LiveChatTestCase
     static frmChat *chat() { return Form<frmChat>::loaded(); }
     static QString page() { return chat()->txtHistory->pageSource(); }
 
-    // The chat window connected to a server on address as "ana".
-    static bool connectedAsAna(LiveChatServer &server, const QString &address)
-    {
-        if (!server.isListening())
-            return false;
-        frmChat *window = Form<frmChat>::get();
-        window->show();
-        window->txtUser->setText(QStringLiteral("ana"));
-        window->Connect(address);
-        return QTest::qWaitFor([&server] { return server.received() == "Join ana"; }, 5000);
-    }
-
     // Sends a last message and waits for its row: every block before it has been handled.
     static bool settled(LiveChatServer &server)
     {

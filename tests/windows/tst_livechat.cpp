@@ -143,18 +143,6 @@ class tst_LiveChat : public LiveChatTestCase
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // The chat window connected to server as "ana", without sign-on and with the status timer off.
-    static bool connectedAsAna(LiveChatServer &server, const QString &address)
-    {
-        if (!server.isListening())
-            return false;
-        frmChat *window = Form<frmChat>::get();
-        window->show();
-        window->txtUser->setText(QStringLiteral("ana"));
-        window->Connect(address);
-        return QTest::qWaitFor([&server] { return server.received() == "Join ana"; }, waitMs);
-    }
-
     static void typeAndPressEnter(const QString &text)
     {
         chat()->txtText->setText(text);

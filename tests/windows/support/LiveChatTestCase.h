@@ -4,11 +4,14 @@
 #include "LiveChatDialogs.h"
 
 #include "app/Dialogs.h"
+#include "app/Form.h"
+#include "support/LiveChatServer.h"
 #include "options/OptionChoices.h"
 #include "options/frmOptions.h"
 #include "windows/frmChat.h"
 #include "windows/frmSignon.h"
 
+#include <QLineEdit>
 #include <QObject>
 #include <QTest>
 
@@ -34,6 +37,18 @@ class LiveChatTestCase : public QObject
     Q_OBJECT
 
 protected:
+    // The chat window connected to server as "ana", without sign-on and with the status timer off.
+    static bool connectedAsAna(LiveChatServer &server, const QString &address)
+    {
+        if (!server.isListening())
+            return false;
+        frmChat *window = Form<frmChat>::get();
+        window->show();
+        window->txtUser->setText(QStringLiteral("ana"));
+        window->Connect(address);
+        return QTest::qWaitFor([&server] { return server.received() == "Join ana"; }, 5000);
+    }
+
     ChatWindowFakes fakes;
     LiveChatDialogs dialogs;
     LiveChoices choices;
