@@ -25,11 +25,17 @@ QString programDirectory()
 
 QString applicationDirectory()
 {
+    // Asked once per message in a flood: the folders are looked at again only for another program
+    // folder.
+    static QString lastOwn;
+    static QString lastFound;
     const QString own = programDirectory();
-    if (holdsAssets(QDir(own)))
-        return own;
+    if (own == lastOwn && !lastFound.isEmpty())
+        return lastFound;
+    lastOwn = own;
     const QString installed = QDir::cleanPath(own + QStringLiteral("/../share/korvani"));
-    return holdsAssets(QDir(installed)) ? installed : own;
+    lastFound = holdsAssets(QDir(own)) || !holdsAssets(QDir(installed)) ? own : installed;
+    return lastFound;
 }
 
 void setApplicationDirectory(const QString &directory)

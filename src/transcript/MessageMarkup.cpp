@@ -13,11 +13,10 @@ namespace {
 
 using Replacements = QList<std::pair<QString, QString>>;
 
-Replacements replacementsFor(const QString &directory)
+Replacements replacementsFor(const QString &folder)
 {
-    const auto image = [&directory](const char *fileName) {
-        return QStringLiteral("<img src='") + directory + QStringLiteral("/smile/") + QLatin1String(fileName)
-            + QStringLiteral("' />");
+    const auto image = [&folder](const char *fileName) {
+        return QStringLiteral("<img src='") + folder + QLatin1String(fileName) + QStringLiteral("' />");
     };
     return {
         {QStringLiteral("<"), QStringLiteral("&lt;")},
@@ -51,14 +50,14 @@ Replacements replacementsFor(const QString &directory)
     };
 }
 
-// The table for the current application directory, built again only when the directory changes.
+// The table for the current picture folder, built again only when the folder changes.
 const Replacements &currentReplacements()
 {
-    static QString directory;
+    static QString folder;
     static Replacements replacements;
-    const QString current = applicationDirectory();
-    if (replacements.isEmpty() || current != directory) {
-        directory = current;
+    const QString current = MessageMarkup::pictureFolder();
+    if (replacements.isEmpty() || current != folder) {
+        folder = current;
         replacements = replacementsFor(current);
     }
     return replacements;
@@ -155,4 +154,9 @@ QString MessageMarkup::ConvertMarkup(const QString &text)
         html = replaceWhileBudgetLasts(html, code, replacement, escape ? escapes : budget);
     }
     return html;
+}
+
+QString MessageMarkup::pictureFolder()
+{
+    return applicationDirectory() + QStringLiteral("/smile/");
 }

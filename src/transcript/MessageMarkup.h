@@ -17,4 +17,7 @@ public:
     // written as typed when it is a plain address, else quoted and escaped, so typed text never
     // adds attributes to the link; "[URL]" with no "[/URL]" after it stays as typed.
     static QString ConvertMarkup(const QString &text);
+    // The folder smiley pictures are named in, ending in "/": the smile/ folder of the application
+    // directory.
+    static QString pictureFolder();
 };

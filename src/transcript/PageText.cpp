@@ -7,7 +7,7 @@ const QString &PageText::of(const TranscriptPage &page)
     for (; m_fragmentsRead < page.fragmentCount(); ++m_fragmentsRead) {
         if (!page.isRow(m_fragmentsRead))
             continue;
-        const QString &row = page.plainText(m_fragmentsRead);
+        const QString row = page.plainText(m_fragmentsRead);
         if (row.isEmpty())
             continue;
         if (!m_text.isEmpty())

@@ -176,8 +176,9 @@ std::unique_ptr<TranscriptDocument> RowDocuments::pageDocument(const TranscriptP
     for (int i = 0; i < page.fragmentCount(); ++i) {
         if (!page.isRow(i))
             continue;
-        longWord = longWord || TranscriptDocument::hasLongWord(page.fragment(i));
-        const TranscriptDocument &row = parseInScratch(page.fragment(i));
+        const QString fragment = page.fragment(i);
+        longWord = longWord || TranscriptDocument::hasLongWord(fragment);
+        const TranscriptDocument &row = parseInScratch(fragment);
         if (row.showsSomething())
             body += bodyOf(row.toHtml());
     }

@@ -1,38 +1,56 @@
 #include "TranscriptPage.h"
 
+#include "MessageMarkup.h"
 #include "PageHead.h"
 #include "RowText.h"
+#include "TranscriptRows.h"
 
 #include <algorithm>
+
+TranscriptPage::TranscriptPage()
+    : m_fragments(TranscriptRows::rowFrames(), MessageMarkup::pictureFolder())
+{
+}
 
 void TranscriptPage::writeHead()
 {
     m_headStarts.append(fragmentCount());
-    const QStringList head = PageHead::fragments();
-    m_fragments.append(head);
-    m_plainTexts.resize(m_plainTexts.size() + head.size());
     m_styleSheet = PageHead::styleSheet();
+    for (const QString &fragment : PageHead::fragments()) {
+        m_fragments.append(fragment);
+        m_plainTexts.append(QString());
+    }
 }
 
 void TranscriptPage::write(const QString &fragment)
 {
     m_fragments.append(fragment);
-    m_plainTexts.append(RowText::plainText(fragment));
+    const QString text = RowText::plainText(fragment);
+    if (text == m_fragments.inner(fragmentCount() - 1))
+        m_plainTexts.appendAbsent();
+    else
+        m_plainTexts.append(text);
 }
 
 void TranscriptPage::clear()
 {
     m_fragments.clear();
-    m_fragments.squeeze();
     m_plainTexts.clear();
-    m_plainTexts.squeeze();
     m_headStarts.clear();
     m_styleSheet.clear();
 }
 
 QString TranscriptPage::source() const
 {
-    return m_fragments.join(QString());
+    QString source;
+    for (int i = 0; i < fragmentCount(); ++i)
+        source += m_fragments.at(i);
+    return source;
+}
+
+QString TranscriptPage::plainText(int index) const
+{
+    return m_plainTexts.isAbsent(index) ? m_fragments.inner(index) : m_plainTexts.at(index);
 }
 
 bool TranscriptPage::isRow(int index) const

@@ -8,10 +8,13 @@
 
 namespace {
 
+const QString tableStart = QStringLiteral("<table cellspacing='0' cellpadding='0'><tr>");
+const QString tableEnd = QStringLiteral("</td></tr></table>");
+const QString rule = QStringLiteral("<hr>");
+
 QString row(const QString &cellTag, const QString &content)
 {
-    return QStringLiteral("<table cellspacing='0' cellpadding='0'><tr>") + cellTag + content
-        + QStringLiteral("</td></tr></table>");
+    return tableStart + cellTag + content + tableEnd;
 }
 
 QString serverRow(const QString &cellTag, const QString &stamp, const QString &text)
@@ -19,13 +22,19 @@ QString serverRow(const QString &cellTag, const QString &stamp, const QString &t
     return row(cellTag, u'[' + stamp + QStringLiteral("] Server: ") + text);
 }
 
+const QString plainCell = QStringLiteral("<td>");
+const QString messageCell = QStringLiteral("<td class='message'>");
+const QString pmCell = QStringLiteral("<td class='pm'>");
 const QString systemCell = QStringLiteral("<td class='system'>");
 // The private-message rows of the system kind have always carried an extra blank in their cell tag.
 const QString systemCellWithBlank = QStringLiteral("<td class='system' >");
 
+const QString bannerStart = QStringLiteral("<div align='center'><span class='style1'>");
+const QString bannerEnd = QStringLiteral("</span></div>") + rule;
+
 QString banner(const QString &text)
 {
-    return QStringLiteral("<div align='center'><span class='style1'>") + text + QStringLiteral("</span></div><hr>");
+    return bannerStart + text + bannerEnd;
 }
 
 // A time format split into field tokens (a run of one pattern letter such as "HH" or "mm") and the
@@ -94,20 +103,30 @@ QString TranscriptRows::timeStamp()
     return locale.toString(QTime::currentTime(), format);
 }
 
+QList<std::pair<QString, QString>> TranscriptRows::rowFrames()
+{
+    QList<std::pair<QString, QString>> frames;
+    for (const QString &cell : {messageCell, systemCell, pmCell, plainCell, systemCellWithBlank})
+        frames.append({tableStart + cell, tableEnd});
+    frames.append({tableStart + systemCell, tableEnd + rule});
+    frames.append({bannerStart, bannerEnd});
+    return frames;
+}
+
 QString TranscriptRows::textRow(const QString &stamp, const QString &text)
 {
-    return row(QStringLiteral("<td>"), u'[' + stamp + QStringLiteral("] Server: ") + text);
+    return row(plainCell, u'[' + stamp + QStringLiteral("] Server: ") + text);
 }
 
 QString TranscriptRows::chatRow(const QString &stamp, const QString &user, const QString &text)
 {
-    return row(QStringLiteral("<td class='message'>"), u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
+    return row(messageCell, u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
                    + QStringLiteral(": ") + text);
 }
 
 QString TranscriptRows::pmRow(const QString &stamp, const QString &user, const QString &text)
 {
-    return row(QStringLiteral("<td class='pm'>"), u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
+    return row(pmCell, u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
                    + QStringLiteral(": ") + text.toHtmlEscaped());
 }
 
@@ -154,7 +173,7 @@ QString TranscriptRows::ownPmRefusalRow(const QString &stamp)
 
 QString TranscriptRows::messageOfDayRow(const QString &message)
 {
-    return row(systemCell, QStringLiteral("<b>Message of Day:</b> ") + message) + QStringLiteral("<hr>");
+    return row(systemCell, QStringLiteral("<b>Message of Day:</b> ") + message) + rule;
 }
 
 QString TranscriptRows::serverWelcomeRow(const QString &serverName)

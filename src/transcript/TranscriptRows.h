@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The HTML of every row the transcript shows: the message rows are each a one-row, one-cell table,
 // the banners a centred line over a rule. Plain strings only, so the protocol core can build its
@@ -15,6 +18,10 @@ public:
     static QString timeStamp();
     // The system's time format, given seconds after the minutes when it has none ("HH:mm" -> "HH:mm:ss").
     static QString timeFormatWithSeconds(const QString &systemFormat);
+
+    // The openings and closings the rows below share (opening, closing), the commonest first, so a
+    // store can keep each row without them.
+    static QList<std::pair<QString, QString>> rowFrames();
 
     static QString textRow(const QString &stamp, const QString &text);                     // AddText
     // text: the message as ConvertMarkup returned it.
