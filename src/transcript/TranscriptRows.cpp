@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDateTime>
 #include <QList>
 #include <QLocale>
 #include <QTime>
@@ -91,16 +92,25 @@ QString TranscriptRows::timeFormatWithSeconds(const QString &systemFormat)
 
 QString TranscriptRows::timeStamp()
 {
-    // Rows come in floods; the system's format is turned into one with seconds only when it changes.
+    // Rows come in floods: the stamp is made again only when the second changes (asking the system
+    // for its locale and the local time costs more than the rest of a row), and the system's format
+    // is turned into one with seconds only when it changes.
+    static qint64 stampedSecond = -1;
+    static QString stamp;
     static QString systemFormat;
     static QString format;
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second == stampedSecond)
+        return stamp;
     const QLocale locale = QLocale::system();
     const QString current = locale.timeFormat(QLocale::ShortFormat);
     if (format.isEmpty() || current != systemFormat) {
         systemFormat = current;
         format = timeFormatWithSeconds(current);
     }
-    return locale.toString(QTime::currentTime(), format);
+    stampedSecond = second;
+    stamp = locale.toString(QDateTime::fromSecsSinceEpoch(second).time(), format);
+    return stamp;
 }
 
 QList<std::pair<QString, QString>> TranscriptRows::rowFrames()

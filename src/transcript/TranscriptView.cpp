@@ -157,8 +157,35 @@ void TranscriptView::showFrame()
     if (!isVisible())
         return;
     m_sinceFrame.start();
+    const QList<VisibleRow> before = m_visible;
+    const QSize sizeBefore = viewport()->size();
     relayout();
-    viewport()->update();
+    if (viewport()->size() != sizeBefore || !showMovedRows(before))
+        viewport()->update();
+}
+
+// In a flood the rows on screen mostly only move up: their pixels are moved and only what is new is
+// drawn, instead of every row again each frame. False when the rows shown before changed otherwise.
+bool TranscriptView::showMovedRows(const QList<VisibleRow> &before)
+{
+    std::optional<int> shift;
+    for (const VisibleRow &now : std::as_const(m_visible)) {
+        const auto earlier = std::find_if(before.cbegin(), before.cend(),
+                                          [&](const VisibleRow &row) { return row.row == now.row; });
+        if (earlier == before.cend())
+            continue;
+        if (earlier->height != now.height || (shift && *shift != now.y - earlier->y))
+            return false;
+        shift = now.y - earlier->y;
+    }
+    if (!shift || *shift > 0 || -*shift >= viewport()->height())
+        return false;
+    viewport()->scroll(0, *shift);
+    for (const VisibleRow &now : std::as_const(m_visible)) {
+        if (std::none_of(before.cbegin(), before.cend(), [&](const VisibleRow &row) { return row.row == now.row; }))
+            viewport()->update(QRect(0, now.y, viewport()->width(), now.height));
+    }
+    return true;
 }
 
 void TranscriptView::restyle()

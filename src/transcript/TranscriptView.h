@@ -84,6 +84,7 @@ private:
 
     void scheduleFrame();
     void showFrame();
+    bool showMovedRows(const QList<VisibleRow> &before);
     void relayout();
     void restyle();
     int rowWidth() const;

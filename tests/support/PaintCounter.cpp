@@ -1,10 +1,12 @@
 #include "PaintCounter.h"
 
-#include <QEvent>
+#include <QPaintEvent>
 
 bool PaintCounter::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() == QEvent::Paint)
+    if (event->type() == QEvent::Paint) {
         ++paints;
+        painted += static_cast<QPaintEvent *>(event)->region();
+    }
     return false;
 }

@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -306,6 +307,40 @@ private slots:
         QVERIFY2(counter.paints <= milliseconds / 16 + 2,
                  qPrintable(QStringLiteral("%1 paints in %2 ms").arg(counter.paints).arg(milliseconds)));
         QVERIFY(counter.paints >= 1);
+        QCOMPARE(bar()->value(), bar()->maximum());
+    }
+
+    // In a flood the rows on screen move up: only what is new is drawn, and the window shows what
+    // drawing everything would show, also where a part was waiting to be drawn again.
+    void drawsOnlyWhatTheFloodBrings()
+    {
+        // The page fills up after a few frames: new rows are drawn below the old ones, then move them.
+        for (int i = 0; i < 10; ++i)
+            m_view->AppendHistory(chatRow(i));
+        waitForFrame();
+        QWidget *viewport = m_view->viewport();
+        PaintCounter counter;
+        viewport->installEventFilter(&counter);
+        qint64 paintedPixels = 0;
+        for (int frame = 0; frame < 10; ++frame) {
+            if (frame % 2 == 1)
+                viewport->update(QRect(0, viewport->height() / 2, 60, 20));
+            m_view->AppendHistory(chatRow(100 + 2 * frame));
+            m_view->AppendHistory(chatRow(101 + 2 * frame));
+            waitForFrame();
+            for (const QRect &rect : std::as_const(counter.painted))
+                paintedPixels += qint64(rect.width()) * rect.height();
+            const QPoint origin = viewport->mapTo(m_view.get(), QPoint(0, 0));
+            const QImage shown = m_view->screen()
+                                     ->grabWindow(m_view->winId(), origin.x(), origin.y(), viewport->width(),
+                                                  viewport->height())
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown, viewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            counter.painted = QRegion(); // the grab drew everything once more
+        }
+        // Drawing every row each frame would be ten times the viewport.
+        QVERIFY2(paintedPixels < 2 * qint64(viewport->width()) * viewport->height(), qPrintable(QString::number(paintedPixels)));
         QCOMPARE(bar()->value(), bar()->maximum());
     }
 
