@@ -1,80 +1,13 @@
+#include "support/FakeNotificationServer.h"
 #include "support/PrivateSessionBus.h"
 
 #include "notify/DesktopNotifications.h"
 #include "notify/frmSysTray.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
-
-namespace {
-
-// A notification server as desktops run one, recording what it is asked to show.
-class FakeNotificationServer : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    struct Notification
-    {
-        QString appName;
-        uint replacesId;
-        QString appIcon;
-        QString summary;
-        QString body;
-        QStringList actions;
-        QVariantMap hints;
-        int expireTimeout;
-    };
-
-    explicit FakeNotificationServer(const QString &busAddress)
-        : m_bus(QDBusConnection::connectToBus(busAddress, QStringLiteral("fake notification server")))
-    {
-    }
-    ~FakeNotificationServer() override { stop(); }
-
-    bool start()
-    {
-        return m_bus.registerObject(QString::fromLatin1(DesktopNotifications::Path), this,
-                                    QDBusConnection::ExportAllSlots)
-            && m_bus.registerService(QString::fromLatin1(DesktopNotifications::Service));
-    }
-    void stop()
-    {
-        m_bus.unregisterService(QString::fromLatin1(DesktopNotifications::Service));
-        m_bus.unregisterObject(QString::fromLatin1(DesktopNotifications::Path));
-    }
-
-    // What the server sends when the user clicks notification id.
-    void click(uint id, const QString &action = QStringLiteral("default"))
-    {
-        QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(DesktopNotifications::Path),
-                                                         QString::fromLatin1(DesktopNotifications::Service),
-                                                         QStringLiteral("ActionInvoked"));
-        signal << id << action;
-        m_bus.send(signal);
-    }
-
-    QList<Notification> shown;
-
-public slots:
-    uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,
-                const QString &body, const QStringList &actions, const QVariantMap &hints, int expireTimeout)
-    {
-        shown.append({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-        return 100 + uint(shown.size());
-    }
-    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-
-private:
-    QDBusConnection m_bus;
-};
-
-} // namespace
 
 // Balloons on a desktop without a tray (as here: no tray under the offscreen platform) go to the
 // desktop's notification service, reached on a session bus of the test's own.
