@@ -30,7 +30,14 @@ class tst_StatusNotifierTray : public QObject
 {
     Q_OBJECT
 
-    PrivateSessionBus *m_bus = nullptr;
+public:
+    explicit tst_StatusNotifierTray(const PrivateSessionBus &bus)
+        : m_bus(bus)
+    {
+    }
+
+private:
+    const PrivateSessionBus &m_bus;
     FakeNotificationServer *m_server = nullptr;
     QProcess m_watcher;
     QStringList m_registeredItems;
@@ -39,10 +46,9 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY2(m_bus.isRunning(), "dbus-daemon did not start");
         QGuiApplication::setDesktopFileName(QStringLiteral("korvani"));
-        m_bus = new PrivateSessionBus;
-        QVERIFY2(m_bus->isRunning(), "dbus-daemon did not start");
-        m_server = new FakeNotificationServer(m_bus->address());
+        m_server = new FakeNotificationServer(m_bus.address());
         QVERIFY(m_server->start());
 
         m_watcher.start(QStringLiteral(FAKE_STATUS_NOTIFIER_WATCHER));
@@ -64,7 +70,6 @@ private slots:
         m_watcher.kill();
         m_watcher.waitForFinished();
         delete m_server;
-        delete m_bus;
     }
 
     void iconStandsOnTheTray()
@@ -150,13 +155,23 @@ private:
     }
 };
 
-// The tray needs a display: the application connects to it as it starts, so it comes first.
+// The display and the bus come before the application, which connects to its display as it starts
+// and may use the session bus from then on. Qt's own D-Bus tray belongs to its generic desktop
+// theme, the one used where no desktop names itself.
 int main(int argc, char *argv[])
 {
     XvfbDisplay display;
+    if (!display.isRunning()) {
+        qCritical("Xvfb did not start");
+        return 1;
+    }
+    PrivateSessionBus bus;
     qputenv("QT_QPA_PLATFORM", "xcb");
+    qunsetenv("QT_QPA_PLATFORMTHEME");
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    qunsetenv("DESKTOP_SESSION");
     QApplication application(argc, argv);
-    tst_StatusNotifierTray test;
+    tst_StatusNotifierTray test(bus);
     return QTest::qExec(&test, argc, argv);
 }
 
