@@ -85,7 +85,7 @@ void ChatWindowFrontEnd::showBalloon(const QString &text, const QString &title, 
 
 void ChatWindowFrontEnd::showNewUserNotice(const QString &text)
 {
-    if (sentAsNotification(QString::fromLatin1(frmNewuser::Caption), text, frmNewuser::ClosingMs))
+    if (sentAsNotification(m_newUserNotices, QString::fromLatin1(frmNewuser::Caption), text, frmNewuser::ClosingMs))
         return;
     Form<frmNewuser>::get()->show();
     Form<frmNewuser>::get()->lblNewuser->setText(text);
@@ -93,7 +93,8 @@ void ChatWindowFrontEnd::showNewUserNotice(const QString &text)
 
 void ChatWindowFrontEnd::showMessageOfDay(const QString &text)
 {
-    if (sentAsNotification(QString::fromLatin1(frmMessage::Caption), text, frmMessage::ClosingMs))
+    if (sentAsNotification(m_messageOfDayNotices, QString::fromLatin1(frmMessage::Caption), text,
+                           frmMessage::ClosingMs))
         return;
     Form<frmMessage>::get()->show();
     Form<frmMessage>::get()->txtmessage->setPlainText(text);
@@ -102,13 +103,14 @@ void ChatWindowFrontEnd::showMessageOfDay(const QString &text)
 // Where the platform leaves the notice windows' spot to the compositor (Wayland), a notice window
 // would open anywhere, over the chat window's controls; the desktop's notification service shows
 // the notice where the desktop shows notices instead.
-bool ChatWindowFrontEnd::sentAsNotification(const QString &caption, const QString &text, int shownMs)
+bool ChatWindowFrontEnd::sentAsNotification(DesktopNotifications *&notices, const QString &caption,
+                                            const QString &text, int shownMs)
 {
     if (NotificationRoute::notice(NotificationRoute::current()) != NotificationRoute::Notification)
         return false;
-    if (!m_notices)
-        m_notices = new DesktopNotifications(&m_chat);
-    m_notices->show(caption, text, shownMs);
+    if (!notices)
+        notices = new DesktopNotifications(&m_chat);
+    notices->show(caption, text, shownMs);
     return true;
 }
 

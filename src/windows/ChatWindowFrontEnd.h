@@ -47,9 +47,12 @@ public:
     void closeConnection() override;
 
 private:
-    bool sentAsNotification(const QString &caption, const QString &text, int shownMs);
+    bool sentAsNotification(DesktopNotifications *&notices, const QString &caption, const QString &text,
+                            int shownMs);
 
     frmChat &m_chat;
-    // Made at the first notice that goes to the notification service.
-    DesktopNotifications *m_notices = nullptr;
+    // Made at the first notice of each kind that goes to the notification service; each kind
+    // replaces only its own notification, as each has a window of its own.
+    DesktopNotifications *m_newUserNotices = nullptr;
+    DesktopNotifications *m_messageOfDayNotices = nullptr;
 };

@@ -86,6 +86,33 @@ private slots:
         QCOMPARE(notification.expireTimeout, shownMs);
     }
 
+    // A balloon while the previous one is still up takes its place, as on the tray; once the
+    // service has closed it, the next one is new.
+    void aNotificationStillUpIsReplaced()
+    {
+        FakeNotificationServer server(m_bus->address());
+        QVERIFY(server.start());
+        frmSysTray tray;
+        const auto balloon = [&tray](const QString &text) {
+            tray.ShowBalloonTip(text, QStringLiteral("New User"), frmSysTray::InformationIcon, 3000);
+        };
+
+        balloon(QStringLiteral("Ana has join the chat!!!"));
+        QTRY_COMPARE(server.shown.size(), 1);
+        QTest::qWait(200); // the id comes back to the client
+        balloon(QStringLiteral("Bob has join the chat!!!"));
+        QTRY_COMPARE(server.shown.size(), 2);
+        server.close(101);
+        QTest::qWait(200); // the closing reaches the client
+        balloon(QStringLiteral("Cid has join the chat!!!"));
+        QTRY_COMPARE(server.shown.size(), 3);
+
+        QCOMPARE(server.shown.at(0).replacesId, 0u);
+        QCOMPARE(server.shown.at(1).replacesId, 101u);
+        QCOMPARE(server.shown.at(1).body, QStringLiteral("Bob has join the chat!!!"));
+        QCOMPARE(server.shown.at(2).replacesId, 0u);
+    }
+
     // A click on our notification is a click on the balloon; clicks on other programs' are not.
     void clickOnTheNotification()
     {

@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(notification.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("korvani"));
         QVERIFY(notification.actions.contains(QStringLiteral("default")));
 
-        QTest::qWait(50); // the notification's id comes back to the program
+        QTest::qWait(200); // the notification's id comes back to the program
         m_server->click(999); // another program's notification
         QTest::qWait(100);
         QCOMPARE(clicked.size(), 0);

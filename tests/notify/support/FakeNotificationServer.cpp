@@ -37,12 +37,19 @@ void FakeNotificationServer::click(uint id, const QString &action)
     m_bus.send(signal);
 }
 
+void FakeNotificationServer::close(uint id, uint reason)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(path, service, QStringLiteral("NotificationClosed"));
+    signal << id << reason;
+    m_bus.send(signal);
+}
+
 uint FakeNotificationServer::Notify(const QString &appName, uint replacesId, const QString &appIcon,
                                     const QString &summary, const QString &body, const QStringList &actions,
                                     const QVariantMap &hints, int expireTimeout)
 {
     shown.append({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-    return 100 + uint(shown.size());
+    return replacesId ? replacesId : 100 + uint(shown.size());
 }
 
 QStringList FakeNotificationServer::GetCapabilities()

@@ -7,7 +7,7 @@
 #include <QVariantMap>
 
 // A notification server as desktops run one, on its own connection to the bus at busAddress,
-// recording what it is asked to show.
+// recording what it is asked to show. Ids count from 101; a replacement keeps the id it replaces.
 class FakeNotificationServer : public QObject
 {
     Q_OBJECT
@@ -34,6 +34,8 @@ public:
 
     // What the server sends when the user clicks notification id.
     void click(uint id, const QString &action = QStringLiteral("default"));
+    // What the server sends when notification id goes away (reason 2: the user closed it).
+    void close(uint id, uint reason = 2);
 
     QList<Notification> shown;
 
