@@ -9,8 +9,8 @@
 // sends that notification itself, once. With no tray the notification service shows balloons.
 //
 // Notice windows stand at a fixed spot on the screen; where the platform does not let a program
-// place its windows (Wayland) they would open wherever the compositor puts them, so their text
-// goes to the notification service instead when there is one.
+// place its windows (Wayland) they would open wherever the compositor puts them and take the
+// keyboard, so their text goes to the notification service instead when there is one.
 class NotificationRoute
 {
 public:

@@ -101,8 +101,9 @@ void ChatWindowFrontEnd::showMessageOfDay(const QString &text)
 }
 
 // Where the platform leaves the notice windows' spot to the compositor (Wayland), a notice window
-// would open anywhere, over the chat window's controls; the desktop's notification service shows
-// the notice where the desktop shows notices instead.
+// opens anywhere, over the chat window's controls, and the compositor gives it the keyboard: what
+// the user types meanwhile is lost. The desktop's notification service shows the notice where the
+// desktop shows notices instead.
 bool ChatWindowFrontEnd::sentAsNotification(DesktopNotifications *&notices, const QString &caption,
                                             const QString &text, int shownMs)
 {
