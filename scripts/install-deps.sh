@@ -6,7 +6,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   fonts-liberation2 xvfb xauth
-  # Notification tests: a private session bus.
+  # Notification and tray tests: a private session bus (the tray test runs on an Xvfb display).
   dbus-daemon
   # Screen reader test: the desktop's accessibility bus and a reader of it.
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi

@@ -19,6 +19,9 @@ DesktopNotifications::DesktopNotifications(QObject *parent)
 {
     QDBusConnection::sessionBus().connect(interfaceName, QString::fromLatin1(Path), interfaceName,
                                           QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
+    QDBusConnection::sessionBus().connect(interfaceName, QString::fromLatin1(Path), interfaceName,
+                                          QStringLiteral("NotificationClosed"), this,
+                                          SLOT(onNotificationClosed(uint, uint)));
 }
 
 bool DesktopNotifications::isAvailable()
@@ -39,18 +42,33 @@ void DesktopNotifications::show(const QString &title, const QString &text, int t
     QVariantMap hints;
     if (!desktopEntry.isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
-    notify << QStringLiteral("Korvani") << uint(0) << QStringLiteral("korvani") << title << text
+    notify << QStringLiteral("Korvani") << stillShown() << QStringLiteral("korvani") << title << text
            << QStringList{defaultAction, title} << hints << timeoutMs;
     auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(notify), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, &DesktopNotifications::remember);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [this, timeoutMs](QDBusPendingCallWatcher *finished) { remember(finished, timeoutMs); });
 }
 
-void DesktopNotifications::remember(QDBusPendingCallWatcher *call)
+void DesktopNotifications::remember(QDBusPendingCallWatcher *call, int timeoutMs)
 {
     const QDBusPendingReply<uint> id = *call;
-    if (id.isValid())
+    if (id.isValid()) {
         m_shown.insert(id.value());
+        m_latest = id.value();
+        m_latestUntil.setRemainingTime(timeoutMs);
+    }
     call->deleteLater();
+}
+
+uint DesktopNotifications::stillShown() const
+{
+    return m_latestUntil.hasExpired() ? 0 : m_latest;
+}
+
+void DesktopNotifications::onNotificationClosed(uint id, uint)
+{
+    if (id == m_latest)
+        m_latest = 0;
 }
 
 void DesktopNotifications::onActionInvoked(uint id, const QString &action)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -7,7 +8,10 @@
 class QDBusPendingCallWatcher;
 
 // The desktop's notification service, org.freedesktop.Notifications on the session bus: where
-// balloons go on a desktop that has no tray. Calls never wait for the service.
+// balloons go on a desktop that has no tray. Calls never wait for the service. A notification sent
+// from here while the previous one is still up replaces it, as a new balloon hides the one before
+// and a notice window takes the next notice's text: a burst of joins is one changing notification,
+// not a pile of them.
 class DesktopNotifications : public QObject
 {
     Q_OBJECT
@@ -21,6 +25,7 @@ public:
     static bool isAvailable();
 
     // One notification with the program's name, icon and desktop entry; it stays timeoutMs.
+    // The previous one sent from here, if the service still shows it, gives way to it.
     void show(const QString &title, const QString &text, int timeoutMs);
 
 signals:
@@ -29,10 +34,15 @@ signals:
 
 private slots:
     void onActionInvoked(uint id, const QString &action);
+    void onNotificationClosed(uint id, uint reason);
 
 private:
-    void remember(QDBusPendingCallWatcher *call);
+    void remember(QDBusPendingCallWatcher *call, int timeoutMs);
+    uint stillShown() const;
 
     // Ids the service gave the notifications sent from here; other programs' clicks are not ours.
     QSet<uint> m_shown;
+    // The latest of them, up until the service closes it or its time is over.
+    uint m_latest = 0;
+    QDeadlineTimer m_latestUntil;
 };

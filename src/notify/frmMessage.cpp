@@ -15,7 +15,7 @@ QLabel *label(QWidget *parent, const QString &text, const QRect &twips)
 } // namespace
 
 frmMessage::frmMessage()
-    : NoticeWindow(QStringLiteral("- Message of Day"), QRect(8145, 6900, 3840, 1545))
+    : NoticeWindow(QString::fromLatin1(Caption), QRect(8145, 6900, 3840, 1545))
     , Image1(label(this, QString(), QRect(0, -240, 3960, 2250)))
     , Label1{label(this, QStringLiteral("Message"), QRect(240, 120, 1815, 375)),
              label(this, QStringLiteral("of Day!!!"), QRect(1320, 480, 2175, 375))}

@@ -15,6 +15,7 @@ class frmMessage : public NoticeWindow
     Q_OBJECT
 public:
     static constexpr int ClosingMs = 6000;
+    static constexpr const char *Caption = "- Message of Day";
 
     frmMessage();
     void Form_Load();

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 
 frmNewuser::frmNewuser()
-    : NoticeWindow(QStringLiteral("- New User  !"), QRect(8625, 6405, 2985, 2010))
+    : NoticeWindow(QString::fromLatin1(Caption), QRect(8625, 6405, 2985, 2010))
     , Image1(new QLabel(this))
     , lblNewuser(new QLabel(QStringLiteral("New has just join the chat"), this))
 {

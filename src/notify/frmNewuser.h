@@ -12,6 +12,7 @@ class frmNewuser : public NoticeWindow
     Q_OBJECT
 public:
     static constexpr int ClosingMs = 3000;
+    static constexpr const char *Caption = "- New User  !";
 
     frmNewuser();
     void Form_Load();

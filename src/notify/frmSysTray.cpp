@@ -1,6 +1,7 @@
 #include "frmSysTray.h"
 
 #include "DesktopNotifications.h"
+#include "NotificationRoute.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -34,7 +35,7 @@ frmSysTray::frmSysTray(QObject *parent)
     refreshMenu();
 
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &frmSysTray::trayIcon_Activated);
-    connect(m_trayIcon, &QSystemTrayIcon::messageClicked, &m_balloon, &BalloonTimer::click);
+    connect(m_trayIcon, &QSystemTrayIcon::messageClicked, this, &frmSysTray::trayIcon_MessageClicked);
     connect(&m_balloon, &BalloonTimer::BalloonShow, this, &frmSysTray::BalloonShow);
     connect(&m_balloon, &BalloonTimer::BalloonHide, this, &frmSysTray::BalloonHide);
     connect(&m_balloon, &BalloonTimer::BalloonTimeOut, this, &frmSysTray::BalloonTimeOut);
@@ -46,19 +47,26 @@ bool frmSysTray::BalloonsSupported()
     return QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages();
 }
 
-// On a tray the balloon stands beside the icon. A desktop without a tray gets it from its
-// notification service instead, so nothing goes unheard; with neither, it is dropped.
+// NotificationRoute says where this desktop shows a balloon: beside the icon, as a notification
+// of the desktop's notification service, or nowhere.
 void frmSysTray::ShowBalloonTip(const QString &sMessage, const QString &sTitle, BalloonIcon eIcon, int lTimeOutMs)
 {
     const QString title = sTitle.left(BalloonTitleCapacity);
     const QString text = sMessage.left(BalloonTextCapacity);
     const int shownMs = BalloonTimer::displayTime(lTimeOutMs);
-    if (m_trayIcon->isVisible() && BalloonsSupported())
+    NotificationRoute::Desktop desktop = NotificationRoute::current();
+    desktop.iconOnTray = desktop.trayAvailable && m_trayIcon->isVisible();
+    switch (NotificationRoute::balloon(desktop)) {
+    case NotificationRoute::TrayBalloon:
         m_trayIcon->showMessage(title, text, messageIcon(eIcon), shownMs);
-    else if (!QSystemTrayIcon::isSystemTrayAvailable() && DesktopNotifications::isAvailable())
+        break;
+    case NotificationRoute::Notification:
         notifications().show(title, text, shownMs);
-    else
+        break;
+    case NotificationRoute::NoticeWindow:
+    case NotificationRoute::Dropped:
         return;
+    }
     m_balloon.start(lTimeOutMs);
 }
 
@@ -149,6 +157,14 @@ void frmSysTray::trayIcon_Activated(QSystemTrayIcon::ActivationReason reason)
     case QSystemTrayIcon::Unknown:
         break;
     }
+}
+
+// A tray on the session bus reports a click on any program's notification as a click on the
+// balloon; the program's own notifications report their clicks through DesktopNotifications.
+void frmSysTray::trayIcon_MessageClicked()
+{
+    if (!NotificationRoute::statusNotifierWatcherRuns())
+        m_balloon.click();
 }
 
 void frmSysTray::mnuSysTray_Click(int index)

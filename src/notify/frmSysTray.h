@@ -14,7 +14,7 @@ class DesktopNotifications;
 // tips, and the mouse and balloon activity on the icon reported as signals. It knows nothing of the
 // chat. The icon is on the tray while it has a picture and goes when the component is deleted.
 // Without a tray on the desktop everything works on unseen, and balloons go to the desktop's
-// notification service (dropped silently where there is none either).
+// notification service (dropped silently where there is none either); see NotificationRoute.
 class frmSysTray : public QObject
 {
     Q_OBJECT
@@ -37,7 +37,8 @@ public:
     explicit frmSysTray(QObject *parent = nullptr);
 
     // Shows a balloon next to the icon for about lTimeOutMs (see BalloonTimer for the limits).
-    // Without a tray it goes to the desktop's notification service; with neither it is dropped.
+    // Without a tray, or on a tray that hands balloons to the desktop's notification service, the
+    // program sends that notification itself; with neither it is dropped.
     void ShowBalloonTip(const QString &sMessage, const QString &sTitle, BalloonIcon eIcon, int lTimeOutMs);
 
     // Starts as the program's display name; a longer text is cut to the tray's capacity.
@@ -81,6 +82,7 @@ signals:
 
 private:
     void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+    void trayIcon_MessageClicked();
     void mnuSysTray_Click(int index);
     void refreshMenu();
     DesktopNotifications &notifications();
@@ -89,6 +91,6 @@ private:
     QMenu m_mnuPopup;
     TrayMenuItems m_mnuSysTray;
     BalloonTimer m_balloon;
-    // Made at the first balloon with no tray to show it.
+    // Made at the first balloon that goes to the notification service.
     DesktopNotifications *m_notifications = nullptr;
 };

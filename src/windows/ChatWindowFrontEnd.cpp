@@ -6,6 +6,8 @@
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "net/ChatConnection.h"
+#include "notify/DesktopNotifications.h"
+#include "notify/NotificationRoute.h"
 #include "notify/frmMessage.h"
 #include "notify/frmNewuser.h"
 #include "notify/frmSysTray.h"
@@ -83,14 +85,34 @@ void ChatWindowFrontEnd::showBalloon(const QString &text, const QString &title, 
 
 void ChatWindowFrontEnd::showNewUserNotice(const QString &text)
 {
+    if (sentAsNotification(m_newUserNotices, QString::fromLatin1(frmNewuser::Caption), text, frmNewuser::ClosingMs))
+        return;
     Form<frmNewuser>::get()->show();
     Form<frmNewuser>::get()->lblNewuser->setText(text);
 }
 
 void ChatWindowFrontEnd::showMessageOfDay(const QString &text)
 {
+    if (sentAsNotification(m_messageOfDayNotices, QString::fromLatin1(frmMessage::Caption), text,
+                           frmMessage::ClosingMs))
+        return;
     Form<frmMessage>::get()->show();
     Form<frmMessage>::get()->txtmessage->setPlainText(text);
+}
+
+// Where the platform leaves the notice windows' spot to the compositor (Wayland), a notice window
+// opens anywhere, over the chat window's controls, and the compositor gives it the keyboard: what
+// the user types meanwhile is lost. The desktop's notification service shows the notice where the
+// desktop shows notices instead.
+bool ChatWindowFrontEnd::sentAsNotification(DesktopNotifications *&notices, const QString &caption,
+                                            const QString &text, int shownMs)
+{
+    if (NotificationRoute::notice(NotificationRoute::current()) != NotificationRoute::Notification)
+        return false;
+    if (!notices)
+        notices = new DesktopNotifications(&m_chat);
+    notices->show(caption, text, shownMs);
+    return true;
 }
 
 void ChatWindowFrontEnd::flash()

@@ -2,11 +2,12 @@
 
 #include "net/ChatFrontEnd.h"
 
+class DesktopNotifications;
 class frmChat;
 
 // The main chat window as the dispatcher sees it: rows go into its transcript, names into its
-// user list, notices to its tray icon or the notice windows, boxes through the dialog seam, and
-// answers out through its connection.
+// user list, notices to its tray icon, the notice windows or the desktop's notification service,
+// boxes through the dialog seam, and answers out through its connection.
 class ChatWindowFrontEnd : public ChatFrontEnd
 {
 public:
@@ -46,5 +47,12 @@ public:
     void closeConnection() override;
 
 private:
+    bool sentAsNotification(DesktopNotifications *&notices, const QString &caption, const QString &text,
+                            int shownMs);
+
     frmChat &m_chat;
+    // Made at the first notice of each kind that goes to the notification service; each kind
+    // replaces only its own notification, as each has a window of its own.
+    DesktopNotifications *m_newUserNotices = nullptr;
+    DesktopNotifications *m_messageOfDayNotices = nullptr;
 };

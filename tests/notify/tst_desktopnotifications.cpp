@@ -1,80 +1,13 @@
+#include "support/FakeNotificationServer.h"
 #include "support/PrivateSessionBus.h"
 
 #include "notify/DesktopNotifications.h"
 #include "notify/frmSysTray.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
-
-namespace {
-
-// A notification server as desktops run one, recording what it is asked to show.
-class FakeNotificationServer : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    struct Notification
-    {
-        QString appName;
-        uint replacesId;
-        QString appIcon;
-        QString summary;
-        QString body;
-        QStringList actions;
-        QVariantMap hints;
-        int expireTimeout;
-    };
-
-    explicit FakeNotificationServer(const QString &busAddress)
-        : m_bus(QDBusConnection::connectToBus(busAddress, QStringLiteral("fake notification server")))
-    {
-    }
-    ~FakeNotificationServer() override { stop(); }
-
-    bool start()
-    {
-        return m_bus.registerObject(QString::fromLatin1(DesktopNotifications::Path), this,
-                                    QDBusConnection::ExportAllSlots)
-            && m_bus.registerService(QString::fromLatin1(DesktopNotifications::Service));
-    }
-    void stop()
-    {
-        m_bus.unregisterService(QString::fromLatin1(DesktopNotifications::Service));
-        m_bus.unregisterObject(QString::fromLatin1(DesktopNotifications::Path));
-    }
-
-    // What the server sends when the user clicks notification id.
-    void click(uint id, const QString &action = QStringLiteral("default"))
-    {
-        QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(DesktopNotifications::Path),
-                                                         QString::fromLatin1(DesktopNotifications::Service),
-                                                         QStringLiteral("ActionInvoked"));
-        signal << id << action;
-        m_bus.send(signal);
-    }
-
-    QList<Notification> shown;
-
-public slots:
-    uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,
-                const QString &body, const QStringList &actions, const QVariantMap &hints, int expireTimeout)
-    {
-        shown.append({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-        return 100 + uint(shown.size());
-    }
-    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-
-private:
-    QDBusConnection m_bus;
-};
-
-} // namespace
 
 // Balloons on a desktop without a tray (as here: no tray under the offscreen platform) go to the
 // desktop's notification service, reached on a session bus of the test's own.
@@ -151,6 +84,33 @@ private slots:
         QVERIFY(notification.actions.contains(QStringLiteral("default")));
         QCOMPARE(notification.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("korvani"));
         QCOMPARE(notification.expireTimeout, shownMs);
+    }
+
+    // A balloon while the previous one is still up takes its place, as on the tray; once the
+    // service has closed it, the next one is new.
+    void aNotificationStillUpIsReplaced()
+    {
+        FakeNotificationServer server(m_bus->address());
+        QVERIFY(server.start());
+        frmSysTray tray;
+        const auto balloon = [&tray](const QString &text) {
+            tray.ShowBalloonTip(text, QStringLiteral("New User"), frmSysTray::InformationIcon, 3000);
+        };
+
+        balloon(QStringLiteral("Ana has join the chat!!!"));
+        QTRY_COMPARE(server.shown.size(), 1);
+        QTest::qWait(200); // the id comes back to the client
+        balloon(QStringLiteral("Bob has join the chat!!!"));
+        QTRY_COMPARE(server.shown.size(), 2);
+        server.close(101);
+        QTest::qWait(200); // the closing reaches the client
+        balloon(QStringLiteral("Cid has join the chat!!!"));
+        QTRY_COMPARE(server.shown.size(), 3);
+
+        QCOMPARE(server.shown.at(0).replacesId, 0u);
+        QCOMPARE(server.shown.at(1).replacesId, 101u);
+        QCOMPARE(server.shown.at(1).body, QStringLiteral("Bob has join the chat!!!"));
+        QCOMPARE(server.shown.at(2).replacesId, 0u);
     }
 
     // A click on our notification is a click on the balloon; clicks on other programs' are not.
