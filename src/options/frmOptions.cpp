@@ -345,8 +345,8 @@ void frmOptions::showLocalAddress()
     txtIp->setText(source ? source() : QString());
 }
 
-// The window is loaded hidden long before it is first opened, usually before the connection
-// exists: the address is taken again each time it is shown, so it is never a stale one.
+// The window stays loaded while it is hidden, and the connection may come or go meanwhile: the
+// address is taken again each time it is shown, so it is never a stale one.
 void frmOptions::showEvent(QShowEvent *event)
 {
     showLocalAddress();
