@@ -1,6 +1,5 @@
 #include "OptionChoices.h"
 
-#include "app/Form.h"
 #include "frmOptions.h"
 
 namespace {
@@ -15,7 +14,7 @@ const OptionChoices &OptionChoices::current()
 {
     if (installed())
         return *installed();
-    return Form<frmOptions>::get()->choices();
+    return frmOptions::currentChoices();
 }
 
 void OptionChoices::setCurrent(const OptionChoices *choices)

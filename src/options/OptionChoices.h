@@ -18,8 +18,9 @@ public:
     virtual bool motdInBalloon() const = 0;      // modBalloon selected
     virtual QString soundFile(int row) const = 0; // path of sound row 1..5; "" for another row
 
-    // The live choices. Reading them loads the options window, hidden, when it is not loaded.
-    // A test may install its own choices with setCurrent(); nullptr restores the window's.
+    // The live choices: the options window's while it is loaded, otherwise those read from
+    // Options.ini ahead of it (see frmOptions::currentChoices). A test may install its own choices
+    // with setCurrent(); nullptr restores the program's.
     static const OptionChoices &current();
     static void setCurrent(const OptionChoices *choices);
 };

@@ -23,12 +23,21 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 
+#include <utility>
+
 namespace {
 
 std::function<QString()> &localAddressSource()
 {
     static std::function<QString()> source;
     return source;
+}
+
+// Choices that were read while the window was not loaded; the window takes them over.
+std::shared_ptr<OptionsModel> &choicesReadAhead()
+{
+    static std::shared_ptr<OptionsModel> model;
+    return model;
 }
 
 const QString stripPicture = QStringLiteral(":/pictures/options_strip.png");
@@ -76,8 +85,11 @@ void showSoundFile(QTreeWidgetItem *row, const QString &path)
 } // namespace
 
 frmOptions::frmOptions()
-    : m_model(std::make_shared<OptionsModel>())
+    : m_model(std::exchange(choicesReadAhead(), nullptr))
+    , m_modelFilled(m_model != nullptr)
 {
+    if (!m_model)
+        m_model = std::make_shared<OptionsModel>();
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
@@ -248,7 +260,8 @@ void frmOptions::arrangeTabOrder()
 
 void frmOptions::Form_Load()
 {
-    m_model->fill();
+    if (!m_modelFilled)
+        m_model->fill();
     showChoices();
     buildTree();
     followEdits();
@@ -270,6 +283,32 @@ frmOptions *frmOptions::open()
 const OptionChoices &frmOptions::choices() const
 {
     return *m_model;
+}
+
+const OptionChoices &frmOptions::currentChoices()
+{
+    // The fill lets events run: the window may load (and take the choices over) meanwhile.
+    for (;;) {
+        if (const frmOptions *window = Form<frmOptions>::loaded())
+            return window->choices();
+        if (const std::shared_ptr<OptionsModel> &ahead = choicesReadAhead())
+            return *ahead;
+        readChoicesAhead();
+    }
+}
+
+// Kept before it is filled, so that a reader during the fill's yield meets this model half-filled,
+// as it would meet the window's while the window loads.
+void frmOptions::readChoicesAhead()
+{
+    const auto model = std::make_shared<OptionsModel>();
+    choicesReadAhead() = model;
+    model->fill();
+}
+
+void frmOptions::forgetChoicesReadAhead()
+{
+    choicesReadAhead().reset();
 }
 
 void frmOptions::setLocalAddressSource(std::function<QString()> source)
@@ -306,8 +345,8 @@ void frmOptions::showLocalAddress()
     txtIp->setText(source ? source() : QString());
 }
 
-// The window is loaded hidden long before it is first opened, usually before the connection
-// exists: the address is taken again each time it is shown, so it is never a stale one.
+// The window stays loaded while it is hidden, and the connection may come or go meanwhile: the
+// address is taken again each time it is shown, so it is never a stale one.
 void frmOptions::showEvent(QShowEvent *event)
 {
     showLocalAddress();

@@ -38,6 +38,14 @@ public:
     // The choices as the window shows them now, applied or not.
     const OptionChoices &choices() const;
 
+    // What the rest of the program reads: the loaded window's choices; while it is not loaded,
+    // choices read from Options.ini at the first reading, which the window takes over, unapplied
+    // edits to come included, when it loads. Building the window only to read them would keep its
+    // widgets in memory all the time the program runs.
+    static const OptionChoices &currentChoices();
+    // Forgets the choices read ahead of the window, so the next reading takes Options.ini afresh.
+    static void forgetChoicesReadAhead();
+
     // Where txtIp takes this machine's address from, at load and whenever the window is shown. The
     // main window registers a source that answers without creating that window; with no source
     // txtIp stays empty.
@@ -96,6 +104,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    static void readChoicesAhead();
     void showLocalAddress();
     void createGeneralPage();
     void createSoundPage();
@@ -110,5 +119,6 @@ private:
     int selectedSoundRow() const;
 
     std::shared_ptr<OptionsModel> m_model;
+    bool m_modelFilled; // taken over filled from the readers
     QString m_browseDirectory; // where the file dialog opens; set once it has been used
 };

@@ -5,6 +5,7 @@
 #include "ComposeToolbar.h"
 #include "InputLine.h"
 #include "PanelStatusBar.h"
+#include "ScaledPicture.h"
 #include "SkinTable.h"
 #include "UserListMenu.h"
 #include "frmAbout.h"
@@ -16,6 +17,7 @@
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 #include "app/modMain.h"
 #include "net/ChatConnection.h"
@@ -47,6 +49,8 @@ namespace {
 // Toolbar and status bar are docked: they keep their height and follow the window's edges.
 constexpr int ToolbarHeight = 435; // twips
 constexpr int StatusBarHeight = 255;
+// The picture behind the window before a skin is applied: the blue skin's.
+constexpr int StoredBackgroundPicture = 1;
 
 QFont fontOf(const QStringList &families, qreal pointSize, bool bold = false)
 {
@@ -117,17 +121,12 @@ void frmChat::createControls()
 {
     const ChatLayout::Geometry designed = ChatLayout::designed();
 
-    style = new QLabel(this);
-    style->setScaledContents(true);
-    // The stored background looks like the blue skin but is a picture of its own: a skin name that
-    // selects nothing leaves it, one that selects the blue skin puts stylelist's in its place.
-    style->setPixmap(QPixmap(SkinTable::picturePath(1)).copy());
-    for (int picture = 1; picture <= SkinTable::PictureCount; ++picture)
-        stylelist.append(QPixmap(SkinTable::picturePath(picture)));
+    // The stored background is the blue skin's picture; a skin name that selects nothing leaves it.
+    style = new ScaledPicture(this);
+    style->setPixmap(Pictures::forOneUse(SkinTable::picturePath(StoredBackgroundPicture)));
 
-    style_userlist = new QLabel(this);
-    style_userlist->setScaledContents(true);
-    style_userlist->setPixmap(QPixmap(QStringLiteral(":/pictures/userlist_header.png")));
+    style_userlist = new ScaledPicture(this);
+    style_userlist->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/userlist_header.png")));
 
     users = new QLabel(QStringLiteral("0 Users"), this);
     users->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -237,9 +236,10 @@ void frmChat::Form_Load()
 
 void frmChat::applySkin(const QString &skinName)
 {
+    // Only the chosen picture is decoded; the blue one is on show already.
     const int picture = SkinTable::pictureFor(skinName);
-    if (picture != SkinTable::KeepPicture)
-        style->setPixmap(stylelist.at(picture - 1));
+    if (picture != SkinTable::KeepPicture && picture != StoredBackgroundPicture)
+        style->setPixmap(Pictures::forOneUse(SkinTable::picturePath(picture)));
 }
 
 void frmChat::resizeEvent(QResizeEvent *event)

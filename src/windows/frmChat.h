@@ -5,8 +5,6 @@
 
 #include "net/ConnectionStatusView.h"
 
-#include <QList>
-#include <QPixmap>
 #include <QWidget>
 
 #include <memory>
@@ -58,7 +56,6 @@ public:
     QLabel *users;          // "<n> Users"
     QLabel *style_userlist; // header picture of the user column
     QLabel *style;          // the skin, behind everything
-    QList<QPixmap> stylelist; // the five skin pictures; picture n is stylelist[n - 1]
     PanelStatusBar *StatusBar1;
     QPushButton *cmdSend;  // hidden; enabled exactly while the input line holds text
     QPushButton *cmdClear; // hidden

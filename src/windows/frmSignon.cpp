@@ -1,7 +1,10 @@
 #include "frmSignon.h"
 
+#include "ScaledPicture.h"
+
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Pictures.h"
 #include "app/SignOnSettings.h"
 #include "app/Twips.h"
 #include "app/modMain.h"
@@ -12,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 
@@ -74,9 +76,8 @@ frmSignon::frmSignon()
 
 void frmSignon::createControls()
 {
-    picBanner = place(new QLabel(this), "picBanner", 0, 0, 3090, 2520);
-    picBanner->setPixmap(QPixmap(QStringLiteral(":/pictures/banner.png")));
-    picBanner->setScaledContents(true);
+    picBanner = place(new ScaledPicture(this), "picBanner", 0, 0, 3090, 2520);
+    picBanner->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/banner.png")));
 
     Frame1 = place(new QGroupBox(QStringLiteral("Information "), this), "Frame1", 120, 2520, 2895, 2655);
     Label2 = place(new QLabel(QStringLiteral("Username:"), Frame1), "Label2", 120, 240, 855, 255);

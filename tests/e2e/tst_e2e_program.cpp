@@ -24,8 +24,8 @@ constexpr int waitMs = 30000;
 // Longer than the sign-on window's automatic connect (2 s) and the status check (1 s) together.
 constexpr int settleMs = 6000;
 
-// The program as a user installs it: the executable with smile/ and sound/ beside it, and an
-// Options.ini that remembers the user and the server and connects at start.
+// The program as a user installs it: the executable with its sound module, smile/ and sound/
+// beside it, and an Options.ini that remembers the user and the server and connects at start.
 class InstalledProgram
 {
 public:
@@ -42,6 +42,9 @@ public:
         const QFileInfo built(QStringLiteral(KORVANI_CLIENT_PATH));
         m_executable = m_folder.filePath(built.fileName());
         if (!m_folder.isValid() || !QFile::copy(built.absoluteFilePath(), m_executable))
+            return false;
+        const QString soundModule = QStringLiteral("korvani-sound.so");
+        if (!QFile::copy(built.absolutePath() + u'/' + soundModule, m_folder.filePath(soundModule)))
             return false;
         for (const QString &sub : {QStringLiteral("smile"), QStringLiteral("sound")}) {
             const QDir from(built.absolutePath() + u'/' + sub);

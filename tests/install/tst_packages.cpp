@@ -70,7 +70,7 @@ private slots:
     void files_data()
     {
         QTest::addColumn<QString>("path");
-        for (const char *path : {"bin/korvani", "bin/korvani-server", "share/korvani/sound/message.wav",
+        for (const char *path : {"bin/korvani", KORVANI_SOUND_MODULE, "bin/korvani-server", "share/korvani/sound/message.wav",
                                  "share/korvani/smile/smile.gif", "share/applications/korvani.desktop",
                                  "share/metainfo/org.korvani.Korvani.metainfo.xml",
                                  "share/icons/hicolor/16x16/apps/korvani.png", "share/icons/hicolor/64x64/apps/korvani.png",

@@ -17,6 +17,13 @@ QList<QSoundEffect *> liveSounds(const SoundEffectPlayer &player)
     return player.findChildren<QSoundEffect *>();
 }
 
+// The module has its own copy of the class, so the class is known by its name.
+bool isRealPlayer(SoundPlayer &player)
+{
+    const auto *object = dynamic_cast<QObject *>(&player);
+    return object && QLatin1String(object->metaObject()->className()) == QLatin1String("SoundEffectPlayer");
+}
+
 bool hasAudioOutput()
 {
     return !QMediaDevices::defaultAudioOutput().isNull();
@@ -28,14 +35,15 @@ class tst_SoundPlayer : public QObject
 {
     Q_OBJECT
 private slots:
+    // The real player comes from the sound module beside the program, made at the first sound.
     void theRealPlayerIsTheDefault()
     {
-        QVERIFY(dynamic_cast<SoundEffectPlayer *>(&SoundPlayer::current()));
+        QVERIFY(isRealPlayer(SoundPlayer::current()));
         {
             RecordingSoundPlayer recorder;
             QCOMPARE(&SoundPlayer::current(), static_cast<SoundPlayer *>(&recorder));
         }
-        QVERIFY(dynamic_cast<SoundEffectPlayer *>(&SoundPlayer::current()));
+        QVERIFY(isRealPlayer(SoundPlayer::current()));
     }
 
     // Whatever it is given, and with or without an audio device, the player returns at once and

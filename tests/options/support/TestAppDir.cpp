@@ -94,5 +94,6 @@ QString TestAppDir::writeWave(const QString &name, bool valid) const
 void unloadOptionsWindow()
 {
     Form<frmOptions>::unload();
+    frmOptions::forgetChoicesReadAhead();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
