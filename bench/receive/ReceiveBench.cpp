@@ -1,0 +1,266 @@
+#include "ReceiveBench.h"
+
+#include "ClientProgram.h"
+#include "LoopbackPeer.h"
+#include "SocketReadCounter.h"
+#include "X11Display.h"
+
+#include <QByteArray>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace LoopbackPeer;
+
+namespace {
+
+const char *const peerAddress = "127.0.0.140";
+const char *const displayName = ":140";
+const QString userName = QStringLiteral("carol");
+const QString chatTitle = QStringLiteral("Korvani 1.0 - (carol)");
+const QString signOnTitle = QStringLiteral("Login");
+constexpr int chatWidth = 800;
+constexpr int chatHeight = 600;
+constexpr int lineCharacters = 63;
+
+constexpr qint64 msNs = 1000000;
+constexpr qint64 secondNs = 1000 * msNs;
+// The sign-on window connects two seconds after it is shown; a busy machine may add a lot.
+constexpr int connectWaitMs = 30000;
+constexpr int windowWaitMs = 20000;
+constexpr qint64 idleAfterSignOnNs = 5 * secondNs;
+// Long enough for the sign-on window's memory to settle, short of its automatic connect.
+constexpr qint64 signOnWindowSettleNs = 1500 * msNs;
+// The client has finished a flood once it spends less than 1 % of a core over a quarter second.
+constexpr qint64 settleStepNs = 250 * msNs;
+constexpr double settledCpuNs = 2.5 * msNs;
+constexpr qint64 settleLimitNs = 120 * secondNs;
+
+double cpuNs(qint64 pid)
+{
+    return pid > 0 ? ProcessUsage::cpuNs(pid_t(pid)) : 0;
+}
+
+// "Message bob:" and a public chat line of exactly lineCharacters characters, numbered so that
+// every line differs, with nothing the markup turns into a picture, a link or a tag.
+QByteArray floodMessage(int index)
+{
+    QByteArray text = QByteArray::number(index).rightJustified(7, '0')
+        + " lorem ipsum dolor sit amet consectetur adipiscing elit, sed do eiusmod";
+    text.truncate(lineCharacters);
+    return "Message bob:" + text;
+}
+
+// The band edges: the first and last 10,000 lines of a long flood, a fifth at each end of a short one.
+int bandEdge(int lines)
+{
+    constexpr int longBand = 10000;
+    return lines >= 3 * longBand ? longBand : lines / 5;
+}
+
+quint16 peerPortOf(int fd)
+{
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    return getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &size) == 0 ? ntohs(peer.sin_port) : 0;
+}
+
+// The first message of a client is its Join.
+bool readsJoin(int fd)
+{
+    pollfd waits{fd, POLLIN, 0};
+    char join[256] = {};
+    return ::poll(&waits, 1, connectWaitMs) == 1 && ::recv(fd, join, sizeof join - 1, 0) > 0
+        && QByteArrayView(join).startsWith("Join ");
+}
+
+} // namespace
+
+// The client program signed on: its connection's far end and the moment the greeting was done.
+class ReceiveBench::SignedOnClient
+{
+public:
+    SignedOnClient(const Options &options, const QString &display)
+        : program(options.client, options.platform, display)
+    {
+    }
+    ~SignedOnClient()
+    {
+        program.stop();
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    ClientProgram program;
+    int fd = -1;
+    bool framed = false;
+    qint64 signedOnNs = 0;
+};
+
+ReceiveBench::ReceiveBench(const Options &options)
+    : m_options(options)
+{
+}
+
+ReceiveBench::~ReceiveBench()
+{
+    if (m_listener >= 0)
+        ::close(m_listener);
+}
+
+bool ReceiveBench::onX() const
+{
+    return m_options.platform == QLatin1String("xcb");
+}
+
+bool ReceiveBench::open()
+{
+    if (access(m_options.client.toLocal8Bit().constData(), X_OK) != 0) {
+        m_why = QStringLiteral("no client program at ") + m_options.client;
+        return false;
+    }
+    if (onX()) {
+        m_display = std::make_unique<X11Display>(QString::fromLatin1(displayName));
+        if (!m_display->open()) {
+            m_why = m_display->why();
+            return false;
+        }
+    }
+    m_listener = listenOn(peerAddress);
+    return true;
+}
+
+std::unique_ptr<ReceiveBench::SignedOnClient> ReceiveBench::signOn(bool framed)
+{
+    auto client = std::make_unique<SignedOnClient>(m_options, onX() ? m_display->name() : QString());
+    if (!client->program.rememberSignOn(userName, QString::fromLatin1(peerAddress)) || !client->program.start()) {
+        m_why = QStringLiteral("the client program does not start");
+        return nullptr;
+    }
+    client->fd = acceptClient(m_listener, connectWaitMs);
+    if (client->fd < 0 || !readsJoin(client->fd)) {
+        m_why = QStringLiteral("the client did not sign on: ") + client->program.log();
+        return nullptr;
+    }
+    // As the server greets: the welcome, then one UserList per user.
+    client->framed = greet(client->fd, "Bench", framed);
+    for (const char *user : {"UserList carol", "UserList bob"}) {
+        sendMessage(client->fd, user, client->framed);
+        leaveGreetingGap();
+    }
+    client->signedOnNs = nowNs();
+    if (onX()) {
+        quint32 chat = 0;
+        for (qint64 waited = 0; !chat && waited < windowWaitMs; waited += 10) {
+            const QList<quint32> windows = m_display->windowsTitled(chatTitle);
+            chat = windows.isEmpty() ? 0 : windows.constFirst();
+            if (!chat)
+                usleep(10000);
+        }
+        if (!chat || !m_display->resize(chat, chatWidth, chatHeight)) {
+            m_why = QStringLiteral("the chat window did not show");
+            return nullptr;
+        }
+    }
+    return client;
+}
+
+bool ReceiveBench::idle(ProcessUsage::Memory *result)
+{
+    const std::unique_ptr<SignedOnClient> client = signOn(false);
+    if (!client)
+        return false;
+    sleepUntil(client->signedOnNs + idleAfterSignOnNs);
+    *result = ProcessUsage::memory(client->program.pid());
+    return true;
+}
+
+bool ReceiveBench::startup(Startup *result)
+{
+    if (!onX()) {
+        m_why = QStringLiteral("start-up is measured on X only");
+        return false;
+    }
+    // A settings file that does not exist yet: the sign-on window waits for the user.
+    SignedOnClient client(m_options, m_display->name());
+    m_display->watchMaps();
+    const qint64 started = nowNs();
+    if (!client.program.start()) {
+        m_why = QStringLiteral("the client program does not start");
+        return false;
+    }
+    const quint32 window = m_display->waitForMapped(signOnTitle, windowWaitMs);
+    const qint64 mapped = nowNs();
+    if (!window) {
+        m_why = QStringLiteral("the sign-on window did not show: ") + client.program.log();
+        return false;
+    }
+    result->mappedMs = double(mapped - started) / double(msNs);
+    sleepUntil(mapped + signOnWindowSettleNs);
+    result->signOnWindow = ProcessUsage::memory(client.program.pid());
+    return true;
+}
+
+bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
+{
+    const std::unique_ptr<SignedOnClient> client = signOn(framed);
+    if (!client)
+        return false;
+    const pid_t pid = client->program.pid();
+    const qint64 xServer = onX() ? m_display->serverProcessId() : 0;
+    result->xServerMeasured = xServer > 0;
+    sleepUntil(client->signedOnNs + idleAfterSignOnNs);
+    result->idle = ProcessUsage::memory(pid);
+
+    SocketReadCounter reads;
+    reads.start(pid, SocketReadCounter::socketDescriptor(pid, peerPortOf(client->fd)));
+
+    const int edge = bandEdge(lines);
+    const QList<int> edges{0, edge, lines - edge, lines};
+    result->bands = {{QStringLiteral("first %1").arg(edge), edge},
+                     {QStringLiteral("middle %1").arg(lines - 2 * edge), lines - 2 * edge},
+                     {QStringLiteral("last %1").arg(edge), edge}};
+    double clientAtEdge = cpuNs(pid);
+    double xAtEdge = cpuNs(xServer);
+    const auto closeBand = [&](int band) {
+        const double clientNow = cpuNs(pid);
+        const double xNow = cpuNs(xServer);
+        result->bands[band].clientNs = clientNow - clientAtEdge;
+        result->bands[band].xServerNs = xNow - xAtEdge;
+        clientAtEdge = clientNow;
+        xAtEdge = xNow;
+    };
+
+    const qint64 start = nowNs();
+    const qint64 stepNs = secondNs / rate;
+    for (int index = 0, band = 0; index < lines; ++index) {
+        if (index == edges.at(band + 1) && index > 0)
+            closeBand(band++);
+        sleepUntil(start + index * stepNs);
+        if (!sendMessage(client->fd, floodMessage(index), client->framed)) {
+            m_why = QStringLiteral("the client hung up during the flood: ") + client->program.log();
+            return false;
+        }
+    }
+    const qint64 sent = nowNs();
+    result->sendingS = double(sent - start) / double(secondNs);
+
+    // The last band ends when the client has shown everything it was sent.
+    for (double before = cpuNs(pid); nowNs() - sent < settleLimitNs;) {
+        usleep(settleStepNs / 1000);
+        const double now = cpuNs(pid);
+        if (now - before < settledCpuNs)
+            break;
+        before = now;
+    }
+    result->settleS = double(nowNs() - sent) / double(secondNs);
+    closeBand(2);
+    result->end = ProcessUsage::memory(pid);
+    result->socketReads = reads.stop();
+    // Framed, every message is a row of its own; unframed, every read is one block and one row.
+    result->rowsShown = client->framed ? lines : result->socketReads;
+    return client->program.isRunning();
+}
