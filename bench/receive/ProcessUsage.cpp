@@ -46,9 +46,12 @@ Memory memory(pid_t pid)
     for (const QByteArray &line : procFile(pid, "smaps_rollup").split('\n')) {
         if (line.startsWith("Rss:"))
             figures.residentKiB = kibibytesOf(line);
-        else if (line.startsWith("Private_Clean:") || line.startsWith("Private_Dirty:"))
+        else if (line.startsWith("Private_Clean:"))
             figures.privateKiB += kibibytesOf(line);
+        else if (line.startsWith("Private_Dirty:"))
+            figures.privateDirtyKiB = kibibytesOf(line);
     }
+    figures.privateKiB += figures.privateDirtyKiB;
     return figures;
 }
 

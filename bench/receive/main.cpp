@@ -89,19 +89,29 @@ QString platformText(const ReceiveBench &bench)
                        : QStringLiteral("offscreen, chat window at its own size");
 }
 
+// Measures count runs; false as soon as one fails.
+template <class Run>
+bool measure(int count, const std::function<bool(Run *)> &oneRun, QList<Run> *figures)
+{
+    for (int run = 0; run < count; ++run) {
+        Run figure;
+        if (!oneRun(&figure))
+            return false;
+        figures->append(figure);
+    }
+    return true;
+}
+
 bool runIdle(ReceiveBench &bench, int runs)
 {
     std::printf("\nidle: the client signed on (Welcome, two users), 5 s later\n");
     QList<ProcessUsage::Memory> figures;
-    for (int run = 0; run < runs; ++run) {
-        ProcessUsage::Memory memory;
-        if (!bench.idle(&memory))
-            return false;
-        figures.append(memory);
-    }
+    if (!measure<ProcessUsage::Memory>(runs, [&](ProcessUsage::Memory *memory) { return bench.idle(memory); }, &figures))
+        return false;
     printTable<ProcessUsage::Memory>(figures, {
         {"resident MiB", mib, [](const ProcessUsage::Memory &m) { return m.residentKiB / kib; }},
         {"private MiB", mib, [](const ProcessUsage::Memory &m) { return m.privateKiB / kib; }},
+        {"priv dirty MiB", mib, [](const ProcessUsage::Memory &m) { return m.privateDirtyKiB / kib; }},
     });
     return true;
 }
@@ -111,16 +121,13 @@ bool runStartup(ReceiveBench &bench, int count)
     std::printf("\nstartup: exec -> \"Login\" window mapped (X server's MapNotify), fresh settings file; "
                 "the sign-on window's memory 1.5 s after it was mapped\n");
     QList<ReceiveBench::Startup> figures;
-    for (int run = 0; run < count; ++run) {
-        ReceiveBench::Startup startup;
-        if (!bench.startup(&startup))
-            return false;
-        figures.append(startup);
-    }
+    if (!measure<ReceiveBench::Startup>(count, [&](ReceiveBench::Startup *startup) { return bench.startup(startup); }, &figures))
+        return false;
     printTable<ReceiveBench::Startup>(figures, {
         {"mapped ms", " %14.1f", [](const ReceiveBench::Startup &s) { return s.mappedMs; }},
         {"resident MiB", mib, [](const ReceiveBench::Startup &s) { return s.signOnWindow.residentKiB / kib; }},
         {"private MiB", mib, [](const ReceiveBench::Startup &s) { return s.signOnWindow.privateKiB / kib; }},
+        {"priv dirty MiB", mib, [](const ReceiveBench::Startup &s) { return s.signOnWindow.privateDirtyKiB / kib; }},
     });
     return true;
 }
@@ -151,12 +158,9 @@ bool runFlood(ReceiveBench &bench, int runs, int lines, int rate, bool framed)
     std::printf("\nflood: %d lines of 63 characters at %d/s, %s, %s\n", lines, rate, framed ? "framed" : "unframed",
                 qPrintable(platformText(bench)));
     QList<ReceiveBench::Flood> figures;
-    for (int run = 0; run < runs; ++run) {
-        ReceiveBench::Flood flood;
-        if (!bench.flood(lines, rate, framed, &flood))
-            return false;
-        figures.append(flood);
-    }
+    const auto oneFlood = [&](ReceiveBench::Flood *flood) { return bench.flood(lines, rate, framed, flood); };
+    if (!measure<ReceiveBench::Flood>(runs, oneFlood, &figures))
+        return false;
     using Flood = ReceiveBench::Flood;
     const QList<ReceiveBench::Band> &bands = figures.constFirst().bands;
     std::printf("  client CPU (user+sys) in µs per line sent: %s, %s, %s (the last band includes the catch-up), "
@@ -165,8 +169,8 @@ bool runFlood(ReceiveBench &bench, int runs, int lines, int rate, bool framed)
     std::printf("  rows shown (unframed: the client's reads of its chat socket, one block each; framed: one per "
                 "line); sending time (planned %.1f s) and the client's catch-up after the last line\n",
                 double(lines) / rate);
-    std::printf("  memory: resident and private (smaps_rollup) idle before the flood and at its end, growth per "
-                "line sent\n");
+    std::printf("  memory (smaps_rollup): resident, private and private dirty, idle before the flood and at its "
+                "end; growth per line sent\n");
     const auto band = [](int index) {
         return [index](const Flood &f) { return microsecondsPerLine(f.bands.at(index).clientNs, f.bands.at(index).lines); };
     };
@@ -185,10 +189,14 @@ bool runFlood(ReceiveBench &bench, int runs, int lines, int rate, bool framed)
     printTable<Flood>(figures, {
         {"idle res MiB", mib, [](const Flood &f) { return f.idle.residentKiB / kib; }},
         {"idle priv MiB", mib, [](const Flood &f) { return f.idle.privateKiB / kib; }},
+        {"idle dirty MiB", mib, [](const Flood &f) { return f.idle.privateDirtyKiB / kib; }},
         {"end res MiB", mib, [](const Flood &f) { return f.end.residentKiB / kib; }},
-        {"end priv MiB", mib, [](const Flood &f) { return f.end.privateKiB / kib; }},
+        {"end dirty MiB", mib, [](const Flood &f) { return f.end.privateDirtyKiB / kib; }},
         {"res B/line", whole, [lines](const Flood &f) { return bytesPerLine(f.end.residentKiB, f.idle.residentKiB, lines); }},
         {"priv B/line", whole, [lines](const Flood &f) { return bytesPerLine(f.end.privateKiB, f.idle.privateKiB, lines); }},
+        {"dirty B/line", whole, [lines](const Flood &f) {
+             return bytesPerLine(f.end.privateDirtyKiB, f.idle.privateDirtyKiB, lines);
+         }},
     });
     return true;
 }
