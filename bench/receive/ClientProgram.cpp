@@ -1,11 +1,16 @@
 #include "ClientProgram.h"
 
+#include "ChatDialect.h"
+#include "support/Unprivileged.h"
+
+#include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,16 +22,20 @@ extern char **environ;
 namespace {
 constexpr int stopWaitMs = 5000;
 
-std::vector<std::string> environmentWith(const std::string &platform, const std::string &display)
+// The bench's environment with the display and platform, and the home folder when it moves.
+std::vector<std::string> environmentWith(const std::vector<std::string> &settings)
 {
     std::vector<std::string> entries;
     for (char **entry = environ; *entry; ++entry) {
-        if (std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*entry, "DISPLAY=", 8) != 0)
+        const char *equals = std::strchr(*entry, '=');
+        const std::string key(*entry, equals ? size_t(equals - *entry + 1) : std::strlen(*entry));
+        const bool replaced = std::any_of(settings.begin(), settings.end(), [&](const std::string &setting) {
+            return setting.compare(0, key.size(), key) == 0;
+        });
+        if (!replaced)
             entries.emplace_back(*entry);
     }
-    entries.push_back("QT_QPA_PLATFORM=" + platform);
-    if (!display.empty())
-        entries.push_back("DISPLAY=" + display);
+    entries.insert(entries.end(), settings.begin(), settings.end());
     return entries;
 }
 
@@ -40,8 +49,8 @@ std::vector<char *> pointersTo(std::vector<std::string> &strings)
 }
 } // namespace
 
-ClientProgram::ClientProgram(const QString &executable, const QString &platform, const QString &display)
-    : m_executable(executable)
+ClientProgram::ClientProgram(const ChatDialect &dialect, const QString &platform, const QString &display)
+    : m_dialect(dialect)
     , m_platform(platform)
     , m_display(display)
 {
@@ -52,33 +61,44 @@ ClientProgram::~ClientProgram()
     stop();
 }
 
-bool ClientProgram::rememberSignOn(const QString &user, const QString &serverAddress)
+bool ClientProgram::start(const QString &serverAddress, bool signOn)
 {
-    QFile settings(m_folder.filePath(QStringLiteral("Options.ini")));
-    if (!settings.open(QIODevice::WriteOnly))
+    const QStringList commandLine = m_folder.isValid() ? m_dialect.prepare(m_folder.path(), serverAddress, signOn) : QStringList();
+    if (commandLine.isEmpty())
         return false;
-    return settings.write(QStringLiteral("[UserSvr]\r\nUser=%1\r\nSvr=%2\r\nAC=1\r\n").arg(user, serverAddress).toUtf8()) > 0;
-}
+    const bool dropRoot = m_dialect.refusesRoot() && geteuid() == 0;
+    const uid_t user = Unprivileged::user();
+    std::vector<std::string> settings{"QT_QPA_PLATFORM=" + m_platform.toStdString()};
+    if (!m_display.isEmpty())
+        settings.push_back("DISPLAY=" + m_display.toStdString());
+    if (dropRoot) {
+        settings.push_back("HOME=" + m_folder.path().toStdString());
+        const QDir folder(m_folder.path());
+        for (const QString &name : folder.entryList(QDir::AllEntries | QDir::Hidden))
+            (void)chown(folder.filePath(name).toLocal8Bit().constData(), user, user);
+    }
 
-bool ClientProgram::start()
-{
-    if (!m_folder.isValid())
-        return false;
-    std::vector<std::string> arguments{m_executable.toStdString(), "--settings",
-                                       m_folder.filePath(QStringLiteral("Options.ini")).toStdString()};
-    std::vector<std::string> environment = environmentWith(m_platform.toStdString(), m_display.toStdString());
+    // Everything the child needs is made before the fork: after it, only system calls.
+    std::vector<std::string> arguments;
+    for (const QString &argument : commandLine)
+        arguments.push_back(argument.toStdString());
+    std::vector<std::string> environment = environmentWith(settings);
+    std::vector<char *> argumentPointers = pointersTo(arguments);
+    std::vector<char *> environmentPointers = pointersTo(environment);
     const std::string logPath = m_folder.filePath(QStringLiteral("client.log")).toStdString();
+    const std::string program = arguments.front();
 
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&files, STDOUT_FILENO, STDERR_FILENO);
-    const int failed = posix_spawn(&m_pid, arguments.front().c_str(), &files, nullptr, pointersTo(arguments).data(),
-                                   pointersTo(environment).data());
-    posix_spawn_file_actions_destroy(&files);
-    if (failed != 0)
-        m_pid = -1;
-    return failed == 0;
+    m_pid = fork();
+    if (m_pid == 0) {
+        const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(log, STDOUT_FILENO);
+        dup2(log, STDERR_FILENO);
+        if (dropRoot && (setgroups(0, nullptr) != 0 || setgid(user) != 0 || setuid(user) != 0))
+            _exit(127);
+        execvpe(program.c_str(), argumentPointers.data(), environmentPointers.data());
+        _exit(127);
+    }
+    return m_pid > 0;
 }
 
 bool ClientProgram::isRunning()

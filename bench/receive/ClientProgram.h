@@ -5,29 +5,29 @@
 
 #include <sys/types.h>
 
-// The real korvani program run as a child with a settings file of its own in a fresh folder, on
-// the given Qt platform ("xcb" with an X display, or "offscreen"). Its output goes to a log file
-// in that folder. The child is killed when this object goes.
+class ChatDialect;
+
+// A chat program run as a child with settings of its own in a fresh folder, on the given Qt/GTK
+// X display or, for korvani, on Qt's offscreen platform. Its output goes to a log file in that
+// folder. A program that refuses root runs as "nobody" (with that folder as its home) when the
+// bench is root. The child is killed when this object goes.
 class ClientProgram
 {
 public:
-    ClientProgram(const QString &executable, const QString &platform, const QString &display);
+    ClientProgram(const ChatDialect &dialect, const QString &platform, const QString &display);
     ~ClientProgram();
     ClientProgram(const ClientProgram &) = delete;
     ClientProgram &operator=(const ClientProgram &) = delete;
 
-    // Remembers user and server with automatic connect, as a user who ticked "Save Username/Server
-    // IP" left them: the sign-on window connects by itself two seconds after the start.
-    bool rememberSignOn(const QString &user, const QString &serverAddress);
-    // fork + exec; false when the program could not be started.
-    bool start();
+    // fork + exec, signing on to serverAddress by itself when signOn; false when it did not start.
+    bool start(const QString &serverAddress, bool signOn);
     void stop();
     pid_t pid() const { return m_pid; }
     bool isRunning();
     QString log() const;
 
 private:
-    QString m_executable;
+    const ChatDialect &m_dialect;
     QString m_platform;
     QString m_display;
     QTemporaryDir m_folder;

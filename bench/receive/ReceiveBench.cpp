@@ -1,5 +1,6 @@
 #include "ReceiveBench.h"
 
+#include "ChatDialect.h"
 #include "ClientProgram.h"
 #include "LoopbackPeer.h"
 #include "SocketReadCounter.h"
@@ -9,7 +10,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,9 +19,6 @@ namespace {
 
 const char *const peerAddress = "127.0.0.140";
 const char *const displayName = ":140";
-const QString userName = QStringLiteral("carol");
-const QString chatTitle = QStringLiteral("Korvani 1.0 - (carol)");
-const QString signOnTitle = QStringLiteral("Login");
 constexpr int chatWidth = 800;
 constexpr int chatHeight = 600;
 constexpr int lineCharacters = 63;
@@ -32,7 +29,7 @@ constexpr qint64 secondNs = 1000 * msNs;
 constexpr int connectWaitMs = 30000;
 constexpr int windowWaitMs = 20000;
 constexpr qint64 idleAfterSignOnNs = 5 * secondNs;
-// Long enough for the sign-on window's memory to settle, short of its automatic connect.
+// Long enough for the first window's memory to settle.
 constexpr qint64 signOnWindowSettleNs = 1500 * msNs;
 // The client has finished a flood once it spends less than 1 % of a core over a quarter second.
 constexpr qint64 settleStepNs = 250 * msNs;
@@ -44,14 +41,14 @@ double cpuNs(qint64 pid)
     return pid > 0 ? ProcessUsage::cpuNs(pid_t(pid)) : 0;
 }
 
-// "Message bob:" and a public chat line of exactly lineCharacters characters, numbered so that
-// every line differs, with nothing the markup turns into a picture, a link or a tag.
-QByteArray floodMessage(int index)
+// A public chat line of exactly lineCharacters characters, numbered so that every line differs,
+// with nothing the markup turns into a picture, a link or a tag.
+QByteArray floodLine(int index)
 {
     QByteArray text = QByteArray::number(index).rightJustified(7, '0')
         + " lorem ipsum dolor sit amet consectetur adipiscing elit, sed do eiusmod";
     text.truncate(lineCharacters);
-    return "Message bob:" + text;
+    return text;
 }
 
 // The band edges: the first and last 10,000 lines of a long flood, a fifth at each end of a short one.
@@ -68,23 +65,14 @@ quint16 peerPortOf(int fd)
     return getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &size) == 0 ? ntohs(peer.sin_port) : 0;
 }
 
-// The first message of a client is its Join.
-bool readsJoin(int fd)
-{
-    pollfd waits{fd, POLLIN, 0};
-    char join[256] = {};
-    return ::poll(&waits, 1, connectWaitMs) == 1 && ::recv(fd, join, sizeof join - 1, 0) > 0
-        && QByteArrayView(join).startsWith("Join ");
-}
-
 } // namespace
 
 // The client program signed on: its connection's far end and the moment the greeting was done.
 class ReceiveBench::SignedOnClient
 {
 public:
-    SignedOnClient(const Options &options, const QString &display)
-        : program(options.client, options.platform, display)
+    SignedOnClient(const ChatDialect &dialect, const QString &platform, const QString &display)
+        : program(dialect, platform, display)
     {
     }
     ~SignedOnClient()
@@ -96,12 +84,12 @@ public:
 
     ClientProgram program;
     int fd = -1;
-    bool framed = false;
     qint64 signedOnNs = 0;
 };
 
-ReceiveBench::ReceiveBench(const Options &options)
-    : m_options(options)
+ReceiveBench::ReceiveBench(ChatDialect &dialect, const QString &platform)
+    : m_dialect(dialect)
+    , m_platform(platform)
 {
 }
 
@@ -113,15 +101,11 @@ ReceiveBench::~ReceiveBench()
 
 bool ReceiveBench::onX() const
 {
-    return m_options.platform == QLatin1String("xcb");
+    return m_platform == QLatin1String("xcb");
 }
 
 bool ReceiveBench::open()
 {
-    if (access(m_options.client.toLocal8Bit().constData(), X_OK) != 0) {
-        m_why = QStringLiteral("no client program at ") + m_options.client;
-        return false;
-    }
     if (onX()) {
         m_display = std::make_unique<X11Display>(QString::fromLatin1(displayName));
         if (!m_display->open()) {
@@ -135,27 +119,21 @@ bool ReceiveBench::open()
 
 std::unique_ptr<ReceiveBench::SignedOnClient> ReceiveBench::signOn(bool framed)
 {
-    auto client = std::make_unique<SignedOnClient>(m_options, onX() ? m_display->name() : QString());
-    if (!client->program.rememberSignOn(userName, QString::fromLatin1(peerAddress)) || !client->program.start()) {
-        m_why = QStringLiteral("the client program does not start");
+    auto client = std::make_unique<SignedOnClient>(m_dialect, m_platform, onX() ? m_display->name() : QString());
+    if (!client->program.start(QString::fromLatin1(peerAddress), true)) {
+        m_why = m_dialect.name() + QStringLiteral(" does not start");
         return nullptr;
     }
     client->fd = acceptClient(m_listener, connectWaitMs);
-    if (client->fd < 0 || !readsJoin(client->fd)) {
+    if (client->fd < 0 || !m_dialect.greet(client->fd, framed)) {
         m_why = QStringLiteral("the client did not sign on: ") + client->program.log();
         return nullptr;
-    }
-    // As the server greets: the welcome, then one UserList per user.
-    client->framed = greet(client->fd, "Bench", framed);
-    for (const char *user : {"UserList carol", "UserList bob"}) {
-        sendMessage(client->fd, user, client->framed);
-        leaveGreetingGap();
     }
     client->signedOnNs = nowNs();
     if (onX()) {
         quint32 chat = 0;
         for (qint64 waited = 0; !chat && waited < windowWaitMs; waited += 10) {
-            const QList<quint32> windows = m_display->windowsTitled(chatTitle);
+            const QList<quint32> windows = m_display->windowsTitled(m_dialect.chatWindowTitle());
             chat = windows.isEmpty() ? 0 : windows.constFirst();
             if (!chat)
                 usleep(10000);
@@ -184,18 +162,18 @@ bool ReceiveBench::startup(Startup *result)
         m_why = QStringLiteral("start-up is measured on X only");
         return false;
     }
-    // A settings file that does not exist yet: the sign-on window waits for the user.
-    SignedOnClient client(m_options, m_display->name());
+    // Fresh settings that do not sign on: the first window waits for the user.
+    SignedOnClient client(m_dialect, m_platform, m_display->name());
     m_display->watchMaps();
     const qint64 started = nowNs();
-    if (!client.program.start()) {
-        m_why = QStringLiteral("the client program does not start");
+    if (!client.program.start(QString::fromLatin1(peerAddress), false)) {
+        m_why = m_dialect.name() + QStringLiteral(" does not start");
         return false;
     }
-    const quint32 window = m_display->waitForMapped(signOnTitle, windowWaitMs);
+    const quint32 window = m_display->waitForMapped(m_dialect.firstWindowTitle(), windowWaitMs);
     const qint64 mapped = nowNs();
     if (!window) {
-        m_why = QStringLiteral("the sign-on window did not show: ") + client.program.log();
+        m_why = QStringLiteral("the first window did not show: ") + client.program.log();
         return false;
     }
     result->mappedMs = double(mapped - started) / double(msNs);
@@ -240,7 +218,8 @@ bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
         if (index == edges.at(band + 1) && index > 0)
             closeBand(band++);
         sleepUntil(start + index * stepNs);
-        if (!sendMessage(client->fd, floodMessage(index), client->framed)) {
+        const QByteArray message = m_dialect.floodMessage(floodLine(index));
+        if (!sendAll(client->fd, message.constData(), size_t(message.size()))) {
             m_why = QStringLiteral("the client hung up during the flood: ") + client->program.log();
             return false;
         }
@@ -261,6 +240,6 @@ bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
     result->end = ProcessUsage::memory(pid);
     result->socketReads = reads.stop();
     // Framed, every message is a row of its own; unframed, every read is one block and one row.
-    result->rowsShown = client->framed ? lines : result->socketReads;
+    result->rowsShown = m_dialect.delimited() ? lines : result->socketReads;
     return client->program.isRunning();
 }

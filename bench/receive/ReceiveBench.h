@@ -7,18 +7,15 @@
 
 #include <memory>
 
+class ChatDialect;
 class X11Display;
 
-// The real korvani program signed on to a peer of this process on a loopback address, and the
-// figures of one run: a flood, an idle sign-on, or a start-up up to the sign-on window.
+// A real chat program (korvani, or another for figures beside it) signed on to a peer of this
+// process on a loopback address, and the figures of one run: a flood, an idle sign-on, or a
+// start-up up to its first window.
 class ReceiveBench
 {
 public:
-    struct Options
-    {
-        QString client;
-        QString platform; // "xcb" (on an Xvfb this bench starts) or "offscreen"
-    };
 
     // CPU of the client over the lines [from, to) of a flood; the last band includes the time
     // the client took to finish after the last line was sent.
@@ -50,7 +47,8 @@ public:
         ProcessUsage::Memory signOnWindow;
     };
 
-    explicit ReceiveBench(const Options &options);
+    // platform: "xcb" (on an Xvfb this bench starts) or "offscreen".
+    ReceiveBench(ChatDialect &dialect, const QString &platform);
     ~ReceiveBench();
 
     // False with why() when the display or the listening address is not there.
@@ -66,7 +64,8 @@ private:
     class SignedOnClient;
     std::unique_ptr<SignedOnClient> signOn(bool framed);
 
-    Options m_options;
+    ChatDialect &m_dialect;
+    QString m_platform;
     std::unique_ptr<X11Display> m_display;
     int m_listener = -1;
     QString m_why;

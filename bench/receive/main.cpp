@@ -5,12 +5,16 @@
 // the client process only, from /proc: CPU per line in bands, memory per kept line, idle memory
 // 5 s after signing on, and the time from exec to the sign-on window being mapped.
 //
-// bench_receive [--runs N] [--platform xcb|offscreen] [--client PATH] [COMMAND ...]
+// bench_receive [--runs N] [--platform xcb|offscreen] [--client PATH | --hexchat] [COMMAND ...]
 //   flood LINES RATE [framed]   a flood (unframed unless "framed"), e.g. flood 100000 1000
 //   idle                        resident and private memory 5 s after signing on
 //   startup [COUNT]             exec -> sign-on window mapped, COUNT runs (default 10), on X
 //   (no command)                idle, startup 10, flood 10000 200, flood 100000 1000
+// --hexchat measures HexChat (apt-get install hexchat; run as "nobody" under root) the same way,
+// for figures beside korvani's: the bench then speaks IRC and HexChat joins #bench.
 // Run it inside a private network namespace: nsrun build/bin/bench_receive
+#include "HexChatDialect.h"
+#include "KorvaniDialect.h"
 #include "ReceiveBench.h"
 
 #include <QCoreApplication>
@@ -118,8 +122,8 @@ bool runIdle(ReceiveBench &bench, int runs)
 
 bool runStartup(ReceiveBench &bench, int count)
 {
-    std::printf("\nstartup: exec -> \"Login\" window mapped (X server's MapNotify), fresh settings file; "
-                "the sign-on window's memory 1.5 s after it was mapped\n");
+    std::printf("\nstartup: exec -> first window mapped (korvani: \"Login\"; the X server's MapNotify), fresh "
+                "settings; the first window's memory 1.5 s after it was mapped\n");
     QList<ReceiveBench::Startup> figures;
     if (!measure<ReceiveBench::Startup>(count, [&](ReceiveBench::Startup *startup) { return bench.startup(startup); }, &figures))
         return false;
@@ -153,10 +157,10 @@ double bytesPerLine(double endKiB, double idleKiB, int lines)
     return (endKiB - idleKiB) * kib / lines;
 }
 
-bool runFlood(ReceiveBench &bench, int runs, int lines, int rate, bool framed)
+bool runFlood(ReceiveBench &bench, int runs, int lines, int rate, bool framed, bool irc)
 {
-    std::printf("\nflood: %d lines of 63 characters at %d/s, %s, %s\n", lines, rate, framed ? "framed" : "unframed",
-                qPrintable(platformText(bench)));
+    const char *kind = irc ? "IRC (every line ends in CR LF)" : framed ? "framed" : "unframed";
+    std::printf("\nflood: %d lines of 63 characters at %d/s, %s, %s\n", lines, rate, kind, qPrintable(platformText(bench)));
     QList<ReceiveBench::Flood> figures;
     const auto oneFlood = [&](ReceiveBench::Flood *flood) { return bench.flood(lines, rate, framed, flood); };
     if (!measure<ReceiveBench::Flood>(runs, oneFlood, &figures))
@@ -203,7 +207,7 @@ bool runFlood(ReceiveBench &bench, int runs, int lines, int rate, bool framed)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: bench_receive [--runs N] [--platform xcb|offscreen] [--client PATH] "
+    std::fprintf(stderr, "usage: bench_receive [--runs N] [--platform xcb|offscreen] [--client PATH | --hexchat] "
                          "[flood LINES RATE [framed] | idle | startup [COUNT]] ...\n");
     return 2;
 }
@@ -213,7 +217,9 @@ int usage()
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    ReceiveBench::Options options{QStringLiteral(KORVANI_CLIENT_PATH), QStringLiteral("xcb")};
+    QString client = QStringLiteral(KORVANI_CLIENT_PATH);
+    QString platform = QStringLiteral("xcb");
+    bool hexChat = false;
     int runs = 1;
     QList<Command> commands;
     const QStringList arguments = application.arguments().mid(1);
@@ -223,9 +229,11 @@ int main(int argc, char *argv[])
         if (argument == QLatin1String("--runs") && hasValue)
             runs = qMax(1, arguments.at(++index).toInt());
         else if (argument == QLatin1String("--platform") && hasValue)
-            options.platform = arguments.at(++index);
+            platform = arguments.at(++index);
         else if (argument == QLatin1String("--client") && hasValue)
-            options.client = arguments.at(++index);
+            client = arguments.at(++index);
+        else if (argument == QLatin1String("--hexchat"))
+            hexChat = true;
         else if (argument == QLatin1String("flood") || argument == QLatin1String("idle") || argument == QLatin1String("startup"))
             commands.append({argument, {}});
         else if (!commands.isEmpty() && !argument.startsWith(QLatin1String("--")))
@@ -240,12 +248,17 @@ int main(int argc, char *argv[])
                     {QStringLiteral("flood"), {QStringLiteral("100000"), QStringLiteral("1000")}}};
     }
 
-    ReceiveBench bench(options);
+    KorvaniDialect korvani(client);
+    HexChatDialect hexChatDialect;
+    ChatDialect &dialect = hexChat ? static_cast<ChatDialect &>(hexChatDialect) : korvani;
+    if (hexChat && platform != QLatin1String("xcb"))
+        return usage();
+    ReceiveBench bench(dialect, platform);
     if (!bench.open()) {
         std::fprintf(stderr, "bench_receive: %s\n", qPrintable(bench.why()));
         return 1;
     }
-    std::printf("client %s, platform %s, %d run(s) each\n", qPrintable(options.client), qPrintable(options.platform), runs);
+    std::printf("client %s, platform %s, %d run(s) each\n", qPrintable(dialect.name()), qPrintable(platform), runs);
     for (const Command &command : commands) {
         bool done = false;
         if (command.name == QLatin1String("idle")) {
@@ -256,7 +269,7 @@ int main(int argc, char *argv[])
             if (command.arguments.size() < 2 || command.arguments.at(0).toInt() < 5 || command.arguments.at(1).toInt() < 1)
                 return usage();
             done = runFlood(bench, runs, command.arguments.at(0).toInt(), command.arguments.at(1).toInt(),
-                            command.arguments.value(2) == QLatin1String("framed"));
+                            command.arguments.value(2) == QLatin1String("framed"), hexChat);
         }
         if (!done) {
             std::fprintf(stderr, "bench_receive: %s\n", qPrintable(bench.why()));

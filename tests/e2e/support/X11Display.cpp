@@ -152,7 +152,7 @@ quint32 X11Display::waitForMapped(const QString &wanted, int timeoutMs)
         if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
             continue;
         const auto *mapped = reinterpret_cast<const xcb_map_notify_event_t *>(event.get());
-        if (!mapped->override_redirect && title(mapped->window) == wanted)
+        if (!mapped->override_redirect && (wanted.isEmpty() || title(mapped->window) == wanted))
             return mapped->window;
     }
     return 0;

@@ -35,7 +35,8 @@ public:
     // reported before the call is dropped.
     void watchMaps();
     // Blocks (no event loop) until the X server reports a top-level window with exactly `title`
-    // mapped, as it tells it, so the moment is the mapping's; 0 when none came within timeoutMs.
+    // (any title when empty) mapped, as it tells it, so the moment is the mapping's; 0 when none
+    // came within timeoutMs.
     quint32 waitForMapped(const QString &title, int timeoutMs);
 
 private:
