@@ -23,6 +23,9 @@ public:
     virtual bool greet(int fd, bool offerFraming) = 0;
     // Whether every message the program receives now reaches it as a message of its own.
     virtual bool delimited() const = 0;
+    // Answers what the program asked of the server since the last call (called now and then
+    // during a flood; the program must not take the server for gone).
+    virtual void answerRequests(int fd) { Q_UNUSED(fd); }
     // One public line of a flood from user bob, as the bytes the server sends.
     virtual QByteArray floodMessage(const QByteArray &text) const = 0;
 

@@ -57,6 +57,7 @@ QStringList HexChatDialect::prepare(const QString &folder, const QString &server
 
 bool HexChatDialect::greet(int fd, bool)
 {
+    m_received.clear();
     if (!readUntil(fd, "USER "))
         return false;
     send(fd, ":bench 001 carol :Welcome\r\n:bench 002 carol :Bench\r\n:bench 003 carol :Bench\r\n"
@@ -65,6 +66,18 @@ bool HexChatDialect::greet(int fd, bool)
         return false;
     return send(fd, ":carol!carol@bench JOIN #bench\r\n:bench 353 carol = #bench :carol bob\r\n"
                     ":bench 366 carol #bench :End of NAMES list\r\n");
+}
+
+void HexChatDialect::answerRequests(int fd)
+{
+    char bytes[4096];
+    for (ssize_t got; (got = ::recv(fd, bytes, sizeof bytes, MSG_DONTWAIT)) > 0;)
+        m_received.append(bytes, got);
+    for (qsizetype end; (end = m_received.indexOf("\r\n")) >= 0; m_received.remove(0, end + 2)) {
+        const QByteArray line = m_received.left(end);
+        if (line.startsWith("PING "))
+            send(fd, ":bench PONG bench " + line.mid(5) + "\r\n");
+    }
 }
 
 QByteArray HexChatDialect::floodMessage(const QByteArray &text) const

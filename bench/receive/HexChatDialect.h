@@ -14,7 +14,12 @@ public:
     bool refusesRoot() const override { return true; }
     bool greet(int fd, bool offerFraming) override;
     bool delimited() const override { return true; }
+    // Its pings: a client that gets no PONG for a while drops the connection.
+    void answerRequests(int fd) override;
     QByteArray floodMessage(const QByteArray &text) const override;
     QString chatWindowTitle() const override;
     QString firstWindowTitle() const override;
+
+private:
+    QByteArray m_received;
 };

@@ -22,6 +22,8 @@ const char *const displayName = ":140";
 constexpr int chatWidth = 800;
 constexpr int chatHeight = 600;
 constexpr int lineCharacters = 63;
+// How often a flood stops to answer the client's requests (pings).
+constexpr int answerEveryLines = 100;
 
 constexpr qint64 msNs = 1000000;
 constexpr qint64 secondNs = 1000 * msNs;
@@ -191,6 +193,7 @@ bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
     const qint64 xServer = onX() ? m_display->serverProcessId() : 0;
     result->xServerMeasured = xServer > 0;
     sleepUntil(client->signedOnNs + idleAfterSignOnNs);
+    m_dialect.answerRequests(client->fd);
     result->idle = ProcessUsage::memory(pid);
 
     SocketReadCounter reads;
@@ -217,6 +220,8 @@ bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
     for (int index = 0, band = 0; index < lines; ++index) {
         if (index == edges.at(band + 1) && index > 0)
             closeBand(band++);
+        if (index % answerEveryLines == 0)
+            m_dialect.answerRequests(client->fd);
         sleepUntil(start + index * stepNs);
         const QByteArray message = m_dialect.floodMessage(floodLine(index));
         if (!sendAll(client->fd, message.constData(), size_t(message.size()))) {
@@ -230,6 +235,7 @@ bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
     // The last band ends when the client has shown everything it was sent.
     for (double before = cpuNs(pid); nowNs() - sent < settleLimitNs;) {
         usleep(settleStepNs / 1000);
+        m_dialect.answerRequests(client->fd);
         const double now = cpuNs(pid);
         if (now - before < settledCpuNs)
             break;
