@@ -32,7 +32,7 @@ constexpr int connectWaitMs = 30000;
 constexpr int windowWaitMs = 20000;
 constexpr qint64 idleAfterSignOnNs = 5 * secondNs;
 // Long enough for the first window's memory to settle.
-constexpr qint64 signOnWindowSettleNs = 1500 * msNs;
+constexpr qint64 firstWindowSettleNs = 1500 * msNs;
 // The client has finished a flood once it spends less than 1 % of a core over a quarter second.
 constexpr qint64 settleStepNs = 250 * msNs;
 constexpr double settledCpuNs = 2.5 * msNs;
@@ -179,8 +179,8 @@ bool ReceiveBench::startup(Startup *result)
         return false;
     }
     result->mappedMs = double(mapped - started) / double(msNs);
-    sleepUntil(mapped + signOnWindowSettleNs);
-    result->signOnWindow = ProcessUsage::memory(client.program.pid());
+    sleepUntil(mapped + firstWindowSettleNs);
+    result->firstWindow = ProcessUsage::memory(client.program.pid());
     return true;
 }
 
@@ -245,7 +245,11 @@ bool ReceiveBench::flood(int lines, int rate, bool framed, Flood *result)
     closeBand(2);
     result->end = ProcessUsage::memory(pid);
     result->socketReads = reads.stop();
-    // Framed, every message is a row of its own; unframed, every read is one block and one row.
+    // Delimited, every message is a row of its own; unframed, every read is one block and one row.
     result->rowsShown = m_dialect.delimited() ? lines : result->socketReads;
-    return client->program.isRunning();
+    if (!client->program.isRunning()) {
+        m_why = QStringLiteral("the client ended during the flood: ") + client->program.log();
+        return false;
+    }
+    return true;
 }

@@ -44,7 +44,7 @@ public:
     struct Startup
     {
         double mappedMs = 0;
-        ProcessUsage::Memory signOnWindow;
+        ProcessUsage::Memory firstWindow;
     };
 
     // platform: "xcb" (on an Xvfb this bench starts) or "offscreen".

@@ -129,9 +129,9 @@ bool runStartup(ReceiveBench &bench, int count)
         return false;
     printTable<ReceiveBench::Startup>(figures, {
         {"mapped ms", " %14.1f", [](const ReceiveBench::Startup &s) { return s.mappedMs; }},
-        {"resident MiB", mib, [](const ReceiveBench::Startup &s) { return s.signOnWindow.residentKiB / kib; }},
-        {"private MiB", mib, [](const ReceiveBench::Startup &s) { return s.signOnWindow.privateKiB / kib; }},
-        {"priv dirty MiB", mib, [](const ReceiveBench::Startup &s) { return s.signOnWindow.privateDirtyKiB / kib; }},
+        {"resident MiB", mib, [](const ReceiveBench::Startup &s) { return s.firstWindow.residentKiB / kib; }},
+        {"private MiB", mib, [](const ReceiveBench::Startup &s) { return s.firstWindow.privateKiB / kib; }},
+        {"priv dirty MiB", mib, [](const ReceiveBench::Startup &s) { return s.firstWindow.privateDirtyKiB / kib; }},
     });
     return true;
 }
