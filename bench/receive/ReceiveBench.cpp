@@ -140,7 +140,9 @@ std::unique_ptr<ReceiveBench::SignedOnClient> ReceiveBench::signOn(bool framed)
             if (!chat)
                 usleep(10000);
         }
-        if (!chat || !m_display->resize(chat, chatWidth, chatHeight)) {
+        // Sized, and in front of the user as a window manager puts it: a chat window that is not
+        // active may call for attention on every message.
+        if (!chat || !m_display->resize(chat, chatWidth, chatHeight) || !m_display->focus(chat)) {
             m_why = QStringLiteral("the chat window did not show");
             return nullptr;
         }

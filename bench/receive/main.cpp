@@ -89,7 +89,7 @@ const char *const whole = " %14.0f";
 
 QString platformText(const ReceiveBench &bench)
 {
-    return bench.onX() ? QStringLiteral("xcb on Xvfb (no window manager), chat window 800x600")
+    return bench.onX() ? QStringLiteral("xcb on Xvfb (no window manager), chat window 800x600 with the focus")
                        : QStringLiteral("offscreen, chat window at its own size");
 }
 

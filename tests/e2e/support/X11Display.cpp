@@ -127,6 +127,12 @@ bool X11Display::resize(quint32 window, int width, int height)
     return xcb_flush(m_connection) > 0;
 }
 
+bool X11Display::focus(quint32 window)
+{
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    return xcb_flush(m_connection) > 0;
+}
+
 void X11Display::watchMaps()
 {
     const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
@@ -184,6 +190,11 @@ bool X11Display::close(quint32)
 }
 
 bool X11Display::resize(quint32, int, int)
+{
+    return false;
+}
+
+bool X11Display::focus(quint32)
 {
     return false;
 }

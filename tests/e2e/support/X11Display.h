@@ -30,6 +30,8 @@ public:
     bool close(quint32 window);
     // Sets a top-level window's size as a window manager would.
     bool resize(quint32 window, int width, int height);
+    // Gives a window the keyboard focus, as a window manager gives it to the window clicked on.
+    bool focus(quint32 window);
 
     // From the call on, the X server reports every top-level window that is mapped; what it
     // reported before the call is dropped.
