@@ -7,11 +7,11 @@
 // delay of a shown line, and how long after the last line was sent it was shown.
 //
 // bench_catchup [lines [rate [pause-at-seconds]]]   (defaults 20000 1000 5; run with nsrun)
+#include "LoopbackPeer.h"
 #include "app/PendingEvents.h"
 #include "net/ChatConnection.h"
 #include "net/ChatFrontEnd.h"
 #include "net/Dispatcher.h"
-#include "net/Framing.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
@@ -21,19 +21,15 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <string>
 #include <vector>
+
+using namespace LoopbackPeer;
 
 namespace {
 
@@ -47,48 +43,6 @@ struct Run
 
 const Run runs[] = {{false, 2000}, {false, 5000}, {true, 2000}, {true, 5000}};
 
-qint64 nowNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// ---- the server: plain POSIX, in a child forked before any thread exists ----
-
-bool sendAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        data += sent;
-        size -= size_t(sent);
-    }
-    return true;
-}
-
-bool readExactly(int fd, char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t got = ::recv(fd, data, size, 0);
-        if (got <= 0)
-            return false;
-        data += got;
-        size -= size_t(got);
-    }
-    return true;
-}
-
-void sleepUntil(qint64 deadlineNs)
-{
-    const qint64 wait = deadlineNs - nowNs();
-    if (wait > 0) {
-        const timespec pause{time_t(wait / 1000000000), long(wait % 1000000000)};
-        nanosleep(&pause, nullptr);
-    }
-}
-
 // One client: "Join bench <framed> <pauseMs>", the greeting (with the offer when framed), then the
 // flood. The client process is stopped at pauseAt for pauseMs while the flood goes on.
 void serveOne(int fd, pid_t client, int lines, int rate, int pauseAtS)
@@ -99,22 +53,7 @@ void serveOne(int fd, pid_t client, int lines, int rate, int pauseAtS)
     int pauseMs = 0;
     if (got <= 0 || std::sscanf(join, "Join bench %d %d", &framed, &pauseMs) != 2)
         return;
-    const std::string welcome = "Welcome Bench";
-    sendAll(fd, welcome.data(), welcome.size());
-    usleep(20000);
-    if (framed) {
-        const QByteArrayView offer = Framing::offer();
-        sendAll(fd, offer.data(), size_t(offer.size()));
-        // A client that does not answer within a second is served unframed, as it expects.
-        pollfd answerWaits{fd, POLLIN, 0};
-        char answer[10];
-        framed = ::poll(&answerWaits, 1, 1000) == 1 && readExactly(fd, answer, sizeof answer);
-        if (framed) {
-            const QByteArrayView switchOver = Framing::switchOver();
-            sendAll(fd, switchOver.data(), size_t(switchOver.size()));
-        }
-    }
-    usleep(20000);
+    framed = greet(fd, "Bench", framed);
 
     const qint64 start = nowNs();
     const qint64 stepNs = 1000000000LL / rate;
@@ -147,30 +86,12 @@ void serveOne(int fd, pid_t client, int lines, int rate, int pauseAtS)
 [[noreturn]] void runServer(int listener, pid_t client, int lines, int rate, int pauseAtS)
 {
     for (;;) {
-        const int fd = ::accept(listener, nullptr, nullptr);
+        const int fd = acceptClient(listener, -1);
         if (fd < 0)
             _exit(0);
-        const int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         serveOne(fd, client, lines, rate, pauseAtS);
         ::close(fd);
     }
-}
-
-int listenOn(const char *address)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(ChatConnection::ChatPort);
-    inet_pton(AF_INET, address, &where.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 || ::listen(fd, 4) != 0) {
-        std::perror("listen");
-        std::exit(1);
-    }
-    return fd;
 }
 
 // ---- the client ----

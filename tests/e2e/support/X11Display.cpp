@@ -5,8 +5,11 @@
 #ifdef KORVANI_E2E_XCB
 #include <xcb/xcb.h>
 
+#include <QDeadlineTimer>
+
 #include <cstdlib>
 #include <memory>
+#include <poll.h>
 
 namespace {
 template <class Reply>
@@ -117,6 +120,50 @@ bool X11Display::close(quint32 window)
     return xcb_flush(m_connection) > 0;
 }
 
+bool X11Display::resize(quint32 window, int width, int height)
+{
+    const uint32_t size[] = {uint32_t(width), uint32_t(height)};
+    xcb_configure_window(m_connection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    return xcb_flush(m_connection) > 0;
+}
+
+bool X11Display::focus(quint32 window)
+{
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    return xcb_flush(m_connection) > 0;
+}
+
+void X11Display::watchMaps()
+{
+    const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &events);
+    // Round trip: once the reply is here, the server reports every later mapping.
+    free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    while (xcb_generic_event_t *earlier = xcb_poll_for_event(m_connection))
+        free(earlier);
+}
+
+quint32 X11Display::waitForMapped(const QString &wanted, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    pollfd readable{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+    while (!deadline.hasExpired()) {
+        const auto event = owned(xcb_poll_for_event(m_connection));
+        if (!event) {
+            if (xcb_connection_has_error(m_connection))
+                return 0;
+            ::poll(&readable, 1, int(qMax<qint64>(1, deadline.remainingTime())));
+            continue;
+        }
+        if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+            continue;
+        const auto *mapped = reinterpret_cast<const xcb_map_notify_event_t *>(event.get());
+        if (!mapped->override_redirect && (wanted.isEmpty() || title(mapped->window) == wanted))
+            return mapped->window;
+    }
+    return 0;
+}
+
 #else
 
 X11Display::X11Display(const QString &name)
@@ -140,6 +187,25 @@ QList<quint32> X11Display::windowsTitled(const QString &) const
 bool X11Display::close(quint32)
 {
     return false;
+}
+
+bool X11Display::resize(quint32, int, int)
+{
+    return false;
+}
+
+bool X11Display::focus(quint32)
+{
+    return false;
+}
+
+void X11Display::watchMaps()
+{
+}
+
+quint32 X11Display::waitForMapped(const QString &, int)
+{
+    return 0;
 }
 
 #endif
