@@ -68,6 +68,9 @@ TranscriptView::TranscriptView(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    // Opaque, so the scroll bar, drawn again with every frame of a flood, is drawn over the view's
+    // own background and not over whatever stands behind the view (the chat window's stretched skin).
+    setAutoFillBackground(true);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setMouseTracking(true);
     TranscriptAccessible::install();
