@@ -26,14 +26,24 @@ NotificationRoute::Route NotificationRoute::notice(const Desktop &desktop)
     return !desktop.placesWindows && desktop.notificationService ? Notification : NoticeWindow;
 }
 
+// The bus is asked only for what can change the route: a balloon or notice may come with every
+// join of a flood, and each question is a round trip to the bus.
 NotificationRoute::Desktop NotificationRoute::current()
 {
-    Desktop desktop;
+    Desktop desktop = forNotices();
     desktop.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     desktop.trayShowsBalloons = desktop.trayAvailable && QSystemTrayIcon::supportsMessages();
     desktop.trayOnSessionBus = desktop.trayAvailable && statusNotifierWatcherRuns();
-    desktop.notificationService = DesktopNotifications::isAvailable();
+    if (!desktop.notificationService && (!desktop.trayAvailable || desktop.trayOnSessionBus))
+        desktop.notificationService = DesktopNotifications::isAvailable();
+    return desktop;
+}
+
+NotificationRoute::Desktop NotificationRoute::forNotices()
+{
+    Desktop desktop;
     desktop.placesWindows = platformPlacesWindows();
+    desktop.notificationService = !desktop.placesWindows && DesktopNotifications::isAvailable();
     return desktop;
 }
 

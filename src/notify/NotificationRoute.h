@@ -30,8 +30,11 @@ public:
     static Route balloon(const Desktop &desktop);
     static Route notice(const Desktop &desktop);
 
-    // The desktop as Qt and the session bus report it now; iconOnTray is left false.
+    // The desktop as Qt and the session bus report it now, as far as a balloon's or a notice's
+    // route depends on it; iconOnTray is left false.
     static Desktop current();
+    // The same for a notice alone: the bus is asked only where windows cannot be placed.
+    static Desktop forNotices();
     // Whether a program's top-level windows open where it places them.
     static bool platformPlacesWindows();
     // A StatusNotifier watcher runs: items reach a tray through the session bus.

@@ -107,7 +107,7 @@ void ChatWindowFrontEnd::showMessageOfDay(const QString &text)
 bool ChatWindowFrontEnd::sentAsNotification(DesktopNotifications *&notices, const QString &caption,
                                             const QString &text, int shownMs)
 {
-    if (NotificationRoute::notice(NotificationRoute::current()) != NotificationRoute::Notification)
+    if (NotificationRoute::notice(NotificationRoute::forNotices()) != NotificationRoute::Notification)
         return false;
     if (!notices)
         notices = new DesktopNotifications(&m_chat);
