@@ -1,6 +1,7 @@
 #include "app/ClientCommandLine.h"
 #include "app/Form.h"
 #include "app/FormRegistry.h"
+#include "app/Pictures.h"
 #include "app/SettingsLocation.h"
 #include "app/WindowAccessibility.h"
 #include "app/modMain.h"
@@ -9,7 +10,6 @@
 #include "windows/frmSignon.h"
 
 #include <QApplication>
-#include <QIcon>
 
 #include <csignal>
 #include <cstdio>
@@ -34,15 +34,6 @@ int answerOnTerminal(const ClientCommandLine &commandLine)
     const bool failed = commandLine.action() == ClientCommandLine::Action::ShowError;
     std::fputs(commandLine.output().toLocal8Bit().constData(), failed ? stderr : stdout);
     return failed ? 2 : 0;
-}
-
-// Every window and box carries the program's mark; each size is drawn for itself.
-QIcon programIcon()
-{
-    QIcon icon;
-    for (const char *file : {":/pictures/korvani-16.png", ":/pictures/korvani-32.png", ":/pictures/korvani.png"})
-        icon.addFile(QLatin1String(file));
-    return icon;
 }
 
 QStringList argumentsOf(int argc, char *argv[])
@@ -70,7 +61,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(KORVANI_VERSION_MAJOR).arg(KORVANI_VERSION_MINOR).arg(KORVANI_VERSION_PATCH));
-    QApplication::setWindowIcon(programIcon());
+    // Every window and box carries the program's mark.
+    QApplication::setWindowIcon(Pictures::programIcon());
     // Hidden windows count as loaded: the program ends when the last loaded window is unloaded,
     // not when the last visible one closes.
     QApplication::setQuitOnLastWindowClosed(false);

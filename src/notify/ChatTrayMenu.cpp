@@ -1,5 +1,7 @@
 #include "ChatTrayMenu.h"
 
+#include "app/Pictures.h"
+
 ChatTrayMenu::ChatTrayMenu(frmSysTray &tray, QWidget &chatWindow)
     : QObject(&tray)
     , m_frmSysTray(tray)
@@ -9,7 +11,7 @@ ChatTrayMenu::ChatTrayMenu(frmSysTray &tray, QWidget &chatWindow)
     m_frmSysTray.AddMenuItem(QStringLiteral("-"), QString(), false);
     m_frmSysTray.AddMenuItem(QStringLiteral("&Close"), QStringLiteral("close"), false);
     m_frmSysTray.setToolTip(QStringLiteral("Korvani 1.0!"));
-    m_frmSysTray.setIconHandle(QIcon(QStringLiteral(":/pictures/korvani.png")));
+    m_frmSysTray.setIconHandle(Pictures::icon({QStringLiteral(":/pictures/korvani.png")}));
 
     connect(&tray, &frmSysTray::MenuClick, this, &ChatTrayMenu::m_frmSysTray_MenuClick);
     connect(&tray, &frmSysTray::SysTrayDoubleClick, this, &ChatTrayMenu::m_frmSysTray_SysTrayDoubleClick);

@@ -1,6 +1,7 @@
 #include "frmMessage.h"
 
 #include "app/Form.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 
 namespace {
@@ -22,7 +23,7 @@ frmMessage::frmMessage()
     , Label2(label(this, QStringLiteral("Korvani"), QRect(120, 720, 975, 255)))
     , txtmessage(new QPlainTextEdit(this))
 {
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
+    Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image1->setScaledContents(true);
 
     QFont heading(QStringLiteral("MotterFemD"));

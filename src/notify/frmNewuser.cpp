@@ -1,6 +1,7 @@
 #include "frmNewuser.h"
 
 #include "app/Form.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 
 #include <QMouseEvent>
@@ -12,7 +13,7 @@ frmNewuser::frmNewuser()
 {
     Image1->setGeometry(Twips::toPixels(QRect{0, -240, 3000, 2250}));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
+    Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image1->installEventFilter(this);
 
     // The label shows a name another user chose: never let it render as markup.

@@ -7,6 +7,7 @@
 #include "app/EscapeKey.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Pictures.h"
 #include "app/modMain.h"
 
 #include <QCheckBox>
@@ -221,7 +222,7 @@ void frmOptions::createStrip()
     cmdApply = place(new QPushButton(QStringLiteral("Apply"), this), QStringLiteral("cmdApply"),
                      QRect(400, 224, 73, 17));
 
-    const QPixmap strip(stripPicture);
+    const QPixmap strip = Pictures::forOneUse(stripPicture);
     if (strip.isNull())
         return;
     Image1->setPixmap(strip);

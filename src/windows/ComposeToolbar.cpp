@@ -1,7 +1,8 @@
 #include "ComposeToolbar.h"
 
+#include "app/Pictures.h"
+
 #include <QAction>
-#include <QIcon>
 
 namespace {
 struct ButtonLook
@@ -42,7 +43,7 @@ ComposeToolbar::ComposeToolbar(QWidget *parent)
             continue;
         }
         const QString toolTip = QString::fromLatin1(look.toolTip);
-        QAction *button = addAction(QIcon(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(look.icon))), toolTip);
+        QAction *button = addAction(Pictures::icon({QStringLiteral(":/pictures/%1.png").arg(QLatin1String(look.icon))}), toolTip);
         button->setToolTip(toolTip);
         button->setCheckable(true);
         button->setShortcut(look.shortcut);

@@ -4,12 +4,12 @@
 
 #include "app/EscapeKey.h"
 #include "app/Form.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -39,7 +39,7 @@ frmAbout::frmAbout()
 
     // The window's lower edge cuts off the bottom of the stretched logo.
     Image1 = new QLabel(this);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/about_logo.png")));
+    Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/about_logo.png")));
     Image1->setScaledContents(true);
     Image1->setGeometry(Twips::toPixels(QRect(0, 0, 2895, 2130)));
 

@@ -64,10 +64,7 @@ QFont fontOf(const QStringList &families, qreal pointSize, bool bold = false)
 
 frmChat::frmChat()
 {
-    QIcon icon;
-    for (const char *size : {"-16", "-32", ""})
-        icon.addFile(QStringLiteral(":/pictures/korvani%1.png").arg(QLatin1String(size)));
-    setWindowIcon(icon);
+    setWindowIcon(Pictures::programIcon());
     createControls();
     createMenus();
     createConnection();

@@ -6,6 +6,7 @@
 
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 #include "net/WireProtocol.h"
 
@@ -13,14 +14,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 frmPM::frmPM()
 {
     setWindowTitle(QStringLiteral("Private Message"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/korvani.png")));
+    setWindowIcon(Pictures::icon({QStringLiteral(":/pictures/korvani.png")}));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(QSize(5145, 1515)));
@@ -28,7 +28,7 @@ frmPM::frmPM()
 
     // Created first, so it is drawn behind everything; it reaches above the top edge.
     Image2 = new QLabel(this);
-    Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
+    Image2->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image2->setScaledContents(true);
     Image2->setGeometry(Twips::toPixels(QRect(0, -240, 5160, 2250)));
 

@@ -5,6 +5,7 @@
 
 #include "app/Form.h"
 #include "app/PendingEvents.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 #include "net/WireProtocol.h"
 
@@ -15,7 +16,7 @@
 frmPrompt::frmPrompt()
 {
     setWindowTitle(QStringLiteral("Chat - Prompt"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/korvani.png")));
+    setWindowIcon(Pictures::icon({QStringLiteral(":/pictures/korvani.png")}));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(QSize(4470, 855)));

@@ -6,6 +6,7 @@
 #include "app/AppDir.h"
 #include "app/EscapeKey.h"
 #include "app/Form.h"
+#include "app/Pictures.h"
 #include "app/Twips.h"
 
 #include <QCloseEvent>
@@ -53,7 +54,7 @@ frmSmile::frmSmile()
     setFixedSize(Twips::toPixels(QSize(2160, 1995)));
 
     Image18 = new QLabel(this);
-    Image18->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
+    Image18->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image18->move(0, Twips::toPixels(-240));
     Image18->adjustSize();
 
