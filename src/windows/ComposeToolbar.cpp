@@ -43,7 +43,8 @@ ComposeToolbar::ComposeToolbar(QWidget *parent)
             continue;
         }
         const QString toolTip = QString::fromLatin1(look.toolTip);
-        QAction *button = addAction(Pictures::icon({QStringLiteral(":/pictures/%1.png").arg(QLatin1String(look.icon))}), toolTip);
+        const QString picture = QStringLiteral(":/pictures/%1.png").arg(QLatin1String(look.icon));
+        QAction *button = addAction(Pictures::icon({picture}), toolTip);
         button->setToolTip(toolTip);
         button->setCheckable(true);
         button->setShortcut(look.shortcut);

@@ -64,7 +64,6 @@ QFont fontOf(const QStringList &families, qreal pointSize, bool bold = false)
 
 frmChat::frmChat()
 {
-    setWindowIcon(Pictures::programIcon());
     createControls();
     createMenus();
     createConnection();
