@@ -3,13 +3,16 @@
 #include "support/TestFiles.h"
 #include "support/Unprivileged.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -210,6 +213,55 @@ private slots:
         WriteIni(QStringLiteral("Sounds"), QStringLiteral("Value"), QStringLiteral("On"), path());
         WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), path());
         QCOMPARE(TestFiles::bytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
+    }
+
+    // Two writers on one file at the same moment (two instances of the program pressing Apply): each
+    // reads the file, sets its values and replaces it, and neither undoes the other's values.
+    void writersAtTheSameMomentKeepEachOthersValues()
+    {
+        constexpr int writes = 60;
+        const QString file = path();
+        const auto writer = [file](const QString &section, int *failures) {
+            return QThread::create([=] {
+                for (int i = 0; i < writes; ++i) {
+                    const QString key = QStringLiteral("Key%1").arg(i);
+                    if (!modMain::WriteIniValues({{section, key, QString::number(i)}}, file))
+                        ++*failures;
+                }
+            });
+        };
+        int failuresOne = 0;
+        int failuresTwo = 0;
+        std::unique_ptr<QThread> one(writer(QStringLiteral("One"), &failuresOne));
+        std::unique_ptr<QThread> two(writer(QStringLiteral("Two"), &failuresTwo));
+        one->start();
+        two->start();
+        QVERIFY(one->wait(60000));
+        QVERIFY(two->wait(60000));
+
+        QCOMPARE(failuresOne + failuresTwo, 0);
+        for (int i = 0; i < writes; ++i) {
+            const QString key = QStringLiteral("Key%1").arg(i);
+            QCOMPARE(ReadIni(QStringLiteral("One"), key, file), QString::number(i));
+            QCOMPARE(ReadIni(QStringLiteral("Two"), key, file), QString::number(i));
+        }
+        QCOMPARE(QDir(m_directory->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("Options.ini")});
+    }
+
+    // A lock left long ago (by a writer on another machine sharing the folder, or one that hangs)
+    // stops no write.
+    void oldLockIsTakenOver()
+    {
+        QFile lock(path() + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("999999\nkorvani\nsomewhere-else\n");
+        QVERIFY(lock.flush());
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        lock.close();
+        QVERIFY(modMain::WriteIniValues({{QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Ann")}}, path()));
+        QCOMPARE(ReadIni(QStringLiteral("UserSvr"), QStringLiteral("User"), path()), QStringLiteral("Ann"));
+        QVERIFY(!QFile::exists(path() + QStringLiteral(".lock")));
     }
 
     void failedWriteChangesNothing_data()
