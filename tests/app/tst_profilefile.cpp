@@ -2,15 +2,18 @@
 #include "app/modMain.h"
 #include "support/TestFiles.h"
 #include "support/Unprivileged.h"
+#include "writer/NumberedKeys.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -217,33 +220,51 @@ private slots:
 
     // Two writers on one file at the same moment (two instances of the program pressing Apply): each
     // reads the file, sets its values and replaces it, and neither undoes the other's values.
+    void writersAtTheSameMomentKeepEachOthersValues_data()
+    {
+        QTest::addColumn<bool>("programs");
+        QTest::newRow("two threads of one program") << false;
+        QTest::newRow("two programs") << true;
+    }
     void writersAtTheSameMomentKeepEachOthersValues()
     {
+        QFETCH(bool, programs);
         constexpr int writes = 60;
-        const QString file = path();
-        const auto writer = [file](const QString &section, int *failures) {
-            return QThread::create([=] {
-                for (int i = 0; i < writes; ++i) {
-                    const QString key = QStringLiteral("Key%1").arg(i);
-                    if (!modMain::WriteIniValues({{section, key, QString::number(i)}}, file))
-                        ++*failures;
-                }
-            });
-        };
-        int failuresOne = 0;
-        int failuresTwo = 0;
-        std::unique_ptr<QThread> one(writer(QStringLiteral("One"), &failuresOne));
-        std::unique_ptr<QThread> two(writer(QStringLiteral("Two"), &failuresTwo));
-        one->start();
-        two->start();
-        QVERIFY(one->wait(60000));
-        QVERIFY(two->wait(60000));
+        const QStringList sections{QStringLiteral("One"), QStringLiteral("Two")};
+        int failures = 0;
+        if (programs) {
+            std::array<QProcess, 2> writers;
+            for (int i = 0; i < 2; ++i) {
+                writers[i].start(QStringLiteral(SETTINGS_WRITER), {path(), sections.at(i), QString::number(writes)});
+                QVERIFY(writers[i].waitForReadyRead(10000));
+            }
+            for (QProcess &writer : writers) {
+                writer.write("go\n");
+                QVERIFY(writer.waitForBytesWritten(10000));
+            }
+            for (QProcess &writer : writers) {
+                QVERIFY(writer.waitForFinished(60000));
+                failures += writer.exitCode();
+            }
+        } else {
+            std::array<int, 2> threadFailures{};
+            std::array<std::unique_ptr<QThread>, 2> writers;
+            for (int i = 0; i < 2; ++i) {
+                writers[i].reset(QThread::create(
+                    [&, i] { threadFailures[i] = writeNumberedKeys(path(), sections.at(i), writes); }));
+            }
+            for (auto &writer : writers)
+                writer->start();
+            for (auto &writer : writers)
+                QVERIFY(writer->wait(60000));
+            failures = threadFailures[0] + threadFailures[1];
+        }
 
-        QCOMPARE(failuresOne + failuresTwo, 0);
+        QCOMPARE(failures, 0);
         for (int i = 0; i < writes; ++i) {
             const QString key = QStringLiteral("Key%1").arg(i);
-            QCOMPARE(ReadIni(QStringLiteral("One"), key, file), QString::number(i));
-            QCOMPARE(ReadIni(QStringLiteral("Two"), key, file), QString::number(i));
+            QCOMPARE(ReadIni(sections.at(0), key, path()), QString::number(i));
+            QCOMPARE(ReadIni(sections.at(1), key, path()), QString::number(i));
         }
         QCOMPARE(QDir(m_directory->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("Options.ini")});
