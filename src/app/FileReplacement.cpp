@@ -26,13 +26,6 @@ bool fail(QString *error, const QString &text)
     return false;
 }
 
-// The file that a replacement of path really replaces: a symbolic link keeps pointing where it did.
-QString resolvedTarget(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-}
-
 bool processIsRunning(qint64 pid)
 {
     return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
@@ -99,14 +92,21 @@ void syncDirectory(const QByteArray &directory)
 
 } // namespace
 
+// A symbolic link keeps pointing where it did.
+QString FileReplacement::target(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+}
+
 QString FileReplacement::temporaryPrefix(const QString &path)
 {
-    return resolvedTarget(path) + QStringLiteral(".partial.") + QString::number(::getpid()) + QLatin1Char('.');
+    return target(path) + QStringLiteral(".partial.") + QString::number(::getpid()) + QLatin1Char('.');
 }
 
 bool FileReplacement::replace(const QString &path, const QByteArray &bytes, QString *error)
 {
-    const QString target = resolvedTarget(path);
+    const QString target = FileReplacement::target(path);
     const QByteArray targetName = QFile::encodeName(target);
     const QByteArray directoryName = QFile::encodeName(QFileInfo(target).absolutePath());
 

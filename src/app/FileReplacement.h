@@ -21,6 +21,9 @@ public:
     // replaced and the link stays. A file without write permission is not replaced.
     static bool replace(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
+    // The file that a replacement of path replaces: a symbolic link's target.
+    static QString target(const QString &path);
+
     // The name a temporary file of path gets; the part after its last "." identifies the writing
     // process, so a replacement never removes the file another running program is writing.
     static QString temporaryPrefix(const QString &path);

@@ -7,6 +7,7 @@
 #include "SettingsLocation.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <cstdio>
 #include <unistd.h>
@@ -36,10 +37,29 @@ bool failWith(QString *error, const QString &reason)
         *error = reason;
     return false;
 }
+
+// A write holds the lock for a few milliseconds. A lock older than staleLockMs belongs to a program
+// that hangs (one that died on this machine gives its lock up at once); past lockWaitMs the write
+// goes on without the lock rather than not at all.
+constexpr int lockWaitMs = 2000;
+constexpr int staleLockMs = 10000;
+
+QString lockPathOf(const QString &file)
+{
+    return FileReplacement::target(file) + QStringLiteral(".lock");
+}
 } // namespace
 
+// Every instance of the program on one settings file reads it, sets its values and replaces it
+// while it holds the lock beside it: two at the same moment would otherwise both start from the
+// same text, and the second replacement would undo the first one's values.
 bool WriteIniValues(const QList<IniValue> &values, const QString &file, QString *error)
 {
+    if (!QFileInfo::exists(file) && !SettingsLocation::prepareFolderOf(file))
+        return failWith(error, QStringLiteral("The folder %1 cannot be created.").arg(QFileInfo(file).absolutePath()));
+    QLockFile lock(lockPathOf(file));
+    lock.setStaleLockTime(staleLockMs);
+    lock.tryLock(lockWaitMs);
     // A file that exists but cannot be read is left alone rather than replaced by a few keys.
     QString text;
     if (!ProfileFile::readFile(file, &text))
@@ -49,8 +69,6 @@ bool WriteIniValues(const QList<IniValue> &values, const QString &file, QString 
         updated = ProfileFile::withValue(updated, value.section, value.key, value.value);
     if (updated == text && QFileInfo::exists(file))
         return true;
-    if (!SettingsLocation::prepareFolderOf(file))
-        return failWith(error, QStringLiteral("The folder %1 cannot be created.").arg(QFileInfo(file).absolutePath()));
     return FileReplacement::replace(file, updated.toUtf8(), error);
 }
 

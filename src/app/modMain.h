@@ -30,7 +30,8 @@ struct IniValue
 // Sets values of the settings file, in their order, in one replacement of the whole file: a reader
 // sees all of them or none. Returns false, with the reason in *error when given, when the file was
 // left exactly as it was (full disk, no permission, a file that exists but cannot be read). Values
-// that the file already holds cost no write.
+// that the file already holds cost no write. The values are set in the file as it stands at that
+// moment: writers of other processes on the same file take their turn (Options.ini.lock beside it).
 bool WriteIniValues(const QList<IniValue> &values, const QString &file, QString *error = nullptr);
 
 // Sets one value of the settings file: 0 when it was written, -1 when the file was left as it was.

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QVariantMap>
 
@@ -12,7 +13,25 @@ namespace {
 const QString interfaceName = QString::fromLatin1(DesktopNotifications::Service);
 // The action a notification server invokes when the notification itself is clicked.
 const QString defaultAction = QStringLiteral("default");
+
+// text as markup that shows it unchanged.
+QString escapedAsMarkup(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'&')
+            escaped += QLatin1String("&amp;");
+        else if (c == u'<')
+            escaped += QLatin1String("&lt;");
+        else if (c == u'>')
+            escaped += QLatin1String("&gt;");
+        else
+            escaped += c;
+    }
+    return escaped;
 }
+} // namespace
 
 DesktopNotifications::DesktopNotifications(QObject *parent)
     : QObject(parent)
@@ -22,6 +41,9 @@ DesktopNotifications::DesktopNotifications(QObject *parent)
     QDBusConnection::sessionBus().connect(interfaceName, QString::fromLatin1(Path), interfaceName,
                                           QStringLiteral("NotificationClosed"), this,
                                           SLOT(onNotificationClosed(uint, uint)));
+    auto *owner = new QDBusServiceWatcher(interfaceName, QDBusConnection::sessionBus(),
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { m_body = Body::Unknown; });
 }
 
 bool DesktopNotifications::isAvailable()
@@ -36,15 +58,54 @@ bool DesktopNotifications::isAvailable()
 
 void DesktopNotifications::show(const QString &title, const QString &text, int timeoutMs)
 {
+    const Notification notification{title, text, timeoutMs};
+    if (m_body != Body::Unknown) {
+        send(notification);
+        return;
+    }
+    m_waiting = notification;
+    askHowBodiesAreRead();
+}
+
+void DesktopNotifications::askHowBodiesAreRead()
+{
+    if (m_asking)
+        return;
+    m_asking = true;
+    const QDBusMessage ask = QDBusMessage::createMethodCall(interfaceName, QString::fromLatin1(Path), interfaceName,
+                                                            QStringLiteral("GetCapabilities"));
+    auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(ask), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, &DesktopNotifications::takeCapabilities);
+}
+
+// A server that does not answer is taken to read markup: an escaped body then shows a few
+// entities too many, a raw one could show pictures.
+void DesktopNotifications::takeCapabilities(QDBusPendingCallWatcher *call)
+{
+    const QDBusPendingReply<QStringList> capabilities = *call;
+    call->deleteLater();
+    m_asking = false;
+    const bool plainText = capabilities.isValid() && !capabilities.value().contains(QLatin1String("body-markup"));
+    m_body = plainText ? Body::PlainText : Body::Markup;
+    if (m_waiting) {
+        send(*m_waiting);
+        m_waiting.reset();
+    }
+}
+
+void DesktopNotifications::send(const Notification &notification)
+{
     QDBusMessage notify = QDBusMessage::createMethodCall(interfaceName, QString::fromLatin1(Path), interfaceName,
                                                          QStringLiteral("Notify"));
     const QString desktopEntry = QGuiApplication::desktopFileName();
     QVariantMap hints;
     if (!desktopEntry.isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
-    notify << QStringLiteral("Korvani") << stillShown() << QStringLiteral("korvani") << title << text
-           << QStringList{defaultAction, title} << hints << timeoutMs;
+    const QString body = m_body == Body::Markup ? escapedAsMarkup(notification.text) : notification.text;
+    notify << QStringLiteral("Korvani") << stillShown() << QStringLiteral("korvani") << notification.title << body
+           << QStringList{defaultAction, notification.title} << hints << notification.timeoutMs;
     auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(notify), this);
+    const int timeoutMs = notification.timeoutMs;
     connect(call, &QDBusPendingCallWatcher::finished, this,
             [this, timeoutMs](QDBusPendingCallWatcher *finished) { remember(finished, timeoutMs); });
 }

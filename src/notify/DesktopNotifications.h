@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 class QDBusPendingCallWatcher;
 
 // The desktop's notification service, org.freedesktop.Notifications on the session bus: where
@@ -12,6 +14,11 @@ class QDBusPendingCallWatcher;
 // from here while the previous one is still up replaces it, as a new balloon hides the one before
 // and a notice window takes the next notice's text: a burst of joins is one changing notification,
 // not a pile of them.
+//
+// Most notification servers read a body as markup and say so ("body-markup" among their
+// capabilities): there a user's name in the body would become pictures, links and line breaks, so
+// the body is escaped for such a server and sent as it is to one that reads plain text. The title
+// is plain text to every server.
 class DesktopNotifications : public QObject
 {
     Q_OBJECT
@@ -37,8 +44,25 @@ private slots:
     void onNotificationClosed(uint id, uint reason);
 
 private:
+    enum class Body { Unknown, Markup, PlainText };
+    struct Notification
+    {
+        QString title;
+        QString text;
+        int timeoutMs = 0;
+    };
+
+    void askHowBodiesAreRead();
+    void takeCapabilities(QDBusPendingCallWatcher *call);
+    void send(const Notification &notification);
     void remember(QDBusPendingCallWatcher *call, int timeoutMs);
     uint stillShown() const;
+
+    // How the running server reads a body; asked anew when another server takes the name.
+    Body m_body = Body::Unknown;
+    bool m_asking = false;
+    // The notification that waits for the answer: only the latest, as it would replace the others.
+    std::optional<Notification> m_waiting;
 
     // Ids the service gave the notifications sent from here; other programs' clicks are not ours.
     QSet<uint> m_shown;

@@ -21,7 +21,7 @@ frmMessage::frmMessage()
     , Label1{label(this, QStringLiteral("Message"), QRect(240, 120, 1815, 375)),
              label(this, QStringLiteral("of Day!!!"), QRect(1320, 480, 2175, 375))}
     , Label2(label(this, QStringLiteral("Korvani"), QRect(120, 720, 975, 255)))
-    , txtmessage(new QPlainTextEdit(this))
+    , txtmessage(new ReceivedTextEdit(this))
 {
     Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image1->setScaledContents(true);

@@ -2,8 +2,9 @@
 
 #include "NoticeWindow.h"
 
+#include "app/ReceivedTextEdit.h"
+
 #include <QLabel>
-#include <QPlainTextEdit>
 
 #include <array>
 
@@ -23,7 +24,7 @@ public:
     QLabel *Image1;
     std::array<QLabel *, 2> Label1;
     QLabel *Label2;
-    QPlainTextEdit *txtmessage;
+    ReceivedTextEdit *txtmessage;
 
 protected:
     void unload() override;

@@ -40,19 +40,31 @@ QString read(QLatin1String section, QLatin1String key)
     return modMain::ReadIni(section, key, modMain::SettingsPath());
 }
 
-// Apply's writes: each group is one replacement of the file; the first failure is kept for the user.
+// Apply's writes: each group is one replacement of the file, of the values the window changed; the
+// first failure is kept for the user.
 class SettingsWrites
 {
 public:
+    explicit SettingsWrites(LoadedSettings &loaded)
+        : m_loaded(loaded)
+    {
+    }
+
     void store(const QList<modMain::IniValue> &values)
     {
+        const QList<modMain::IniValue> changes = m_loaded.changed(values);
+        if (changes.isEmpty())
+            return;
         QString reason;
-        if (!values.isEmpty() && !modMain::WriteIniValues(values, modMain::SettingsPath(), &reason) && m_failure.isEmpty())
+        if (modMain::WriteIniValues(changes, modMain::SettingsPath(), &reason))
+            m_loaded.remember(changes);
+        else if (m_failure.isEmpty())
             m_failure = reason;
     }
     QString failure() const { return m_failure; }
 
 private:
+    LoadedSettings &m_loaded;
     QString m_failure;
 };
 
@@ -107,6 +119,7 @@ void OptionsModel::setSoundFile(int row, const QString &path)
 
 void OptionsModel::fill()
 {
+    m_loaded.load(modMain::SettingsPath());
     for (int row = 1; row <= SoundRowCount; ++row) {
         const QString stored = read(SoundsSection, soundRows[row - 1].key);
         m_soundFiles[row - 1] = stored.isEmpty() ? defaultSoundFile(row) : stored;
@@ -129,12 +142,14 @@ void OptionsModel::fill()
     m_joinRowInMain = modMain::IniTicked(storedJoinRow);
 }
 
-// Handlers that run during Apply's yields may read the file (a sign-on window reopened after a lost
-// connection), so the keys written before each yield are on disk by then: four replacements, one
-// per stretch between yields, each holding its keys in the order the steps name them.
+// Only the values that differ from the file as the window loaded it are written: another instance of
+// the program may have changed the others since. Handlers that run during Apply's yields may read
+// the file (a sign-on window reopened after a lost connection), so the keys written before each
+// yield are on disk by then: at most four replacements, one per stretch between yields, each
+// holding its keys in the order the steps name them.
 void OptionsModel::apply(const QPointer<QWidget> &noticeParent)
 {
-    SettingsWrites writes;
+    SettingsWrites writes(m_loaded);
     writes.store(soundFileValues());
     LetPendingEventsRun();
     setSwitches();

@@ -2,6 +2,7 @@
 
 #include "OptionChoices.h"
 
+#include "app/LoadedSettings.h"
 #include "app/modMain.h"
 
 #include <QPointer>
@@ -32,8 +33,8 @@ public:
     // may meet a half-filled model while the window loads.
     void fill();
 
-    // Stores every value in Options.ini and sets the global flags DisplayCorrectionOn and SoundsOn.
-    // Lets pending events run between its steps; a skin notice is shown over noticeParent when the
+    // Stores in Options.ini every value that differs from the file as fill() found it (or as the
+    // last apply() left it), and sets the global flags DisplayCorrectionOn and SoundsOn. Lets pending events run between its steps; a skin notice is shown over noticeParent when the
     // skin changes to one of the five names, and so is the first failure to save in this run.
     // The caller keeps the model alive across the call.
     void apply(const QPointer<QWidget> &noticeParent);
@@ -78,6 +79,7 @@ private:
     QList<modMain::IniValue> motdValues() const;
     void showSkinNoticeIfChanged(const QPointer<QWidget> &noticeParent) const;
 
+    LoadedSettings m_loaded;
     QString m_skinName;
     bool m_joinRowInMain = false;
     JoinLeaveNotice m_joinLeaveNotice = JoinLeaveNotice::None;

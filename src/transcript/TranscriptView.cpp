@@ -3,6 +3,8 @@
 #include "LinkPolicy.h"
 #include "TranscriptAccessible.h"
 
+#include "app/ClipboardText.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QApplication>
@@ -453,7 +455,7 @@ void TranscriptView::mouseReleaseEvent(QMouseEvent *event)
         viewport()->update();
         openLink(m_pressedLink);
     } else if (!m_selection.isEmpty() && QGuiApplication::clipboard()->supportsSelection()) {
-        QGuiApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
+        ClipboardText::copy(selectedText(), QClipboard::Selection);
     }
     m_pressedLink.clear();
 }
@@ -588,7 +590,7 @@ QString TranscriptView::selectedText() const
 void TranscriptView::copy() const
 {
     if (!m_selection.isEmpty())
-        QGuiApplication::clipboard()->setText(selectedText());
+        ClipboardText::copy(selectedText());
 }
 
 void TranscriptView::openLink(const QString &href) const

@@ -46,7 +46,7 @@ public:
 
     // The selected text, one line per row, pictures left out.
     QString selectedText() const;
-    // Puts the selected text on the clipboard (Ctrl+C).
+    // Puts the selected text on the clipboard (Ctrl+C), control characters as U+FFFD.
     void copy() const;
     // Selects the whole page (Ctrl+A).
     void selectAll();

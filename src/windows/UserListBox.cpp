@@ -1,5 +1,8 @@
 #include "UserListBox.h"
 
+#include "app/ClipboardText.h"
+
+#include <QKeyEvent>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -28,4 +31,15 @@ UserListBox::UserListBox(QWidget *parent)
     // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
     setUniformItemSizes(true);
     setItemDelegate(new ShortenedNameDelegate(this));
+}
+
+void UserListBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event != QKeySequence::Copy) {
+        QListWidget::keyPressEvent(event);
+        return;
+    }
+    if (const QListWidgetItem *item = currentItem())
+        ClipboardText::copy(item->text());
+    event->accept();
 }

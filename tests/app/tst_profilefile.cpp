@@ -2,14 +2,20 @@
 #include "app/modMain.h"
 #include "support/TestFiles.h"
 #include "support/Unprivileged.h"
+#include "writer/NumberedKeys.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <array>
 #include <functional>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -210,6 +216,73 @@ private slots:
         WriteIni(QStringLiteral("Sounds"), QStringLiteral("Value"), QStringLiteral("On"), path());
         WriteIni(QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Bob"), path());
         QCOMPARE(TestFiles::bytes(path()), QByteArray("[UserSvr]\r\nUser=Bob\r\nSvr=host\r\nAC=1\r\n[Sounds]\r\nValue=On\r\n"));
+    }
+
+    // Two writers on one file at the same moment (two instances of the program pressing Apply): each
+    // reads the file, sets its values and replaces it, and neither undoes the other's values.
+    void writersAtTheSameMomentKeepEachOthersValues_data()
+    {
+        QTest::addColumn<bool>("programs");
+        QTest::newRow("two threads of one program") << false;
+        QTest::newRow("two programs") << true;
+    }
+    void writersAtTheSameMomentKeepEachOthersValues()
+    {
+        QFETCH(bool, programs);
+        constexpr int writes = 60;
+        const QStringList sections{QStringLiteral("One"), QStringLiteral("Two")};
+        int failures = 0;
+        if (programs) {
+            std::array<QProcess, 2> writers;
+            for (int i = 0; i < 2; ++i) {
+                writers[i].start(QStringLiteral(SETTINGS_WRITER), {path(), sections.at(i), QString::number(writes)});
+                QVERIFY(writers[i].waitForReadyRead(10000));
+            }
+            for (QProcess &writer : writers) {
+                writer.write("go\n");
+                QVERIFY(writer.waitForBytesWritten(10000));
+            }
+            for (QProcess &writer : writers) {
+                QVERIFY(writer.waitForFinished(60000));
+                failures += writer.exitCode();
+            }
+        } else {
+            std::array<int, 2> threadFailures{};
+            std::array<std::unique_ptr<QThread>, 2> writers;
+            for (int i = 0; i < 2; ++i) {
+                writers[i].reset(QThread::create(
+                    [&, i] { threadFailures[i] = writeNumberedKeys(path(), sections.at(i), writes); }));
+            }
+            for (auto &writer : writers)
+                writer->start();
+            for (auto &writer : writers)
+                QVERIFY(writer->wait(60000));
+            failures = threadFailures[0] + threadFailures[1];
+        }
+
+        QCOMPARE(failures, 0);
+        for (int i = 0; i < writes; ++i) {
+            const QString key = QStringLiteral("Key%1").arg(i);
+            QCOMPARE(ReadIni(sections.at(0), key, path()), QString::number(i));
+            QCOMPARE(ReadIni(sections.at(1), key, path()), QString::number(i));
+        }
+        QCOMPARE(QDir(m_directory->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("Options.ini")});
+    }
+
+    // A lock left long ago (by a writer on another machine sharing the folder, or one that hangs)
+    // stops no write.
+    void oldLockIsTakenOver()
+    {
+        QFile lock(path() + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("999999\nkorvani\nsomewhere-else\n");
+        QVERIFY(lock.flush());
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        lock.close();
+        QVERIFY(modMain::WriteIniValues({{QStringLiteral("UserSvr"), QStringLiteral("User"), QStringLiteral("Ann")}}, path()));
+        QCOMPARE(ReadIni(QStringLiteral("UserSvr"), QStringLiteral("User"), path()), QStringLiteral("Ann"));
+        QVERIFY(!QFile::exists(path() + QStringLiteral(".lock")));
     }
 
     void failedWriteChangesNothing_data()

@@ -53,6 +53,9 @@ private slots:
         // The message of the day asks for 50 ms, which nobody could read.
         QTest::newRow("message of the day") << QStringLiteral("Welcome") << QStringLiteral("Message of Day") << 50
                                             << QStringLiteral("Welcome") << QStringLiteral("Message of Day") << 5000;
+        // The title is plain text to every notification server.
+        QTest::newRow("title as written") << QStringLiteral("Welcome") << QStringLiteral("<b>Tom</b> & Jerry") << 3000
+                                          << QStringLiteral("Welcome") << QStringLiteral("<b>Tom</b> & Jerry") << 5000;
         QTest::newRow("cut as the tray cuts") << QString(300, QLatin1Char('t')) << QString(80, QLatin1Char('T')) << 3000
                                               << QString(255, QLatin1Char('t')) << QString(63, QLatin1Char('T'))
                                               << 5000;
@@ -84,6 +87,45 @@ private slots:
         QVERIFY(notification.actions.contains(QStringLiteral("default")));
         QCOMPARE(notification.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("korvani"));
         QCOMPARE(notification.expireTimeout, shownMs);
+    }
+
+    // A user's name is text wherever it is shown: a server that reads bodies as markup shows it as
+    // it was written, and so does one that reads them as plain text.
+    void namesReachTheBodyAsText_data()
+    {
+        QTest::addColumn<bool>("readsMarkup");
+        QTest::addColumn<QString>("name");
+        const QList<QPair<const char *, QString>> names{
+            {"picture", QStringLiteral("<img src=\"/etc/x.png\"/>")},
+            {"bold and a break", QStringLiteral("<b>BIG</b><br>Server")},
+            {"link", QStringLiteral("<a href=\"http://example.com/\">click</a>")},
+            {"ampersand", QStringLiteral("Tom & Jerry")},
+            {"entity as typed", QStringLiteral("a&lt;b&amp;c&#65;")},
+            {"unclosed tag", QStringLiteral("x<y")},
+            {"closing tag alone", QStringLiteral("</b></body>ana")},
+            {"quotes", QStringLiteral("\"O'Brien\" > all")},
+        };
+        for (const bool readsMarkup : {true, false}) {
+            for (const auto &[label, name] : names)
+                QTest::addRow("%s, %s", readsMarkup ? "markup" : "plain text", label) << readsMarkup << name;
+        }
+    }
+
+    void namesReachTheBodyAsText()
+    {
+        QFETCH(bool, readsMarkup);
+        QFETCH(QString, name);
+        FakeNotificationServer server(m_bus->address(), readsMarkup ? FakeNotificationServer::MarkupBody
+                                                                    : FakeNotificationServer::PlainBody);
+        QVERIFY(server.start());
+        frmSysTray tray;
+        const QString text = name + QStringLiteral(" has join the chat!!!");
+
+        tray.ShowBalloonTip(text, QStringLiteral("New User"), frmSysTray::InformationIcon, 3000);
+
+        QTRY_COMPARE(server.shown.size(), 1);
+        QCOMPARE(server.bodyAsShown(server.shown.first()), text);
+        QCOMPARE(server.shown.first().summary, QStringLiteral("New User"));
     }
 
     // A balloon while the previous one is still up takes its place, as on the tray; once the

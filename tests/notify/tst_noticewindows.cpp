@@ -3,6 +3,7 @@
 #include "notify/frmNewuser.h"
 #include "notify/NoticePlacement.h"
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollBar>
@@ -33,6 +34,24 @@ private slots:
         QVERIFY(window->windowFlags().testFlag(Qt::Tool));
         QVERIFY(!window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    }
+
+    // The server's text is shown as it came and copied with U+FFFD for its control characters, by
+    // the keyboard and by the box's own menu alike.
+    void messageOfDayCopiesWithoutControlCharacters()
+    {
+        const QString sent = QString::fromUtf16(u"Rules\x1b[2J\x07 \u009b0m\x7f\tend\nsecond line");
+        const QString r(QChar::ReplacementCharacter);
+        frmMessage *window = showMessage(sent);
+        QCOMPARE(window->txtmessage->toPlainText(), sent);
+
+        window->txtmessage->selectAll();
+        window->txtmessage->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), "Rules" + r + "[2J" + r + " " + r + "0m" + r + "\tend\nsecond line");
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(window->txtmessage, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(!QGuiApplication::clipboard()->text().contains(QChar(0x1b)));
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("Rules" + r));
     }
 
     void newUserWindow()

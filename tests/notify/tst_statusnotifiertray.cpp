@@ -48,7 +48,8 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         QVERIFY2(m_bus.isRunning(), "dbus-daemon did not start");
         QGuiApplication::setDesktopFileName(QStringLiteral("korvani"));
-        m_server = new FakeNotificationServer(m_bus.address());
+        // As on the desktops that run such a tray, the server reads bodies as markup.
+        m_server = new FakeNotificationServer(m_bus.address(), FakeNotificationServer::MarkupBody);
         QVERIFY(m_server->start());
 
         m_watcher.start(QStringLiteral(FAKE_STATUS_NOTIFIER_WATCHER));
@@ -117,6 +118,19 @@ private slots:
         QCOMPARE(clicked.size(), 0);
         m_server->click(101);
         QTRY_COMPARE(clicked.size(), 1);
+    }
+
+    // A user's name in the balloon reads as it was written, not as markup.
+    void aNameInTheBalloonIsText()
+    {
+        frmSysTray tray;
+        tray.setIconHandle(programIcon());
+        const QString text = QStringLiteral("<img src=\"/etc/x.png\"/><b>BIG</b><br>Server has join the chat!!!");
+
+        tray.ShowBalloonTip(text, QStringLiteral("New User"), frmSysTray::InformationIcon, 3000);
+
+        QTRY_COMPARE(m_server->shown.size(), 1);
+        QCOMPARE(m_server->bodyAsShown(m_server->shown.first()), text);
     }
 
     // The panel quits: no tray any more, so the chat window can no longer come back from one, and

@@ -409,6 +409,54 @@ private slots:
         QCOMPARE(modMain::DisplayCorrectionOn, expected.contains(QStringLiteral("On=True")));
     }
 
+    // Another instance of the program on the same file (or this program's sign-on) writes a value
+    // after this window has loaded; Apply here writes what was changed here and keeps that value.
+    void applyKeepsWhatAnotherWriterStored_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QStringList>("expected"); // lines the file then holds
+
+        QTest::newRow("sound switch here, skin there")
+            << "Interface" << "Style" << "Green Skin"
+            << Edit([](frmOptions *window, FakeDialogs *) { window->chkSound->click(); })
+            << QStringList{"Value=On", "Style=Green Skin"};
+        QTest::newRow("nickname here, sound file there")
+            << "Sounds" << "Message" << "/other.wav"
+            << Edit([](frmOptions *window, FakeDialogs *) { window->txtNickname->setText(QStringLiteral("Ana")); })
+            << QStringList{"User=Ana", "Message=/other.wav"};
+        QTest::newRow("message of the day here, a sign-on there")
+            << "UserSvr" << "User" << "Bob"
+            << Edit([](frmOptions *window, FakeDialogs *) { window->modWindows->click(); })
+            << QStringList{"mssg=Windows", "User=Bob"};
+        QTest::newRow("the same key in both: the later Apply's")
+            << "Interface" << "Style" << "Green Skin"
+            << Edit([](frmOptions *window, FakeDialogs *) { window->styleIzbor->setEditText(QStringLiteral("Own Skin")); })
+            << QStringList{"Style=Own Skin"};
+    }
+    void applyKeepsWhatAnotherWriterStored()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(Edit, edit);
+        QFETCH(QStringList, expected);
+        Form<frmOptions>::get()->cmdApply->click(); // every key stored
+        unloadOptionsWindow();
+        frmOptions *window = Form<frmOptions>::get();
+        window->show();
+
+        QVERIFY(modMain::WriteIniValues({{section, key, value}}, m_fakes->dir.settingsPath()));
+        edit(window, &m_fakes->dialogs);
+        window->cmdApply->click();
+
+        const QStringList stored = m_fakes->dir.settings().split(crlf);
+        for (const QString &line : expected)
+            QVERIFY2(stored.contains(line), qPrintable(line + QStringLiteral(" missing from:\n") + stored.join(u'\n')));
+    }
+
     // Pending events run in the middle of Apply; one that runs then finds the sound paths written
     // and the skin not yet.
     void applyLetsEventsRunBeforeTheSkin()

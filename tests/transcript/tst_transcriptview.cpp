@@ -393,6 +393,47 @@ private slots:
         QVERIFY(QStringLiteral("[12:00:00] eve: third <row>").startsWith(lines.at(2)));
     }
 
+    // Control characters of a message or a name stay in the row as it came; whatever leaves by the
+    // clipboard carries U+FFFD in their place, so a paste into a terminal cannot act on it.
+    void copiesControlCharactersAsReplacements_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("copied"); // what copying gives of "name: text"
+        const QString r(QChar::ReplacementCharacter);
+        QTest::newRow("escape sequences and bell")
+            << QStringLiteral("ana") << QStringLiteral("\x1b]0;owned\x07 \x1b[2J") << "ana: " + r + "]0;owned" + r + " " + r + "[2J";
+        QTest::newRow("delete, backspace, null") << QStringLiteral("ana") << QString::fromUtf16(u"a\x7f b\x08 c\0d", 9)
+                                                 << "ana: a" + r + " b" + r + " c" + r + "d";
+        QTest::newRow("C1 controls") << QStringLiteral("ana") << QString::fromUtf16(u"a\u009b31mb\u0086c\u0090")
+                                     << "ana: a" + r + "31mb" + r + "c" + r;
+        QTest::newRow("in the name") << QStringLiteral("\x1b[31mred\x07") << QStringLiteral("hi")
+                                     << r + "[31mred" + r + ": hi";
+    }
+    void copiesControlCharactersAsReplacements()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, copied);
+        m_view->AppendHistory(TranscriptRows::chatRow(QStringLiteral("12:00:00"), name, MessageMarkup::ConvertMarkup(text)));
+        waitForFrame();
+        QVERIFY2(m_view->pageText().contains(name + QStringLiteral(": ")), "the name is shown as it came");
+
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m_view.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "[12:00:00] " + copied);
+
+        // Selected by the mouse inside the row: read from the row as laid out.
+        QGuiApplication::clipboard()->clear();
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+        QTest::mouseMove(m_view->viewport(), QPoint(390, 40));
+        QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, {}, QPoint(390, 40));
+        m_view->copy();
+        const QString partial = QGuiApplication::clipboard()->text();
+        QVERIFY2(!partial.isEmpty() && ("[12:00:00] " + copied).endsWith(partial), qPrintable(partial));
+    }
+
     // A row kept as a table carries the engine's frame markers; copying gives only what is seen.
     void copiesOnlyTheVisibleText()
     {

@@ -15,6 +15,7 @@
 #include "windows/frmSignon.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,6 +99,35 @@ private slots:
         QCoreApplication::exec();
 
         QCOMPARE(fakes.stops, chatShown ? 0 : 1);
+    }
+
+    // Ctrl+C on the user list copies the selected name whole, its control characters as U+FFFD.
+    void userListCopiesNamesWithoutControlCharacters_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("copied");
+        const QString r(QChar::ReplacementCharacter);
+        QTest::newRow("plain") << QStringLiteral("ana") << QStringLiteral("ana");
+        QTest::newRow("escape sequence and bell") << QStringLiteral("\x1b]0;x\x07" "ana\x1b[2J")
+                                                  << r + "]0;x" + r + "ana" + r + "[2J";
+        QTest::newRow("delete and C1") << QString::fromUtf16(u"a\x7f\u009bb\u0085") << "a" + r + r + "b" + r;
+        QTest::newRow("longer than shown") << QString(300, u'n') + u'\x1b' << QString(300, u'n') + r;
+    }
+
+    void userListCopiesNamesWithoutControlCharacters()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, copied);
+        frmChat *chat = Form<frmChat>::get();
+        chat->lstUsers->addItem(QStringLiteral("bob"));
+        chat->lstUsers->addItem(name);
+        chat->lstUsers->setCurrentRow(1);
+        QGuiApplication::clipboard()->clear();
+
+        QTest::keyClick(chat->lstUsers, Qt::Key_C, Qt::ControlModifier);
+
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        QCOMPARE(chat->lstUsers->item(1)->text(), name);
     }
 
     void loadSetsUpControlsAndMenus()

@@ -3,14 +3,16 @@
 #include "notify/DesktopNotifications.h"
 
 #include <QDBusMessage>
+#include <QTextDocumentFragment>
 
 namespace {
 const QString service = QString::fromLatin1(DesktopNotifications::Service);
 const QString path = QString::fromLatin1(DesktopNotifications::Path);
 }
 
-FakeNotificationServer::FakeNotificationServer(const QString &busAddress)
+FakeNotificationServer::FakeNotificationServer(const QString &busAddress, Body body)
     : m_bus(QDBusConnection::connectToBus(busAddress, QStringLiteral("fake notification server")))
+    , m_body(body)
 {
 }
 
@@ -52,7 +54,17 @@ uint FakeNotificationServer::Notify(const QString &appName, uint replacesId, con
     return replacesId ? replacesId : 100 + uint(shown.size());
 }
 
+QString FakeNotificationServer::bodyAsShown(const Notification &notification) const
+{
+    if (m_body == PlainBody)
+        return notification.body;
+    return QTextDocumentFragment::fromHtml(notification.body).toPlainText();
+}
+
 QStringList FakeNotificationServer::GetCapabilities()
 {
-    return {QStringLiteral("body"), QStringLiteral("actions")};
+    QStringList capabilities{QStringLiteral("body"), QStringLiteral("actions")};
+    if (m_body == MarkupBody)
+        capabilities.append(QStringLiteral("body-markup"));
+    return capabilities;
 }

@@ -8,6 +8,7 @@
 
 // A notification server as desktops run one, on its own connection to the bus at busAddress,
 // recording what it is asked to show. Ids count from 101; a replacement keeps the id it replaces.
+// It reads bodies as plain text, or, as most desktops' servers do, as markup.
 class FakeNotificationServer : public QObject
 {
     Q_OBJECT
@@ -26,7 +27,9 @@ public:
         int expireTimeout;
     };
 
-    explicit FakeNotificationServer(const QString &busAddress);
+    enum Body { PlainBody, MarkupBody };
+
+    explicit FakeNotificationServer(const QString &busAddress, Body body = PlainBody);
     ~FakeNotificationServer() override;
 
     bool start();
@@ -37,6 +40,9 @@ public:
     // What the server sends when notification id goes away (reason 2: the user closed it).
     void close(uint id, uint reason = 2);
 
+    // The text a user reads in a notification's body.
+    QString bodyAsShown(const Notification &notification) const;
+
     QList<Notification> shown;
 
 public slots:
@@ -46,4 +52,5 @@ public slots:
 
 private:
     QDBusConnection m_bus;
+    Body m_body;
 };
