@@ -1,7 +1,6 @@
 #include "ProfileFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -178,17 +177,4 @@ bool ProfileFile::readFile(const QString &path, QString *text)
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     *text = decoder.decode(file.readAll());
     return file.error() == QFileDevice::NoError;
-}
-
-bool ProfileFile::writeFile(const QString &path, const QString &text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }

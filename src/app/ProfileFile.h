@@ -21,8 +21,6 @@ public:
                              const QString &value);
 
     // File access, in UTF-8. A missing file reads as empty text; readFile() reports false only for a
-    // file that exists but cannot be read. A write replaces the file atomically and reports false
-    // (changing nothing) when it cannot.
+    // file that exists but cannot be read.
     static bool readFile(const QString &path, QString *text);
-    static bool writeFile(const QString &path, const QString &text);
 };
