@@ -6,9 +6,10 @@
 #include <QTimerEvent>
 
 namespace {
-// One byte more than a block may hold shows an oversized block without ever reading more than
-// that. The server reads one socket at a time, so all connections share the buffer.
-char readBuffer[ClientConnection::MaxBlockSize + 1];
+// One byte more than the socket may hold: every read empties the socket's buffer and asks for more,
+// which is what lets the socket take from the kernel again. The server reads one socket at a time,
+// so all connections share the buffer.
+char readBuffer[ClientConnection::ReadBufferSize + 1];
 }
 
 ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent)
@@ -25,6 +26,9 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const Connecti
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferSize);
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferSize);
+    // A TCP socket keeps a buffer of its own whatever the open mode, and without a bound it would
+    // take everything the client sends while the server does not read.
+    m_socket->setReadBufferSize(ReadBufferSize);
     connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::serviceInput);
     // Only what the kernel could not take at once is written later.
     connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
@@ -132,7 +136,14 @@ void ClientConnection::serviceInput()
             return;
         }
         QByteArray message;
-        if (!m_input.takeMessage(&message)) {
+        const bool taken = m_input.takeMessage(&message);
+        if (m_input.isBroken()) {
+            fail(m_input.error());
+            return;
+        }
+        followClientSwitch();
+        if (!taken) {
+            // Only when what was read is used up: the input never holds more than one read.
             if (!readSocket())
                 return;
             continue;
@@ -163,13 +174,16 @@ bool ClientConnection::readSocket()
         fail(m_input.error());
         return false;
     }
-    if (m_input.isFramed() && !m_output.isFramed()) {
-        // The client's switch: the server's own goes out at once, pacing ends.
-        m_output.switchToFramed();
-        m_gapTimer.stop();
-        writeNext();
-    }
     return true;
+}
+
+void ClientConnection::followClientSwitch()
+{
+    if (!m_input.isFramed() || m_output.isFramed())
+        return;
+    m_output.switchToFramed();
+    m_gapTimer.stop();
+    writeNext();
 }
 
 void ClientConnection::dropInput()

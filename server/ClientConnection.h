@@ -21,7 +21,9 @@ class QTcpSocket;
 //
 // Input: ClientInput cuts what arrives into messages; they are handed on one at a time, no faster
 // than the client's send rate allows. While the client is over its rate the socket is not read, so
-// TCP holds the client back and nothing is dropped.
+// TCP holds the client back and nothing is dropped. Unread input is bounded whatever the client
+// sends: at most ReadBufferSize bytes in the socket, one read and the start of one framed message
+// in ClientInput (192 KiB in all), and the kernel's receive buffer.
 //
 // A reader whose queue grows is closed only when it really stops taking data, or when its queue
 // reaches a hard cap. The connection closes itself when a limit is passed or the socket fails.
@@ -38,6 +40,10 @@ public:
     // Kernel receive buffer asked for: its window lets a whole oversized block arrive before the
     // server reads, so the block shows as too long instead of as pieces of a message.
     static constexpr int ReceiveBufferSize = 4 * MaxBlockSize;
+    // Bytes the socket takes from the kernel before the server reads them: one more than a block
+    // may hold, so an oversized block still shows. A full buffer stops the socket reading, the
+    // kernel's buffer fills and TCP holds the client back.
+    static constexpr qint64 ReadBufferSize = MaxBlockSize + 1;
     // How long a connection being closed may take to let its last messages go out.
     static constexpr int LingerMs = 5000;
     // Pause before the answer to a connection's first message (its sign-on): the client has just
@@ -84,6 +90,8 @@ private:
     void serviceInput();
     // Reads once into the input; false when there was nothing to read or the connection ended.
     bool readSocket();
+    // The client's switch has been read: the server's own goes out at once, pacing ends.
+    void followClientSwitch();
     void dropInput();
     void checkQueueLimits();
     void checkStall();
