@@ -8,6 +8,7 @@
 #include <QBasicTimer>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QObject>
 
 class QTcpSocket;
@@ -26,7 +27,7 @@ class QTcpSocket;
 // in ClientInput (192 KiB in all), and the kernel's receive buffer.
 //
 // A reader whose queue grows is closed only when it really stops taking data, or when its queue
-// reaches a hard cap. The connection closes itself when a limit is passed or the socket fails.
+// reaches a hard cap; bytes the kernel holds for it count as waiting. The connection closes itself when a limit is passed or the socket fails.
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -71,6 +72,8 @@ public:
     bool isClosing() const;
     // The client switched to framing, and so did the server's output.
     bool isFramed() const;
+    // Where the client connects from; kept after the socket closes.
+    QHostAddress peerAddress() const;
 
 signals:
     void messageReceived(const QByteArray &message);
@@ -86,6 +89,11 @@ protected:
 private:
     // Messages not yet handed to the kernel, without framing.
     qint64 queuedBytes() const;
+    // What waits for the client: the queue, and what the kernel holds that the client has not
+    // acknowledged. A reader that takes nothing thus shows even while the kernel's buffer takes
+    // what the server sends it.
+    qint64 waitingBytes() const;
+    qint64 unacknowledgedBytes() const;
     qint64 nowMs() const;
     void serviceInput();
     // Reads once into the input; false when there was nothing to read or the connection ended.
@@ -103,6 +111,7 @@ private:
     void finish(const QString &reason);
 
     QTcpSocket *m_socket;
+    QHostAddress m_peerAddress;
     int m_gapMs;
     ConnectionLimits m_limits;
     QElapsedTimer m_clock;
@@ -118,6 +127,8 @@ private:
     // Runs while more than stalledQueueBytes wait.
     QBasicTimer m_stallTimer;
     qint64 m_lastProgressMs = 0;
+    // The kernel's send buffer as it granted it: the most it can hold for this client.
+    qint64 m_kernelSendBuffer = 0;
     bool m_flushScheduled = false;
     bool m_offered = false;
     // The write in the socket is the offer.

@@ -35,6 +35,7 @@ private slots:
     void emptyFramesCostTheirRateToo();
     void readerIsClosedOnlyWhenItStopsTaking_data();
     void readerIsClosedOnlyWhenItStopsTaking();
+    void readerIsClosedWhileTheKernelHoldsWhatWaits();
     void newcomerAmongNonReadersIsServed_data();
     void newcomerAmongNonReadersIsServed();
 
@@ -233,6 +234,32 @@ void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking()
         QCOMPARE(bert->receive(1), QStringList{left});
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert"}));
     QCOMPARE(m_server.server().connectionCount(), 2);
+}
+
+void FairServiceTest::readerIsClosedWhileTheKernelHoldsWhatWaits()
+{
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
+    settings.limits.stalledQueueBytes = 64 * 1024;
+    settings.limits.stallTimeoutMs = 500;
+    startServer(settings);
+    auto *anna = m_server.add<FramedClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    m_rawClients.push_back(std::make_unique<RawClient>());
+    RawClient *stuck = m_rawClients.back().get();
+    QVERIFY(stuck->connectTo(serverAddress, m_server.port()));
+    QVERIFY(stuck->send("Join stuck"));
+    QCOMPARE(anna->receive(1), QStringList{"Joined stuck"});
+
+    // Less than the kernel's send buffer: all of it leaves the server's queue, none of it is read.
+    const QString message = QStringLiteral("Message anna:") + QString(16000, QLatin1Char('m'));
+    for (int i = 0; i < 10; ++i) {
+        anna->send(message);
+        QCOMPARE(anna->receive(1), QStringList{message});
+    }
+    QVERIFY2(EventLoopWait::until([this] { return m_server.logHas(QStringLiteral("waiting bytes for")); }, 10000),
+             qPrintable(m_server.log()));
+    QCOMPARE(anna->receive(1), QStringList{"Left stuck"});
+    QCOMPARE(m_server.server().room().userNames(), QStringList{"anna"});
 }
 
 void FairServiceTest::newcomerAmongNonReadersIsServed_data()
