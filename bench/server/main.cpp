@@ -354,8 +354,8 @@ bool framedFlood(const Bench &bench)
 
     std::printf("abuse: one framed client writing messages of 1 KB as fast as the server takes them, %d s\n",
                 floodMs / 1000);
-    std::printf("  server resident memory %.1f MB before, %.1f MB after, peak %.1f MB; %.1f MB taken from the "
-                "flooder; flooder %s\n",
+    std::printf("  server resident memory %.1f MB before, %.1f MB after, peak %.1f MB; %.1f MB left the "
+                "flooder's socket; flooder %s\n",
                 double(before) / 1024, double(after) / 1024, double(peak) / 1024,
                 double(written - flood.bytesToWrite()) / (1024 * 1024), connected ? "still connected" : "closed");
     std::fflush(stdout);
