@@ -11,8 +11,8 @@
 class LogThrottle
 {
 public:
-    static constexpr double BurstLines = 32;
-    static constexpr double LinesPerSecond = 4;
+    static constexpr double BurstLines = 100;
+    static constexpr double LinesPerSecond = 10;
     // An address this long without a line is forgotten, with any count of lines left out.
     static constexpr qint64 ForgetAfterMs = 60000;
 

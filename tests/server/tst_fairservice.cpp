@@ -109,12 +109,12 @@ void FairServiceTest::refusedNamesCostTheLogLittle()
         QVERIFY(refused.back()->connectTo(serverAddress, m_server.port(), crowdAddress));
     }
     const QByteArray longName = "Join " + QByteArray(2000, 'n') + '\n';
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < 40; ++i) {
         for (FramedClient *client : refused)
             client->queueRaw(longName);
         EventLoopWait::during(5);
     }
-    QVERIFY(EventLoopWait::until([&] { return refused.front()->messageCount() == 25; }, 20000));
+    QVERIFY(EventLoopWait::until([&] { return refused.front()->messageCount() == 40; }, 20000));
     const int linesAboutCrowd = m_server.logCount(crowdAddress.toString()) + m_server.logCount(QStringLiteral("refused name"));
     QVERIFY2(linesAboutCrowd <= LogThrottle::BurstLines + 8, qPrintable(QString::number(linesAboutCrowd)));
     for (const QString &line : m_server.log().split(QLatin1Char('\n')))
