@@ -103,7 +103,8 @@ void ChatServer::acceptConnections()
         const ClientId client = ++m_lastClient;
         const QString peer = endpointText(socket->peerAddress(), socket->peerPort());
         if (m_connections.size() >= m_settings.maxConnections) {
-            log(client, QStringLiteral("refused %1: already %2 connections").arg(peer).arg(m_settings.maxConnections));
+            logFrom(socket->peerAddress(), client,
+                    QStringLiteral("refused %1: already %2 connections").arg(peer).arg(m_settings.maxConnections));
             socket->disconnectFromHost();
             socket->deleteLater();
             continue;
@@ -118,7 +119,7 @@ void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
     for (const ClientId evicted : admission.evicted)
         closeWaiting(evicted, QStringLiteral("not signed on, making room for newer connections"));
     if (!admission.admitted) {
-        log(client, QStringLiteral("refused %1: %2").arg(peer, admission.refusal));
+        logFrom(socket->peerAddress(), client, QStringLiteral("refused %1: %2").arg(peer, admission.refusal));
         socket->disconnectFromHost();
         socket->deleteLater();
         return;
@@ -154,16 +155,18 @@ void ChatServer::acceptFailed(QAbstractSocket::SocketError)
 
 void ChatServer::connectionFinished(ClientId client, const QString &reason)
 {
-    ClientConnection *connection = m_connections.take(client);
+    ClientConnection *connection = m_connections.value(client);
     if (!connection)
         return;
     m_signOnGate.remove(client);
-    connection->deleteLater();
     if (!reason.isEmpty())
         log(client, QStringLiteral("closed: ") + reason);
     else if (!connection->isClosing() && !m_room.isSignedOn(client))
         log(client, QStringLiteral("disconnected"));
+    // Still known while the room says so, so its log line is counted against the client's address.
     m_room.disconnected(client);
+    m_connections.remove(client);
+    connection->deleteLater();
 }
 
 void ChatServer::closeWaiting(ClientId client, const QString &reason)
@@ -174,7 +177,7 @@ void ChatServer::closeWaiting(ClientId client, const QString &reason)
         return;
     connection->abort();
     connection->deleteLater();
-    log(client, QStringLiteral("closed: ") + reason);
+    logFrom(connection->peerAddress(), client, QStringLiteral("closed: ") + reason);
 }
 
 void ChatServer::closeExpiredSignOns()
@@ -228,5 +231,16 @@ void ChatServer::closeWhenSent(ClientId client)
 
 void ChatServer::log(ClientId client, const QString &event)
 {
+    const ClientConnection *connection = m_connections.value(client);
+    logFrom(connection ? connection->peerAddress() : QHostAddress(), client, event);
+}
+
+void ChatServer::logFrom(const QHostAddress &source, ClientId client, const QString &event)
+{
+    qint64 leftOut = 0;
+    if (!m_logThrottle.admit(source, m_clock.elapsed(), &leftOut))
+        return;
+    if (leftOut > 0)
+        emit logLine(QStringLiteral("%1 lines about connections from %2 left out").arg(leftOut).arg(source.toString()));
     emit logLine(QLatin1Char('#') + QString::number(client) + QLatin1Char(' ') + event);
 }

@@ -2,6 +2,7 @@
 
 #include "ChatRoom.h"
 #include "ClientListener.h"
+#include "LogThrottle.h"
 #include "RoomOutput.h"
 #include "ServerSettings.h"
 #include "SignOnGate.h"
@@ -56,6 +57,8 @@ private:
     void signedOn(ClientId client) override;
     void closeWhenSent(ClientId client) override;
     void log(ClientId client, const QString &event) override;
+    // A line about a connection from `source`, as far as the log takes lines about that address.
+    void logFrom(const QHostAddress &source, ClientId client, const QString &event);
 
     ServerSettings m_settings;
     ClientListener m_listener;
@@ -64,6 +67,7 @@ private:
     ClientId m_lastClient = 0;
     SignOnGate m_signOnGate;
     QElapsedTimer m_clock;
+    LogThrottle m_logThrottle;
     QTimer m_signOnTimer;
     QTimer m_releaseTimer;
     bool m_acceptFailing = false;

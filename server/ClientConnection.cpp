@@ -5,15 +5,20 @@
 #include <QTcpSocket>
 #include <QTimerEvent>
 
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+
 namespace {
-// One byte more than a block may hold shows an oversized block without ever reading more than
-// that. The server reads one socket at a time, so all connections share the buffer.
-char readBuffer[ClientConnection::MaxBlockSize + 1];
+// One byte more than the socket may hold: every read empties the socket's buffer and asks for more,
+// which is what lets the socket take from the kernel again. The server reads one socket at a time,
+// so all connections share the buffer.
+char readBuffer[ClientConnection::ReadBufferSize + 1];
 }
 
 ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent)
     : QObject(parent)
     , m_socket(socket)
+    , m_peerAddress(socket->peerAddress())
     , m_gapMs(gapMs)
     , m_limits(limits)
     , m_messageRate(limits.messageBurst, limits.messagesPerSecond, 0)
@@ -24,7 +29,11 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const Connecti
     // Every message goes out as a segment of its own instead of waiting to join the next one.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferSize);
+    m_kernelSendBuffer = m_socket->socketOption(QAbstractSocket::SendBufferSizeSocketOption).toLongLong();
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferSize);
+    // A TCP socket keeps a buffer of its own whatever the open mode, and without a bound it would
+    // take everything the client sends while the server does not read.
+    m_socket->setReadBufferSize(ReadBufferSize);
     connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::serviceInput);
     // Only what the kernel could not take at once is written later.
     connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
@@ -93,9 +102,31 @@ bool ClientConnection::isFramed() const
     return m_output.isFramed();
 }
 
+QHostAddress ClientConnection::peerAddress() const
+{
+    return m_peerAddress;
+}
+
 qint64 ClientConnection::queuedBytes() const
 {
     return m_output.queuedBytes() + m_socket->bytesToWrite();
+}
+
+qint64 ClientConnection::waitingBytes() const
+{
+    const qint64 queued = queuedBytes();
+    // The kernel is asked only when its share could make the difference to a limit.
+    if (queued + m_kernelSendBuffer <= m_limits.stalledQueueBytes)
+        return queued;
+    return queued + unacknowledgedBytes();
+}
+
+qint64 ClientConnection::unacknowledgedBytes() const
+{
+    int bytes = 0;
+    if (::ioctl(int(m_socket->socketDescriptor()), SIOCOUTQ, &bytes) != 0)
+        return 0;
+    return bytes;
 }
 
 qint64 ClientConnection::nowMs() const
@@ -132,7 +163,14 @@ void ClientConnection::serviceInput()
             return;
         }
         QByteArray message;
-        if (!m_input.takeMessage(&message)) {
+        const bool taken = m_input.takeMessage(&message);
+        if (m_input.isBroken()) {
+            fail(m_input.error());
+            return;
+        }
+        followClientSwitch();
+        if (!taken) {
+            // Only when what was read is used up: the input never holds more than one read.
             if (!readSocket())
                 return;
             continue;
@@ -163,13 +201,16 @@ bool ClientConnection::readSocket()
         fail(m_input.error());
         return false;
     }
-    if (m_input.isFramed() && !m_output.isFramed()) {
-        // The client's switch: the server's own goes out at once, pacing ends.
-        m_output.switchToFramed();
-        m_gapTimer.stop();
-        writeNext();
-    }
     return true;
+}
+
+void ClientConnection::followClientSwitch()
+{
+    if (!m_input.isFramed() || m_output.isFramed())
+        return;
+    m_output.switchToFramed();
+    m_gapTimer.stop();
+    writeNext();
 }
 
 void ClientConnection::dropInput()
@@ -186,7 +227,7 @@ void ClientConnection::dropInput()
 
 void ClientConnection::checkQueueLimits()
 {
-    const qint64 queued = queuedBytes();
+    const qint64 queued = waitingBytes();
     if (queued > m_limits.maxQueuedBytes) {
         fail(QStringLiteral("more than %1 bytes waiting to be sent").arg(m_limits.maxQueuedBytes));
         return;
@@ -201,11 +242,12 @@ void ClientConnection::checkQueueLimits()
 void ClientConnection::checkStall()
 {
     m_stallTimer.stop();
-    if (queuedBytes() <= m_limits.stalledQueueBytes)
+    const qint64 waiting = waitingBytes();
+    if (waiting <= m_limits.stalledQueueBytes)
         return;
     const qint64 quietMs = nowMs() - m_lastProgressMs;
     if (quietMs >= m_limits.stallTimeoutMs) {
-        fail(QStringLiteral("took nothing of %1 waiting bytes for %2 ms").arg(queuedBytes()).arg(quietMs));
+        fail(QStringLiteral("took nothing of %1 waiting bytes for %2 ms").arg(waiting).arg(quietMs));
         return;
     }
     m_stallTimer.start(int(m_limits.stallTimeoutMs - quietMs), this);

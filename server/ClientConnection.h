@@ -8,6 +8,7 @@
 #include <QBasicTimer>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QObject>
 
 class QTcpSocket;
@@ -21,10 +22,12 @@ class QTcpSocket;
 //
 // Input: ClientInput cuts what arrives into messages; they are handed on one at a time, no faster
 // than the client's send rate allows. While the client is over its rate the socket is not read, so
-// TCP holds the client back and nothing is dropped.
+// TCP holds the client back and nothing is dropped. Unread input is bounded whatever the client
+// sends: at most ReadBufferSize bytes in the socket, one read and the start of one framed message
+// in ClientInput (192 KiB in all), and the kernel's receive buffer.
 //
 // A reader whose queue grows is closed only when it really stops taking data, or when its queue
-// reaches a hard cap. The connection closes itself when a limit is passed or the socket fails.
+// reaches a hard cap; bytes the kernel holds for it count as waiting. The connection closes itself when a limit is passed or the socket fails.
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -38,6 +41,10 @@ public:
     // Kernel receive buffer asked for: its window lets a whole oversized block arrive before the
     // server reads, so the block shows as too long instead of as pieces of a message.
     static constexpr int ReceiveBufferSize = 4 * MaxBlockSize;
+    // Bytes the socket takes from the kernel before the server reads them: one more than a block
+    // may hold, so an oversized block still shows. A full buffer stops the socket reading, the
+    // kernel's buffer fills and TCP holds the client back.
+    static constexpr qint64 ReadBufferSize = MaxBlockSize + 1;
     // How long a connection being closed may take to let its last messages go out.
     static constexpr int LingerMs = 5000;
     // Pause before the answer to a connection's first message (its sign-on): the client has just
@@ -65,6 +72,8 @@ public:
     bool isClosing() const;
     // The client switched to framing, and so did the server's output.
     bool isFramed() const;
+    // Where the client connects from; kept after the socket closes.
+    QHostAddress peerAddress() const;
 
 signals:
     void messageReceived(const QByteArray &message);
@@ -80,10 +89,17 @@ protected:
 private:
     // Messages not yet handed to the kernel, without framing.
     qint64 queuedBytes() const;
+    // What waits for the client: the queue, and what the kernel holds that the client has not
+    // acknowledged. A reader that takes nothing thus shows even while the kernel's buffer takes
+    // what the server sends it.
+    qint64 waitingBytes() const;
+    qint64 unacknowledgedBytes() const;
     qint64 nowMs() const;
     void serviceInput();
     // Reads once into the input; false when there was nothing to read or the connection ended.
     bool readSocket();
+    // The client's switch has been read: the server's own goes out at once, pacing ends.
+    void followClientSwitch();
     void dropInput();
     void checkQueueLimits();
     void checkStall();
@@ -95,6 +111,7 @@ private:
     void finish(const QString &reason);
 
     QTcpSocket *m_socket;
+    QHostAddress m_peerAddress;
     int m_gapMs;
     ConnectionLimits m_limits;
     QElapsedTimer m_clock;
@@ -110,6 +127,8 @@ private:
     // Runs while more than stalledQueueBytes wait.
     QBasicTimer m_stallTimer;
     qint64 m_lastProgressMs = 0;
+    // The kernel's send buffer as it granted it: the most it can hold for this client.
+    qint64 m_kernelSendBuffer = 0;
     bool m_flushScheduled = false;
     bool m_offered = false;
     // The write in the socket is the offer.

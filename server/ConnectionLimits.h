@@ -24,7 +24,8 @@ struct ConnectionLimits
     double byteBurst = 256 * 1024;
     double bytesPerSecond = 64 * 1024;
 
-    // A reader with more than this waiting must show progress: when nothing of it has left for
+    // A reader with more than this waiting (the server's queue and what the kernel holds that the
+    // reader has not acknowledged) must show progress: when nothing of it has left for
     // stallTimeoutMs the connection is closed.
     qint64 stalledQueueBytes = 1024 * 1024;
     int stallTimeoutMs = 10000;

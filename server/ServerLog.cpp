@@ -1,5 +1,7 @@
 #include "ServerLog.h"
 
+#include "LogText.h"
+
 #include <cstdio>
 
 #include <sys/stat.h>
@@ -19,7 +21,7 @@ void ServerLog::write(const QString &event) const
 
 QString ServerLog::line(const QString &event, const QDateTime &when, bool stamped)
 {
-    const QString text = QStringLiteral("korvani-server: ") + event;
+    const QString text = QStringLiteral("korvani-server: ") + LogText::line(event);
     if (!stamped)
         return text;
     return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODateWithMs) + QLatin1Char(' ') + text;

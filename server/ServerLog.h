@@ -3,7 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
-// The server's log: one line on standard error per event, "korvani-server: " first. Each line
+// The server's log: one line on standard error per event, "korvani-server: " first, the event as
+// LogText::line() makes it (no raw control character, bounded length). Each line
 // starts with the local time (ISO 8601, milliseconds, offset from UTC) unless standard error goes
 // to the systemd journal, which stamps every line itself.
 class ServerLog

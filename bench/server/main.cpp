@@ -6,16 +6,17 @@
 // the server's memory.
 //
 // Abuse: 1,000 connections that never sign on; one user flooding the room with 500 messages of
-// 1 KB a second; a room of 1,000 reading users (the time one message takes to reach everyone, the
+// 1 KB a second; one framed client writing 1 KB messages as fast as it can for 30 s; a room of 1,000 reading users (the time one message takes to reach everyone, the
 // server's processor time for the sign-ons); a newcomer among 1,000 users who never read. Each
 // prints what well-behaved users get meanwhile.
 //
 //   bench_server [--address 127.0.0.39] [--port 1290] [--runs 10x100,100x100,1000x2]
-//                [--modes paced,framed] [--scenarios throughput,silent,flooder,room,newcomer]
+//                [--modes paced,framed] [--scenarios throughput,silent,flooder,framedflood,room,newcomer]
 //                [--send-gap MS] [--server PATH]
 
 #include "BenchClient.h"
 #include "DeliveryStats.h"
+#include "FramingBytes.h"
 #include "RawConnections.h"
 #include "ServerChild.h"
 
@@ -307,6 +308,60 @@ bool flooder(const Bench &bench, Mode mode)
     return exchange.received == exchange.expected;
 }
 
+// One framed client writing messages of 1 KB for 30 s as fast as its socket takes them: the
+// server's resident memory before, after and at its peak.
+bool framedFlood(const Bench &bench)
+{
+    constexpr int floodMs = 30000;
+    Session session;
+    if (!session.start(bench, 16))
+        return false;
+    QTcpSocket flood;
+    flood.connectToHost(bench.address, bench.port);
+    if (!runUntil([&] { return flood.state() == QAbstractSocket::ConnectedState; }, 10000))
+        return false;
+    flood.write("Join flooder");
+    QByteArray greeting;
+    QObject::connect(&flood, &QTcpSocket::readyRead, &flood, [&] {
+        const QByteArray bytes = flood.readAll();
+        if (greeting.size() < 4096)
+            greeting += bytes;
+    });
+    if (!runUntil([&] { return greeting.contains(FramingBytes::offer()); }, 10000))
+        return false;
+    flood.write(FramingBytes::switchOver());
+    runUntil([] { return false; }, 1000);
+    const qint64 before = session.server.residentKiB();
+
+    QByteArray batch;
+    for (int i = 0; i < 64; ++i)
+        batch += "Message flooder:" + QByteArray(1000, 'f') + FramingBytes::terminator;
+    qint64 written = 0;
+    QTimer floodTimer;
+    QObject::connect(&floodTimer, &QTimer::timeout, &flood, [&] {
+        if (flood.bytesToWrite() < 256 * 1024) {
+            flood.write(batch);
+            written += batch.size();
+        }
+    });
+    floodTimer.start(0);
+    runUntil([] { return false; }, floodMs);
+    floodTimer.stop();
+    const qint64 after = session.server.residentKiB();
+    const qint64 peak = session.server.peakResidentKiB();
+    const bool connected = flood.state() == QAbstractSocket::ConnectedState;
+    session.server.stop();
+
+    std::printf("abuse: one framed client writing messages of 1 KB as fast as the server takes them, %d s\n",
+                floodMs / 1000);
+    std::printf("  server resident memory %.1f MB before, %.1f MB after, peak %.1f MB; %.1f MB left the "
+                "flooder's socket; flooder %s\n",
+                double(before) / 1024, double(after) / 1024, double(peak) / 1024,
+                double(written - flood.bytesToWrite()) / (1024 * 1024), connected ? "still connected" : "closed");
+    std::fflush(stdout);
+    return true;
+}
+
 // 1,000 reading users sign on; then one of them sends one message.
 bool bigRoom(const Bench &bench, Mode mode)
 {
@@ -411,8 +466,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption modesOption(QStringLiteral("modes"), QStringLiteral("Client modes: paced, framed (both)."),
                                          QStringLiteral("LIST"), QStringLiteral("paced,framed"));
     const QCommandLineOption scenariosOption(QStringLiteral("scenarios"),
-                                             QStringLiteral("throughput, silent, flooder, room, newcomer (all)."),
-                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,room,newcomer"));
+                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer (all)."),
+                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer"));
     const QCommandLineOption gapOption(QStringLiteral("send-gap"), QStringLiteral("Passed on to the server."),
                                        QStringLiteral("MS"));
     const QCommandLineOption serverOption(QStringLiteral("server"),
@@ -455,6 +510,7 @@ int main(int argc, char *argv[])
     const std::vector<std::pair<QString, std::function<bool(Mode)>>> abuses = {
         {QStringLiteral("silent"), [&](Mode mode) { return silentCrowd(bench, mode); }},
         {QStringLiteral("flooder"), [&](Mode mode) { return flooder(bench, mode); }},
+        {QStringLiteral("framedflood"), [&](Mode mode) { return mode != Mode::Framed || framedFlood(bench); }},
         {QStringLiteral("room"), [&](Mode mode) { return bigRoom(bench, mode); }},
         {QStringLiteral("newcomer"), [&](Mode mode) { return newcomer(bench, mode); }},
     };

@@ -19,11 +19,15 @@ private slots:
     void cutsReadsIntoMessages_data();
     void cutsReadsIntoMessages();
     void switchIsFoundAtEverySplit();
+    void partOfASwitchNeverSwallowsTheNextMessage_data();
+    void partOfASwitchNeverSwallowsTheNextMessage();
     void limitsBreakTheInput_data();
     void limitsBreakTheInput();
 
 private:
     static QByteArrayList feed(ClientInput *input, const QByteArrayList &reads);
+    // What unframed reads hold when every NUL is dropped and ends a block.
+    static QByteArrayList unframedBlocks(const QByteArrayList &reads);
 };
 
 QByteArrayList ClientInputTest::feed(ClientInput *input, const QByteArrayList &reads)
@@ -37,6 +41,18 @@ QByteArrayList ClientInputTest::feed(ClientInput *input, const QByteArrayList &r
             messages += message;
     }
     return messages;
+}
+
+QByteArrayList ClientInputTest::unframedBlocks(const QByteArrayList &reads)
+{
+    QByteArrayList blocks;
+    for (const QByteArray &read : reads) {
+        for (const QByteArray &block : read.split('\0')) {
+            if (!block.isEmpty())
+                blocks += block;
+        }
+    }
+    return blocks;
 }
 
 void ClientInputTest::cutsReadsIntoMessages_data()
@@ -64,7 +80,8 @@ void ClientInputTest::cutsReadsIntoMessages_data()
         << true << QByteArrayList{QByteArray("Message a:x\0yz", 14), "Message a:two"}
         << QByteArrayList{"Message a:x", "yz", "Message a:two"} << false;
     QTest::newRow("start of a switch that turns out otherwise")
-        << true << QByteArrayList{QByteArray("Message a:x\0Fram", 16), "es"} << QByteArrayList{"Message a:x", "Frames"} << false;
+        << true << QByteArrayList{QByteArray("Message a:x\0Fram", 16), "es"} << QByteArrayList{"Message a:x", "Fram", "es"}
+        << false;
     QTest::newRow("switch after a NUL that was none")
         << true << QByteArrayList{QByteArray("\0Framed 2\0", 10), switchOver + framed("Message a:one")}
         << QByteArrayList{"Framed 2", "Message a:one"} << true;
@@ -104,6 +121,40 @@ void ClientInputTest::switchIsFoundAtEverySplit()
     }
 }
 
+void ClientInputTest::partOfASwitchNeverSwallowsTheNextMessage_data()
+{
+    QTest::addColumn<QByteArray>("notSwitch");
+
+    for (qsizetype length = 1; length < switchOver.size(); ++length)
+        QTest::addRow("switch cut after %d bytes", int(length)) << switchOver.left(length);
+    for (qsizetype at = 0; at < switchOver.size(); ++at) {
+        QByteArray broken = switchOver;
+        broken[at] = 'X';
+        QTest::addRow("byte %d of the switch is another", int(at)) << broken;
+    }
+}
+
+void ClientInputTest::partOfASwitchNeverSwallowsTheNextMessage()
+{
+    QFETCH(QByteArray, notSwitch);
+
+    // Whatever read the bytes end in, they are unframed data, and the next read is a block of its own.
+    for (qsizetype split = 0; split < notSwitch.size(); ++split) {
+        const QByteArrayList reads = split == 0
+            ? QByteArrayList{notSwitch, "Message a:next"}
+            : QByteArrayList{notSwitch.left(split), notSwitch.mid(split), "Message a:next"};
+        ClientInput input;
+        input.offer();
+        const QByteArrayList messages = feed(&input, reads);
+        QVERIFY2(messages == unframedBlocks(reads), qPrintable(QStringLiteral("split at %1: %2")
+                                                                  .arg(split)
+                                                                  .arg(QString::fromLatin1(messages.join('|')))));
+        QVERIFY(!input.isFramed());
+        // A later switch is still seen.
+        QCOMPARE(feed(&input, {switchOver + framed("Message a:framed")}), QByteArrayList{"Message a:framed"});
+    }
+}
+
 void ClientInputTest::limitsBreakTheInput_data()
 {
     QTest::addColumn<bool>("offered");
@@ -124,6 +175,8 @@ void ClientInputTest::limitsBreakTheInput_data()
         << true << QByteArrayList{switchOver, atLimit, "x"} << "received a framed message over 65536 bytes";
     QTest::newRow("framed message over the limit, whole")
         << true << QByteArrayList{switchOver + framed(atLimit + 'x')} << "received a framed message over 65536 bytes";
+    QTest::newRow("offered, blocks at the limit between NULs that start no switch")
+        << true << QByteArrayList{atLimit + '\0' + atLimit.left(100)} << QString();
 }
 
 void ClientInputTest::limitsBreakTheInput()
@@ -135,10 +188,8 @@ void ClientInputTest::limitsBreakTheInput()
     ClientInput input;
     if (offered)
         input.offer();
-    bool accepted = true;
-    for (const QByteArray &read : reads)
-        accepted = accepted && input.append(read);
-    QCOMPARE(accepted, error.isEmpty());
+    feed(&input, reads);
+    QCOMPARE(input.isBroken(), !error.isEmpty());
     QCOMPARE(input.error(), error);
     if (!error.isEmpty()) {
         // A broken input takes nothing more.

@@ -3,6 +3,7 @@
 
 #include "ChatServer.h"
 #include "InProcessServer.h"
+#include "LogThrottle.h"
 #include "support/EventLoopWait.h"
 #include "FramedClient.h"
 #include "RawClient.h"
@@ -31,10 +32,12 @@ private slots:
     void cleanup();
 
     void silentConnectionsNeverLockOutUsers();
+    void refusedNamesCostTheLogLittle();
     void flooderIsHeldBackAndNobodyIsCutOff();
     void emptyFramesCostTheirRateToo();
     void readerIsClosedOnlyWhenItStopsTaking_data();
     void readerIsClosedOnlyWhenItStopsTaking();
+    void readerIsClosedWhileTheKernelHoldsWhatWaits();
     void newcomerAmongNonReadersIsServed_data();
     void newcomerAmongNonReadersIsServed();
 
@@ -93,6 +96,37 @@ void FairServiceTest::silentConnectionsNeverLockOutUsers()
     bob->send(QStringLiteral("Message bob:still here"));
     QCOMPARE(ann->receive(3), (QStringList{"Joined bob", "Message ann:hello", "Message bob:still here"}));
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"ann", "bob"}));
+}
+
+void FairServiceTest::refusedNamesCostTheLogLittle()
+{
+    startServer(InProcessServer::settingsFor(serverAddress));
+    auto *anna = m_server.add<FramedClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna"), userAddress));
+    std::vector<FramedClient *> refused;
+    for (int i = 0; i < 4; ++i) {
+        refused.push_back(m_server.add<FramedClient>());
+        QVERIFY(refused.back()->connectTo(serverAddress, m_server.port(), crowdAddress));
+    }
+    const QByteArray longName = "Join " + QByteArray(2000, 'n') + '\n';
+    for (int i = 0; i < 40; ++i) {
+        for (FramedClient *client : refused)
+            client->queueRaw(longName);
+        EventLoopWait::during(5);
+    }
+    QVERIFY(EventLoopWait::until([&] { return refused.front()->messageCount() == 40; }, 20000));
+    const int linesAboutCrowd = m_server.logCount(crowdAddress.toString()) + m_server.logCount(QStringLiteral("refused name"));
+    QVERIFY2(linesAboutCrowd <= LogThrottle::BurstLines + 8, qPrintable(QString::number(linesAboutCrowd)));
+    for (const QString &line : m_server.log().split(QLatin1Char('\n')))
+        QVERIFY2(line.size() <= 200, qPrintable(line.left(200)));
+
+    // Lines about other addresses still go, and the crowd's next line says how many were left out.
+    anna->send(QStringLiteral("Leave anna"));
+    QVERIFY(m_server.logHas(QStringLiteral("\"anna\" left")));
+    QVERIFY(EventLoopWait::until([&] {
+        refused.front()->sendRaw("Join " + QByteArray(10, 'n') + '\n');
+        return m_server.logHas(QStringLiteral("lines about connections from 127.0.0.111 left out"));
+    }, 20000));
 }
 
 void FairServiceTest::flooderIsHeldBackAndNobodyIsCutOff()
@@ -233,6 +267,32 @@ void FairServiceTest::readerIsClosedOnlyWhenItStopsTaking()
         QCOMPARE(bert->receive(1), QStringList{left});
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"anna", "bert"}));
     QCOMPARE(m_server.server().connectionCount(), 2);
+}
+
+void FairServiceTest::readerIsClosedWhileTheKernelHoldsWhatWaits()
+{
+    ServerSettings settings = InProcessServer::settingsFor(serverAddress);
+    settings.limits.stalledQueueBytes = 64 * 1024;
+    settings.limits.stallTimeoutMs = 500;
+    startServer(settings);
+    auto *anna = m_server.add<FramedClient>();
+    QVERIFY(anna->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    m_rawClients.push_back(std::make_unique<RawClient>());
+    RawClient *stuck = m_rawClients.back().get();
+    QVERIFY(stuck->connectTo(serverAddress, m_server.port()));
+    QVERIFY(stuck->send("Join stuck"));
+    QCOMPARE(anna->receive(1), QStringList{"Joined stuck"});
+
+    // Less than the kernel's send buffer: all of it leaves the server's queue, none of it is read.
+    const QString message = QStringLiteral("Message anna:") + QString(16000, QLatin1Char('m'));
+    for (int i = 0; i < 10; ++i) {
+        anna->send(message);
+        QCOMPARE(anna->receive(1), QStringList{message});
+    }
+    QVERIFY2(EventLoopWait::until([this] { return m_server.logHas(QStringLiteral("waiting bytes for")); }, 10000),
+             qPrintable(m_server.log()));
+    QCOMPARE(anna->receive(1), QStringList{"Left stuck"});
+    QCOMPARE(m_server.server().room().userNames(), QStringList{"anna"});
 }
 
 void FairServiceTest::newcomerAmongNonReadersIsServed_data()

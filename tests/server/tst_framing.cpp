@@ -90,6 +90,8 @@ void FramingTest::clientSwitchIsFoundHoweverItArrives_data()
     QTest::newRow("NUL that is no switch, then the switch")
         << QByteArrayList{QByteArray("Message ann:x\0yz", 16), switchBytes + framed("Message ann:one")}
         << QStringList{"Message ann:x", "Message ann:one"} << true;
+    QTest::newRow("half a switch, then a message of its own")
+        << QByteArrayList{switchBytes.left(5), "Message ann:after"} << QStringList{"Message ann:after"} << false;
     QTest::newRow("never answers") << QByteArrayList{"Message ann:one", "Message ann:two"}
                                    << QStringList{"Message ann:one", "Message ann:two"} << false;
 }

@@ -66,6 +66,16 @@ void FramedClient::sendRaw(const QByteArray &bytes)
         m_switched = true;
 }
 
+void FramedClient::queueRaw(const QByteArray &bytes)
+{
+    m_socket.write(bytes);
+}
+
+qint64 FramedClient::unsentBytes() const
+{
+    return m_socket.bytesToWrite();
+}
+
 bool FramedClient::waitForMessages(int count, int timeoutMs)
 {
     return EventLoopWait::until([this, count] { return m_messages.size() >= count; }, timeoutMs);

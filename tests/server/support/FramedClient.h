@@ -30,6 +30,10 @@ public:
     void send(const QString &message);
     // Bytes as one send, exactly as given, and a moment for the server to take them.
     void sendRaw(const QByteArray &bytes);
+    // Bytes handed to the socket without waiting, for a client that writes as fast as the server
+    // takes them; what has not left yet.
+    void queueRaw(const QByteArray &bytes);
+    qint64 unsentBytes() const;
 
     bool waitForMessages(int count, int timeoutMs = 20000);
     // Waits for `count` messages and takes them; later ones stay.
