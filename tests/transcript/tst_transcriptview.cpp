@@ -459,6 +459,8 @@ private slots:
         QTest::newRow("percent-encoded blank") << "http://example.com/a%20b" << "http://example.com/a%20b";
         QTest::newRow("percent-encoded, quoted") << "http://example.com/?a=%20&b=%27" << "http://example.com/?a=%20&b=%27";
         QTest::newRow("lone percent") << "http://example.com/100%" << "http://example.com/100%25";
+        QTest::newRow("mail with an attachment")
+            << "mailto:a@b.example?attach=/etc/passwd&subject=x" << "mailto:a@b.example?subject=x";
     }
     void linksOpenInTheDesktopBrowserOnlyForWebAndMail()
     {
