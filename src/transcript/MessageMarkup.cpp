@@ -158,8 +158,11 @@ QStringList linkStarts(const QStringList &addresses, int &budget)
 
 void replaceInEach(QStringList &pieces, const QString &code, const QString &replacement, int &budget)
 {
-    for (QString &piece : pieces)
+    for (QString &piece : pieces) {
+        if (budget == 0)
+            return;
         piece = replaceWhileBudgetLasts(piece, code, replacement, budget);
+    }
 }
 
 } // namespace
