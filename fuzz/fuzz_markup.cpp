@@ -21,7 +21,7 @@ HtmlAllowList rowCell()
         .allow(QStringLiteral("td"), {QStringLiteral("class")});
 }
 
-void checkRow(const HtmlAllowList &allowed, const QString &row)
+void checkRow(const HtmlAllowList &allowed, const QString &row, const QString &typed)
 {
     const QString violation = allowed.firstViolation(row);
     fuzzCheck(violation.isEmpty(), "a user's text made markup of its own", (violation + u' ' + row).toUtf8());
@@ -34,6 +34,10 @@ void checkRow(const HtmlAllowList &allowed, const QString &row)
             if (tag.name == QLatin1String("img") && name == QLatin1String("src"))
                 fuzzCheck(value.startsWith(appDirectory + QStringLiteral("/smile/")) && value.endsWith(QStringLiteral(".gif")),
                           "a picture from outside the smiley folder", value.toUtf8());
+            // An address is taken as typed: no picture lands in it, so the program's folder never
+            // reaches a web site.
+            if (tag.name == QLatin1String("a") && name == QLatin1String("href") && !typed.contains(appDirectory))
+                fuzzCheck(!value.contains(appDirectory), "the program's folder in a link's address", value.toUtf8());
         }
     }
     fuzzCheck(cells == 3, "a row is not one table, one row, one cell", row.toUtf8());
@@ -61,8 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const FuzzInput input(data, size);
     const QString user = QString::fromUtf8(input.field(0));
     const QString text = QString::fromUtf8(input.rest(1));
-    checkRow(chatMarkup, TranscriptRows::chatRow(stamp, user, MessageMarkup::ConvertMarkup(text)));
+    const QString typed = user + u'\n' + text;
+    checkRow(chatMarkup, TranscriptRows::chatRow(stamp, user, MessageMarkup::ConvertMarkup(text)), typed);
     // Private messages show their text as it was written.
-    checkRow(plainCell, TranscriptRows::pmRow(stamp, user, text));
+    checkRow(plainCell, TranscriptRows::pmRow(stamp, user, text), typed);
     return 0;
 }

@@ -67,6 +67,7 @@ const QList<Kind> kinds = {
     {"\":)\" smileys", QStringLiteral(":)")},
     {"\"[B]x\" tags", QStringLiteral("[B]x")},
     {"\"lol\" pictures", QStringLiteral("lol")},
+    {"codes in links", QStringLiteral("[URL]http://x.org/lol:)cry!!??x[B][/URL]cry :D[URL/] ")},
     {"merged messages", QStringLiteral("Message bob_82:hello everyone :) [B]see[/B] [URL]www.example.com[/URL]this[URL/] ")},
     {"server HTML", QStringLiteral("word <span>s</span> <img src='%1/smile/smile.gif' /> "), true},
     {"server, far apart", QStringLiteral("word ").repeated(50) + QStringLiteral("<span><img src='%1/smile/smile.gif' /></span>"), true},
@@ -80,6 +81,14 @@ QString rowOf(const Kind &kind, int characters)
     const QString unit = kind.unit.arg(applicationDirectory());
     return QStringLiteral("<table cellspacing='0' cellpadding='0'><tr><td class='system'>[") + TranscriptRows::timeStamp()
         + QStringLiteral("] Server: ") + repeatedTo(unit, characters) + QStringLiteral("</td></tr></table><hr>");
+}
+
+void printSizesHeading(int largestKiB)
+{
+    std::printf("%-18s", "kind");
+    for (int kib = 1; kib <= largestKiB; kib *= 4)
+        std::printf("%20s", qPrintable(QStringLiteral("%1 KiB").arg(kib)));
+    std::printf("%14s\n", "ratio x4");
 }
 
 struct Costs
@@ -121,10 +130,7 @@ void benchRows(int largestKiB, const QString &only)
     showOnce(view, counter, rowOf(kinds.first(), 100)); // fonts and pictures load once
 
     std::printf("one message shown (CPU ms, median of 3; select all + repaint + copy after the slash)\n");
-    std::printf("%-18s", "kind");
-    for (int kib = 1; kib <= largestKiB; kib *= 4)
-        std::printf("%20s", qPrintable(QStringLiteral("%1 KiB").arg(kib)));
-    std::printf("%14s\n", "ratio x4");
+    printSizesHeading(largestKiB);
     for (const Kind &kind : kinds) {
         if (!QString::fromUtf8(kind.name).contains(only))
             continue;
@@ -146,6 +152,33 @@ void benchRows(int largestKiB, const QString &only)
             perSize.append(median(shows));
             std::printf("%12.1f /%6.1f", median(shows), median(copies));
             std::fflush(stdout);
+        }
+        if (perSize.size() >= 2)
+            std::printf("%14.1f", perSize.last() / perSize.at(perSize.size() - 2));
+        std::printf("\n");
+    }
+}
+
+// The markup conversion alone, where a message's cost starts.
+void benchConversion(int largestKiB, const QString &only)
+{
+    std::printf("markup conversion alone (CPU ms, median of 5)\n");
+    printSizesHeading(largestKiB);
+    for (const Kind &kind : kinds) {
+        if (kind.serverHtml || !QString::fromUtf8(kind.name).contains(only))
+            continue;
+        std::printf("%-18s", kind.name);
+        QList<double> perSize;
+        for (int kib = 1; kib <= largestKiB; kib *= 4) {
+            const QString text = repeatedTo(kind.unit, kib * 1024);
+            QList<double> times;
+            for (int run = 0; run < 5; ++run) {
+                const double start = cpuMilliseconds();
+                const QString html = MessageMarkup::ConvertMarkup(text);
+                times.append(cpuMilliseconds() - start);
+            }
+            perSize.append(median(times));
+            std::printf("%20.2f", perSize.last());
         }
         if (perSize.size() >= 2)
             std::printf("%14.1f", perSize.last() / perSize.at(perSize.size() - 2));
@@ -208,6 +241,7 @@ int main(int argc, char **argv)
         benchUserList();
         benchCopy(100000);
     }
+    benchConversion(largestKiB, only);
     benchRows(largestKiB, only);
     return 0;
 }

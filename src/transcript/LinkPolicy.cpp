@@ -14,6 +14,25 @@ QString schemeOf(const QString &address)
     return match.hasMatch() ? match.captured(1).toLower() : QString();
 }
 
+// A mail link keeps its addresses and only the fields that fill in a message; any other field
+// (some mail programs attach the file that "attach=" names) and the fragment are left out. Field
+// names are compared without regard to case, as mail programs read them.
+QUrl withMessageFieldsOnly(QUrl mail)
+{
+    static const QStringList messageFields = {QStringLiteral("subject"), QStringLiteral("body"), QStringLiteral("cc"),
+                                              QStringLiteral("bcc")};
+    QStringList kept;
+    const QStringList fields = mail.query(QUrl::FullyEncoded).split(u'&', Qt::SkipEmptyParts);
+    for (const QString &field : fields) {
+        const QString name = QUrl::fromPercentEncoding(field.section(u'=', 0, 0).toLatin1()).toLower();
+        if (messageFields.contains(name))
+            kept.append(field);
+    }
+    mail.setQuery(kept.isEmpty() ? QString() : kept.join(u'&'));
+    mail.setFragment(QString());
+    return mail;
+}
+
 } // namespace
 
 QUrl LinkPolicy::urlToOpen(const QString &href)
@@ -36,5 +55,5 @@ QUrl LinkPolicy::urlToOpen(const QString &href)
     const bool needsHost = url.scheme() != QStringLiteral("mailto");
     if (!url.isValid() || (needsHost ? url.host().isEmpty() : url.path().isEmpty()))
         return {};
-    return url;
+    return needsHost ? url : withMessageFieldsOnly(url);
 }

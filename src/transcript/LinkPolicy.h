@@ -8,8 +8,9 @@
 class LinkPolicy
 {
 public:
-    // The URL to hand to the desktop for a link's href: http, https, ftp and mailto as written, an
-    // address without a scheme as http. An empty QUrl for everything else (file:, javascript:,
-    // custom handlers), which then opens nothing.
+    // The URL to hand to the desktop for a link's href: http, https and ftp as written, percent-encoded
+    // once, an address without a scheme as http; mailto with its addresses and only the subject,
+    // body, cc and bcc fields. An empty QUrl for everything else (file:, javascript:, custom
+    // handlers), which then opens nothing.
     static QUrl urlToOpen(const QString &href);
 };

@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <algorithm>
 #include <limits>
@@ -112,27 +113,56 @@ QString hrefValue(QStringView address)
     return u'\'' + quoted + u'\'';
 }
 
-// "[URL]" address "[/URL]" becomes the link's start tag; a "[/URL]" that ends no address is ">".
-QString convertLinkStarts(const QString &text, int &budget)
+// A message cut at its link addresses: an address is what stands between "[URL]" and the next
+// "[/URL]", and the text around the addresses is every other piece, one more than the addresses. The
+// two markers are in neither.
+struct CutAtAddresses
 {
-    if (!text.contains(u'['))
-        return text;
-    QString result;
+    QStringList around;
+    QStringList addresses;
+};
+
+CutAtAddresses cutAtAddresses(const QString &text)
+{
+    CutAtAddresses cut;
     qsizetype done = 0;
-    while (budget > 0) {
+    for (;;) {
         const qsizetype start = text.indexOf(linkStart, done);
         const qsizetype end = start < 0 ? -1 : text.indexOf(addressEnd, start + linkStart.size());
         if (end < 0)
             break;
-        result += QStringView(text).mid(done, start - done).toString().replace(addressEnd, QStringLiteral(">"));
         const qsizetype addressStart = start + linkStart.size();
-        result += QStringLiteral("<a href=") + hrefValue(QStringView(text).mid(addressStart, end - addressStart))
-            + u'>';
+        cut.around.append(text.mid(done, start - done));
+        cut.addresses.append(text.mid(addressStart, end - addressStart));
         done = end + addressEnd.size();
-        --budget;
     }
-    int ends = unlimited;
-    return result + replaceWhileBudgetLasts(text.mid(done), addressEnd, QStringLiteral(">"), ends);
+    cut.around.append(text.mid(done));
+    return cut;
+}
+
+// Each address becomes its link's start tag while the budget lasts, and stays as typed beyond.
+QStringList linkStarts(const QStringList &addresses, int &budget)
+{
+    QStringList starts;
+    starts.reserve(addresses.size());
+    for (const QString &address : addresses) {
+        if (budget > 0) {
+            starts.append(QStringLiteral("<a href=") + hrefValue(address) + u'>');
+            --budget;
+        } else {
+            starts.append(linkStart + address + u'>');
+        }
+    }
+    return starts;
+}
+
+void replaceInEach(QStringList &pieces, const QString &code, const QString &replacement, int &budget)
+{
+    for (QString &piece : pieces) {
+        if (budget == 0)
+            return;
+        piece = replaceWhileBudgetLasts(piece, code, replacement, budget);
+    }
 }
 
 } // namespace
@@ -140,19 +170,31 @@ QString convertLinkStarts(const QString &text, int &budget)
 QString MessageMarkup::ConvertMarkup(const QString &text)
 {
     // The order is part of the language: escaping first, so typed brackets never become markup, while
-    // everything the later steps insert stays live HTML; smileys before tags.
+    // everything the later steps insert stays live HTML; smileys before tags. An address is only
+    // escaped: a smiley or tag replaced inside it would open another address and hand the web site
+    // the program's folder.
     const Replacements &steps = currentReplacements();
-    QString html = text;
+    CutAtAddresses cut = cutAtAddresses(text);
+    QStringList starts;
     int escapes = unlimited;
     int budget = pictureAndTagLimit;
     for (qsizetype step = 0; step < steps.size(); ++step) {
         const auto &[code, replacement] = steps.at(step);
         const bool escape = step < 2;
-        // A link's start is made from two codes and comes just before its end tag's step.
-        if (code == QStringLiteral("[URL/]"))
-            html = convertLinkStarts(html, budget);
-        html = replaceWhileBudgetLasts(html, code, replacement, escape ? escapes : budget);
+        if (escape)
+            replaceInEach(cut.addresses, code, replacement, escapes);
+        // A link's start is made from two codes and comes just before its end tag's step; a "[/URL]"
+        // that ends no address is ">".
+        if (code == QStringLiteral("[URL/]")) {
+            starts = linkStarts(cut.addresses, budget);
+            int ends = unlimited;
+            replaceInEach(cut.around, addressEnd, QStringLiteral(">"), ends);
+        }
+        replaceInEach(cut.around, code, replacement, escape ? escapes : budget);
     }
+    QString html = cut.around.first();
+    for (qsizetype link = 0; link < starts.size(); ++link)
+        html += starts.at(link) + cut.around.at(link + 1);
     return html;
 }
 

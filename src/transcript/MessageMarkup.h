@@ -13,9 +13,10 @@ public:
     static constexpr int pictureAndTagLimit = 300;
 
     // The thirty replacements in their fixed order ("<", ">" first, then smileys, then tags).
-    // Smiley images point into the smile/ folder of the application directory. A link's address is
-    // written as typed when it is a plain address, else quoted and escaped, so typed text never
-    // adds attributes to the link; "[URL]" with no "[/URL]" after it stays as typed.
+    // Smiley images point into the smile/ folder of the application directory. A link's address (up
+    // to the next "[/URL]") is taken as typed: no smiley or tag is replaced inside it. It is written
+    // as it stands when it is a plain address, else quoted and escaped, so typed text never adds
+    // attributes to the link; "[URL]" with no "[/URL]" after it stays as typed.
     static QString ConvertMarkup(const QString &text);
     // The folder smiley pictures are named in, ending in "/": the smile/ folder of the application
     // directory.

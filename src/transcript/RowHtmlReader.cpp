@@ -164,9 +164,10 @@ private:
                     ++at;
                 valueEnd = at;
             }
-            // The engine decodes entities in an unquoted value only.
-            const QStringView value = m_html.mid(valueStart, valueEnd - valueStart);
-            attribute.value = quoted ? value.toString() : decoded(value);
+            // Entities are decoded in every value, as HTML reads them: the engine's own import leaves
+            // a value in single quotes undecoded, and a link's address read that way is not the one
+            // written.
+            attribute.value = decoded(m_html.mid(valueStart, valueEnd - valueStart));
         }
         if (nameStart == at)
             ++at; // a stray "=": step over it

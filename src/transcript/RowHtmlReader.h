@@ -6,7 +6,7 @@
 
 // Reads a row's HTML in one pass, as the page engine reads it: text with entities decoded and blanks
 // collapsed (a run of blanks is one blank, none at a line's start, a picture keeps the blanks on
-// both sides), tags with their attributes; comments and the content of style, script, head and title
+// both sides), tags with their attributes (entities decoded, quoted or not); comments and the content of style, script, head and title
 // are skipped. Costs time linear in the HTML's length.
 class RowHtmlReader
 {

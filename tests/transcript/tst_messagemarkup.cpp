@@ -80,9 +80,6 @@ private slots:
         QTest::newRow("the picker's crying face") << ":cry:" << ":" + image("cry.gif") + ":";
         QTest::newRow("colon before a smile") << "::)" << ":" + image("smile.gif");
         QTest::newRow("link") << "[URL]a[/URL]b[URL/]" << "<a href=a>b</a>";
-        QTest::newRow("link address broken by a smiley, quoted")
-            << "[URL]www.lol.com[/URL]x[URL/]"
-            << "<a href='www.&lt;img src=&#39;/opt/korvani/smile/lol.gif&#39; /&gt;.com'>x</a>";
         QTest::newRow("bold left open") << "[B]open" << "<b>open";
         QTest::newRow("ampersand untouched") << "&amp; &lt; & x" << "&amp; &lt; & x";
         QTest::newRow("lower-case tags untouched") << "[b]x[/b] [url]y[/url]" << "[b]x[/b] [url]y[/url]";
@@ -118,6 +115,84 @@ private slots:
                                    << "<a href=a>1</a><a href='b c'>2</a>";
     }
     void linkAddressesStayAddresses()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        QCOMPARE(MessageMarkup::ConvertMarkup(text), html);
+    }
+
+    // An address holding a smiley code or a tag opens what was typed, and the program's folder never
+    // reaches it; the label around is converted.
+    void linkAddressesAreTakenAsTyped_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+        QTest::newRow("cry") << "[URL]http://example.com/encryption[/URL]label[URL/]"
+                             << "<a href=http://example.com/encryption>label</a>";
+        QTest::newRow("lol, trailing slash")
+            << "[URL]www.lol.com/[/URL]x[URL/]" << "<a href='www.lol.com/'>x</a>";
+        QTest::newRow("question marks") << "[URL]example.com/?q=a??b[/URL]x[URL/]" << "<a href='example.com/?q=a??b'>x</a>";
+        QTest::newRow("exclamation marks") << "[URL]example.com/wow!![/URL]x[URL/]" << "<a href=example.com/wow!!>x</a>";
+        QTest::newRow("big grin") << "[URL]example.com/:D[/URL]x[URL/]" << "<a href=example.com/:D>x</a>";
+        QTest::newRow("every smiley code")
+            << "[URL]x:):D:S::/::-(:yes::no::sun:lol:unsure::idea::brow::crazy:!!??:bye::cool:cry[/URL]x[URL/]"
+            << "<a href=x:):D:S::/::-(:yes::no::sun:lol:unsure::idea::brow::crazy:!!??:bye::cool:cry>x</a>";
+        QTest::newRow("tags") << "[URL]x.org/[B]a[/B][I][/I][U][/U][HR]b[/URL]x[URL/]"
+                              << "<a href=x.org/[B]a[/B][I][/I][U][/U][HR]b>x</a>";
+        QTest::newRow("link end inside")
+            << "[URL]http://example.com/[URL/]style=color:red[/URL]label[URL/]"
+            << "<a href='http://example.com/[URL/]style=color:red'>label</a>";
+        QTest::newRow("typed brackets around a code")
+            << "[URL]x.org/<lol>[/URL]x[URL/]" << "<a href=x.org/&lt;lol&gt;>x</a>";
+        QTest::newRow("label converted")
+            << "[URL]cry.example[/URL][B]cry[/B] :)[URL/]" << "<a href=cry.example><b>" + image("cry.gif") + "</b> " + image("smile.gif") + "</a>";
+        QTest::newRow("codes around the link")
+            << "lol [URL]lol.org[/URL]lol[URL/] lol" << image("lol.gif") + " <a href=lol.org>" + image("lol.gif") + "</a> " + image("lol.gif");
+        // Only the first limit's worth of codes is converted: a code inside an address takes no share.
+        QTest::newRow("codes in addresses take none of the limit")
+            << QStringLiteral("[URL]lol.org[/URL]:)[URL/]").repeated(100)
+            << ("<a href=lol.org>" + image("smile.gif") + "</a>").repeated(100);
+        QTest::newRow("link beyond the limit")
+            << QStringLiteral(":)").repeated(MessageMarkup::pictureAndTagLimit) + "[URL]:)lol[/URL]x[URL/]"
+            << image("smile.gif").repeated(MessageMarkup::pictureAndTagLimit) + "[URL]:)lol>x[URL/]";
+    }
+    void linkAddressesAreTakenAsTyped()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        QCOMPARE(MessageMarkup::ConvertMarkup(text), html);
+    }
+
+    // Rows whose addresses hold no code, as they were converted before addresses were taken as
+    // typed.
+    void linkRowsWithoutCodesInTheAddressStayAsTheyWere_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+        const QString smile = image("smile.gif");
+        QTest::newRow("codes in the label") << "say [URL]http://example.com/a?b[/URL][B]hi[/B] :) lol[URL/]!!"
+                                           << "say <a href=http://example.com/a?b><b>hi</b> " + smile + " "
+                + image("lol.gif") + "</a>" + image("excl.gif");
+        QTest::newRow("quote") << "[URL]http://example.com/Ender's_Game[/URL]Ender's Game[URL/]"
+                               << "<a href='http://example.com/Ender&#39;s_Game'>Ender's Game</a>";
+        QTest::newRow("entities and blank") << "[URL]a.com/?x&amp;y&z&#65; b[/URL]b[URL/]"
+                                            << "<a href='a.com/?x&amp;y&z&#65; b'>b</a>";
+        QTest::newRow("percent") << "[URL]a.com/%20b[/URL]b[URL/]" << "<a href=a.com/%20b>b</a>";
+        QTest::newRow("mail") << "[URL]mailto:a@b.example?subject=hi there[/URL]mail me :D[URL/]"
+                              << "<a href='mailto:a@b.example?subject=hi there'>mail me " + image("biggrin.gif") + "</a>";
+        QTest::newRow("start inside an address") << "[URL]a[URL]b[/URL]c[URL/]" << "<a href=a[URL]b>c</a>";
+        QTest::newRow("address ends around") << "[/URL] [URL]a[/URL] [/URL]:) [URL]b"
+                                             << "> <a href=a> >" + smile + " [URL]b";
+        QTest::newRow("links side by side")
+            << "[URL]a[/URL][URL]b[/URL]c[URL/][URL/]" << "<a href=a><a href=b>c</a></a>";
+        QTest::newRow("links share the limit with smileys")
+            << QStringLiteral("[URL]a[/URL]:)[URL/]").repeated(200)
+            << ("<a href=a>" + smile + "[URL/]").repeated(100) + ("[URL]a>" + smile + "[URL/]").repeated(100);
+        QTest::newRow("tags before links")
+            << QStringLiteral("[B]x").repeated(299) + QStringLiteral("[URL]a[/URL]b[URL/]").repeated(2)
+            << QStringLiteral("<b>x").repeated(299) + "<a href=a>b[URL/][URL]a>b[URL/]";
+    }
+    void linkRowsWithoutCodesInTheAddressStayAsTheyWere()
     {
         QFETCH(QString, text);
         QFETCH(QString, html);

@@ -3,10 +3,12 @@
 #include "transcript/MessageMarkup.h"
 #include "transcript/PageHead.h"
 #include "transcript/RowBuilder.h"
+#include "transcript/RowLinks.h"
 #include "transcript/SingleCellRow.h"
 #include "transcript/TranscriptDocument.h"
 #include "transcript/TranscriptRows.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 
@@ -54,6 +56,14 @@ QString described(const QTextDocument &document)
     return lines.join(u'\n');
 }
 
+// The engine's import leaves entities undecoded in a value in single quotes, where HTML and the
+// builder decode them; in double quotes the import decodes them too.
+QString withAddressesInDoubleQuotes(const QString &block)
+{
+    static const QRegularExpression singleQuoted(QStringLiteral("href='([^'\"]*)'"));
+    return QString(block).replace(singleQuoted, QStringLiteral("href=\"\\1\""));
+}
+
 } // namespace
 
 class tst_RowBuilder : public QObject
@@ -96,7 +106,7 @@ private slots:
         const QString block = SingleCellRow::asBlock(fragment);
         QVERIFY(block.startsWith(QStringLiteral("<div")));
         TranscriptDocument imported(m_images, PageHead::styleSheet(), QFont());
-        imported.setHtml(block);
+        imported.setHtml(withAddressesInDoubleQuotes(block));
         TranscriptDocument built(m_images, PageHead::styleSheet(), QFont());
         RowBuilder builder(PageHead::styleSheet(), QFont());
         QVERIFY(builder.build(built, block));
@@ -105,6 +115,34 @@ private slots:
         for (int line = 0; line < std::min(builtLines.size(), importedLines.size()); ++line)
             QCOMPARE(builtLines.at(line), importedLines.at(line));
         QCOMPARE(builtLines.size(), importedLines.size());
+    }
+
+    // A link goes where its address was written, whichever way the markup quoted it.
+    void readsLinkAddressesAsWritten_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("href");
+        QTest::newRow("plain") << "[URL]a.com/x[/URL]b[URL/]" << "a.com/x";
+        QTest::newRow("apostrophe") << "[URL]a.com/Ender's_Game[/URL]b[URL/]" << "a.com/Ender's_Game";
+        QTest::newRow("double quotes") << "[URL]a.com/\"x\"[/URL]b[URL/]" << "a.com/\"x\"";
+        QTest::newRow("brackets") << "[URL]a.com/<x>[/URL]b[URL/]" << "a.com/<x>";
+        QTest::newRow("brackets, quoted") << "[URL]a.com/?q=<x>[/URL]b[URL/]" << "a.com/?q=<x>";
+        QTest::newRow("blank") << "[URL]a.com/x y[/URL]b[URL/]" << "a.com/x y";
+        // The markup names characters by entities, in an address as anywhere.
+        QTest::newRow("entity") << "[URL]a.com/x&amp;y[/URL]b[URL/]" << "a.com/x&y";
+        QTest::newRow("entity, quoted") << "[URL]a.com/?x=1&amp;y=&#39;[/URL]b[URL/]" << "a.com/?x=1&y='";
+        QTest::newRow("ampersand") << "[URL]a.com/?x=1&y=2[/URL]b[URL/]" << "a.com/?x=1&y=2";
+    }
+    void readsLinkAddressesAsWritten()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, href);
+        TranscriptDocument built(m_images, PageHead::styleSheet(), QFont());
+        RowBuilder builder(PageHead::styleSheet(), QFont());
+        QVERIFY(builder.build(built, SingleCellRow::asBlock(chat(typed))));
+        const QList<RowLinks::Link> links = RowLinks::in(built);
+        QCOMPARE(links.size(), 1);
+        QCOMPARE(links.first().href, href);
     }
 
     // Any other shape is left to the import.
