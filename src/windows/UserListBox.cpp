@@ -1,5 +1,7 @@
 #include "UserListBox.h"
 
+#include "UserNameIndex.h"
+
 #include <QStyledItemDelegate>
 
 namespace {
@@ -28,4 +30,10 @@ UserListBox::UserListBox(QWidget *parent)
     // One name per row, all rows alike: a full room's thousands of names then cost no layout each.
     setUniformItemSizes(true);
     setItemDelegate(new ShortenedNameDelegate(this));
+    m_names = new UserNameIndex(*this);
+}
+
+int UserListBox::findName(const QString &name, int from) const
+{
+    return m_names->find(name, from);
 }

@@ -1,0 +1,106 @@
+// What one join and one leave cost the shown main window, through its dispatcher, with the list
+// holding 10 and 10,000 names: the CPU time of the block and of the window work it leaves behind
+// (layout and painting of the list), median and mean per block. Each leave takes the first name
+// and a join adds it again at the end, so the list keeps its size; a leave of an absent name walks
+// nothing and removes nothing.
+// Usage: bench_userlist [blocks per figure, default 1000]
+#include "windows/support/ChatWindowFakes.h"
+
+#include "app/Form.h"
+#include "windows/UserListBox.h"
+#include "windows/frmChat.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <numeric>
+
+namespace {
+
+double cpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+void runEventsFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Figures
+{
+    double median;
+    double mean;
+};
+
+Figures figuresOf(QList<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times.at(times.size() / 2), std::accumulate(times.begin(), times.end(), 0.0) / double(times.size())};
+}
+
+// One block handed to the window as the connection hands it, then the events it left waiting.
+double dispatchCost(frmChat &chat, const QString &block)
+{
+    const double start = cpuMilliseconds();
+    chat.DataParsing(block);
+    chat.users->setText(QString::number(chat.lstUsers->count()) + QStringLiteral(" Users"));
+    QCoreApplication::processEvents();
+    return cpuMilliseconds() - start;
+}
+
+void benchList(frmChat &chat, int names, int blocks)
+{
+    chat.lstUsers->clear();
+    for (int i = 0; i < names; ++i)
+        chat.DataParsing(QStringLiteral("UserList user%1").arg(i));
+    runEventsFor(50);
+
+    QList<double> leaves;
+    QList<double> joins;
+    QList<double> absent;
+    for (int block = 0; block < blocks; ++block) {
+        const QString name = QStringLiteral("user%1").arg(block % names);
+        leaves.append(dispatchCost(chat, QStringLiteral("Left ") + name));
+        joins.append(dispatchCost(chat, QStringLiteral("UserList ") + name));
+        absent.append(dispatchCost(chat, QStringLiteral("Left nobody")));
+    }
+    const Figures leave = figuresOf(leaves);
+    const Figures join = figuresOf(joins);
+    const Figures none = figuresOf(absent);
+    std::printf("%7d names: leave (first name) %8.3f / %8.3f ms   join %8.3f / %8.3f ms   leave (absent) %8.3f / %8.3f ms\n",
+                names, leave.median, leave.mean, join.median, join.mean, none.median, none.mean);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const int blocks = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
+    // Joins without rows or notices, sounds recorded instead of played: what is left is the list's
+    // work and the leave's row.
+    ChatWindowFakes fakes;
+    fakes.install();
+
+    frmChat *chat = Form<frmChat>::get();
+    chat->resize(800, 600);
+    chat->show();
+    runEventsFor(100);
+
+    std::printf("CPU ms per block, median / mean of %d, block and window work together\n", blocks);
+    for (const int names : {10, 10000})
+        benchList(*chat, names, blocks);
+    fakes.uninstall();
+    return 0;
+}
