@@ -1,5 +1,7 @@
 #include "Dispatcher.h"
 
+#include "ReceivedBounds.h"
+
 #include "transcript/TranscriptRows.h"
 
 namespace {
@@ -17,7 +19,7 @@ Dispatcher::Dispatcher(ChatFrontEnd &frontEnd)
 
 void Dispatcher::DataParsing(const QString &block)
 {
-    const WireProtocol::Received received = WireProtocol::split(block);
+    const WireProtocol::Received received = ReceivedBounds::bounded(WireProtocol::split(block));
     switch (received.kind) {
     case WireProtocol::Command::Unknown:
         return;

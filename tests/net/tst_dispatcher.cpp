@@ -1,4 +1,7 @@
 #include "net/Dispatcher.h"
+#include "net/Framing.h"
+#include "net/ServerStreamReader.h"
+#include "net/Windows1250.h"
 #include "support/FakeFrontEnd.h"
 
 #include <QTest>
@@ -54,6 +57,15 @@ QString sound(int row)
     return QStringLiteral("sound %1").arg(row);
 }
 
+// What a name keeps: as much as the first 64 KiB piece of "UserList " + name holds.
+constexpr int keptName = 64 * 1024 - 9;
+
+// The mark after a text cut to 64 KiB.
+QString leftOut(qsizetype characters)
+{
+    return QStringLiteral(" \u2026 (%1 characters left out)").arg(characters);
+}
+
 // A room of `size` users named user0, user1, ..., with "ann" in the given positions instead.
 QStringList roomWithAnnAt(int size, const QList<int> &annPositions)
 {
@@ -88,6 +100,10 @@ private slots:
     void ignoredBlocks();
     void hostileInput_data();
     void hostileInput();
+    void unframedBlocksAreBounded_data();
+    void unframedBlocksAreBounded();
+    void longNameLeavesNoGhost_data();
+    void longNameLeavesNoGhost();
     void manyUsers();
     void nestedDispatchKeepsItsOwnTexts();
     void connectionDropped();
@@ -469,10 +485,11 @@ void tst_Dispatcher::hostileInput_data()
     QTest::addColumn<QString>("expectedEntry");
 
     const QString megabyte(1024 * 1024, QChar(u'x'));
-    QTest::newRow("1 MB public message") << "Message ann:" + megabyte << "chat ann|" + megabyte;
-    QTest::newRow("1 MB user name") << "UserList " + megabyte << "+user " + megabyte;
+    QTest::newRow("1 MB public message")
+        << "Message ann:" + megabyte << "chat ann|" + megabyte.left(64 * 1024) + leftOut(megabyte.size() - 64 * 1024);
+    QTest::newRow("1 MB user name") << "UserList " + megabyte << "+user " + megabyte.left(keptName);
     QTest::newRow("1 MB of markup in a left row")
-        << "Left " + QString(1024 * 1024, QChar(u'<')) << leftRow(QString(1024 * 1024, QChar(u'<')).toHtmlEscaped());
+        << "Left " + QString(1024 * 1024, QChar(u'<')) << leftRow(QString(keptName, QChar(u'<')).toHtmlEscaped());
 
     const QString broken = QStringLiteral("a") + QChar(0xd800) + "b" + QChar(0xdc00) + QChar(0xfffd) + QChar(0x1a)
         + QChar(0) + "c";
@@ -490,6 +507,86 @@ void tst_Dispatcher::hostileInput()
     Dispatcher(frontEnd).DataParsing(block);
 
     QVERIFY(frontEnd.log.contains(expectedEntry));
+}
+
+// A server that does not frame can send any amount in one block; a row, an entry or a notice
+// keeps at most what a framed message can hold, and says how much it left out. Nothing a framed
+// server can send whole is cut.
+void tst_Dispatcher::unframedBlocksAreBounded_data()
+{
+    QTest::addColumn<QString>("block");
+    QTest::addColumn<QString>("expectedEntry");
+
+    const int kept = 64 * 1024;
+    const QString fourMiB(4 * 1024 * 1024, QChar(u'w'));
+    const QString cut = fourMiB.left(kept) + leftOut(fourMiB.size() - kept);
+    QTest::newRow("4 MiB public message") << "Message bob:" + fourMiB << "chat bob|" + cut;
+    QTest::newRow("4 MiB private message") << "PMMessage bob|" + fourMiB << "pm bob|" + cut;
+    QTest::newRow("4 MiB message of the day") << "Msgday " + fourMiB << motdRow(cut);
+    QTest::newRow("4 MiB server name") << "Welcome " + fourMiB << welcomeRow(cut);
+    QTest::newRow("4 MiB sender name") << "Message " + fourMiB + ":hi" << "chat " + fourMiB.left(keptName) + "|hi";
+    QTest::newRow("a character pair across the cut stays whole or goes")
+        << "Message bob:" + QString(kept - 1, QChar(u'w')) + QStringLiteral("\U0001F600") + "tail"
+        << "chat bob|" + QString(kept - 1, QChar(u'w')) + leftOut(6);
+    QTest::newRow("the largest framed message") << "Message bob:" + QString(kept - 12, QChar(u'w'))
+                                                << "chat bob|" + QString(kept - 12, QChar(u'w'));
+    QTest::newRow("a text of exactly 64 KiB") << "Msgday " + QString(kept, QChar(u'w')) << motdRow(QString(kept, QChar(u'w')));
+}
+
+void tst_Dispatcher::unframedBlocksAreBounded()
+{
+    QFETCH(QString, block);
+    QFETCH(QString, expectedEntry);
+    FakeFrontEnd frontEnd;
+    frontEnd.modMain = true;
+
+    Dispatcher(frontEnd).DataParsing(block);
+
+    QVERIFY(frontEnd.log.contains(expectedEntry));
+}
+
+// A name too long for one framed message reaches the client cut, and the piece of its join holds
+// fewer of its characters than the piece of its leave: the leave must still take it off the list.
+void tst_Dispatcher::longNameLeavesNoGhost_data()
+{
+    QTest::addColumn<bool>("framed");
+    QTest::addColumn<QString>("join");
+    QTest::addColumn<QString>("leave");
+
+    QTest::newRow("framed Joined, Left") << true << "Joined " << "Left ";
+    QTest::newRow("framed UserList, Left") << true << "UserList " << "Left ";
+    QTest::newRow("framed UserList, Kicked") << true << "UserList " << "Kicked ";
+    QTest::newRow("unframed Joined, Left") << false << "Joined " << "Left ";
+}
+
+void tst_Dispatcher::longNameLeavesNoGhost()
+{
+    QFETCH(bool, framed);
+    QFETCH(QString, join);
+    QFETCH(QString, leave);
+    QString name;
+    while (name.size() < 1024 * 1024)
+        name += QStringLiteral("\u017Dlu\u0165ou\u010Dk\u00FD k\u016F\u0148 ");
+    FakeFrontEnd frontEnd;
+    Dispatcher dispatcher(frontEnd);
+    ServerStreamReader reader;
+    QList<ServerStreamReader::Block> blocks;
+    if (framed) {
+        reader.read(Framing::offer(), blocks);
+        reader.read(Framing::switchOver(), blocks);
+    }
+    const auto send = [&](const QString &message) {
+        const QByteArray bytes = Windows1250::encode(message);
+        reader.read(framed ? QByteArrayView(Framing::frame(bytes)) : QByteArrayView(bytes), blocks);
+    };
+
+    send(join + name);
+    send(leave + name);
+    for (const ServerStreamReader::Block &block : std::as_const(blocks))
+        dispatcher.DataParsing(Windows1250::decode(block.bytes));
+
+    QCOMPARE(frontEnd.users, QStringList());
+    QVERIFY(frontEnd.log.contains("+user " + name.left(keptName)));
 }
 
 void tst_Dispatcher::manyUsers()
