@@ -1,8 +1,9 @@
 // What one join and one leave cost the shown main window, through its dispatcher, with the list
-// holding 10 and 10,000 names: the CPU time of the block and of the window work it leaves behind
+// holding 10 names (no scroll bar, rows below them empty), 100, 10,000 and 100,000 names: the CPU time of the block and of the window work it leaves behind
 // (layout and painting of the list), median and mean per block. Each leave takes the first name
 // and a join adds it again at the end, so the list keeps its size; a leave of an absent name walks
-// nothing and removes nothing.
+// nothing and removes nothing. Then the same for the list alone, as the window holds it: what the
+// list's own work is, without the count label, the window's pictures and the leave's row.
 // Usage: bench_userlist [blocks per figure, default 1000]
 #include "windows/support/ChatWindowFakes.h"
 
@@ -62,7 +63,7 @@ void benchList(frmChat &chat, int names, int blocks)
 {
     chat.lstUsers->clear();
     for (int i = 0; i < names; ++i)
-        chat.DataParsing(QStringLiteral("UserList user%1").arg(i));
+        chat.lstUsers->addItem(QStringLiteral("user%1").arg(i));
     runEventsFor(50);
 
     QList<double> leaves;
@@ -79,6 +80,35 @@ void benchList(frmChat &chat, int names, int blocks)
     const Figures none = figuresOf(absent);
     std::printf("%7d names: leave (first name) %8.3f / %8.3f ms   join %8.3f / %8.3f ms   leave (absent) %8.3f / %8.3f ms\n",
                 names, leave.median, leave.mean, join.median, join.mean, none.median, none.mean);
+    std::fflush(stdout);
+}
+
+void benchListAlone(int names, int blocks)
+{
+    UserListBox list;
+    list.resize(121, 238);
+    for (int i = 0; i < names; ++i)
+        list.addItem(QStringLiteral("user%1").arg(i));
+    list.show();
+    runEventsFor(50);
+
+    QList<double> leaves;
+    QList<double> joins;
+    for (int block = 0; block < blocks; ++block) {
+        const QString name = QStringLiteral("user%1").arg(block % names);
+        double start = cpuMilliseconds();
+        delete list.takeItem(list.findName(name, 0));
+        QCoreApplication::processEvents();
+        leaves.append(cpuMilliseconds() - start);
+        start = cpuMilliseconds();
+        list.addItem(name);
+        QCoreApplication::processEvents();
+        joins.append(cpuMilliseconds() - start);
+    }
+    const Figures leave = figuresOf(leaves);
+    const Figures join = figuresOf(joins);
+    std::printf("%7d names: leave (first name) %8.3f / %8.3f ms   join %8.3f / %8.3f ms\n", names, leave.median,
+                leave.mean, join.median, join.mean);
     std::fflush(stdout);
 }
 
@@ -99,8 +129,11 @@ int main(int argc, char **argv)
     runEventsFor(100);
 
     std::printf("CPU ms per block, median / mean of %d, block and window work together\n", blocks);
-    for (const int names : {10, 10000})
+    for (const int names : {10, 100, 10000, 100000})
         benchList(*chat, names, blocks);
+    std::printf("the list alone\n");
+    for (const int names : {10, 100, 10000, 100000})
+        benchListAlone(names, blocks);
     fakes.uninstall();
     return 0;
 }
