@@ -3,6 +3,7 @@
 // to the window the way the connection hands a block over, then painted. Prints resident memory
 // (VmRSS) and its peak (VmHWM) before and after, and the length of the row the page keeps.
 // Usage: bench_legacy_rows message|joined
+#include "BenchTime.h"
 #include "windows/support/ChatWindowFakes.h"
 
 #include "app/Form.h"
@@ -10,20 +11,13 @@
 #include "windows/frmChat.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 
 #include <cstdio>
 
-namespace {
+using namespace BenchTime;
 
-void runEventsFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+namespace {
 
 // A field of /proc/self/status, in KiB.
 qint64 statusKiB(const QByteArray &field)

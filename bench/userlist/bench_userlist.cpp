@@ -1,10 +1,12 @@
 // What one join and one leave cost the shown main window, through its dispatcher, with the list
-// holding 10 names (no scroll bar, rows below them empty), 100, 10,000 and 100,000 names: the CPU time of the block and of the window work it leaves behind
-// (layout and painting of the list), median and mean per block. Each leave takes the first name
-// and a join adds it again at the end, so the list keeps its size; a leave of an absent name walks
-// nothing and removes nothing. Then the same for the list alone, as the window holds it: what the
-// list's own work is, without the count label, the window's pictures and the leave's row.
+// holding 10 names (no scroll bar, empty rows below them), 100, 10,000 and 100,000: the CPU time of
+// the block and of the window work it leaves behind (layout and painting), median and mean per
+// block. Each leave takes the first name and a join adds it again at the end, so the list keeps its
+// size; so does a leave from the middle of the list (below the rows shown in a full room); a leave
+// of an absent name removes nothing. Then the same for the list alone, as the window holds it: the
+// list's own work, without the count label, the window's pictures and the leave's row.
 // Usage: bench_userlist [blocks per figure, default 1000]
+#include "BenchTime.h"
 #include "windows/support/ChatWindowFakes.h"
 
 #include "app/Form.h"
@@ -12,30 +14,15 @@
 #include "windows/frmChat.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QLabel>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <numeric>
 
+using namespace BenchTime;
+
 namespace {
-
-double cpuMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-void runEventsFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 struct Figures
 {
@@ -68,18 +55,25 @@ void benchList(frmChat &chat, int names, int blocks)
 
     QList<double> leaves;
     QList<double> joins;
+    QList<double> middle;
     QList<double> absent;
     for (int block = 0; block < blocks; ++block) {
         const QString name = QStringLiteral("user%1").arg(block % names);
         leaves.append(dispatchCost(chat, QStringLiteral("Left ") + name));
         joins.append(dispatchCost(chat, QStringLiteral("UserList ") + name));
+        const QString middleName = QStringLiteral("user%1").arg(names / 2 + block % ((names + 1) / 2));
+        middle.append(dispatchCost(chat, QStringLiteral("Left ") + middleName));
+        dispatchCost(chat, QStringLiteral("UserList ") + middleName);
         absent.append(dispatchCost(chat, QStringLiteral("Left nobody")));
     }
     const Figures leave = figuresOf(leaves);
     const Figures join = figuresOf(joins);
+    const Figures inMiddle = figuresOf(middle);
     const Figures none = figuresOf(absent);
-    std::printf("%7d names: leave (first name) %8.3f / %8.3f ms   join %8.3f / %8.3f ms   leave (absent) %8.3f / %8.3f ms\n",
-                names, leave.median, leave.mean, join.median, join.mean, none.median, none.mean);
+    std::printf("%7d names: leave (first name) %6.3f / %6.3f ms   join %6.3f / %6.3f ms   leave (middle) %6.3f / %6.3f ms"
+                "   leave (absent) %6.3f / %6.3f ms\n",
+                names, leave.median, leave.mean, join.median, join.mean, inMiddle.median, inMiddle.mean, none.median,
+                none.mean);
     std::fflush(stdout);
 }
 

@@ -100,8 +100,6 @@ private slots:
     void ignoredBlocks();
     void hostileInput_data();
     void hostileInput();
-    void unframedBlocksAreBounded_data();
-    void unframedBlocksAreBounded();
     void longNameLeavesNoGhost_data();
     void longNameLeavesNoGhost();
     void manyUsers();
@@ -484,40 +482,17 @@ void tst_Dispatcher::hostileInput_data()
     QTest::addColumn<QString>("block");
     QTest::addColumn<QString>("expectedEntry");
 
+    const int kept = 64 * 1024;
     const QString megabyte(1024 * 1024, QChar(u'x'));
     QTest::newRow("1 MB public message")
-        << "Message ann:" + megabyte << "chat ann|" + megabyte.left(64 * 1024) + leftOut(megabyte.size() - 64 * 1024);
+        << "Message ann:" + megabyte << "chat ann|" + megabyte.left(kept) + leftOut(megabyte.size() - kept);
     QTest::newRow("1 MB user name") << "UserList " + megabyte << "+user " + megabyte.left(keptName);
     QTest::newRow("1 MB of markup in a left row")
         << "Left " + QString(1024 * 1024, QChar(u'<')) << leftRow(QString(keptName, QChar(u'<')).toHtmlEscaped());
 
-    const QString broken = QStringLiteral("a") + QChar(0xd800) + "b" + QChar(0xdc00) + QChar(0xfffd) + QChar(0x1a)
-        + QChar(0) + "c";
-    QTest::newRow("broken UTF-16 and control characters in a name") << "Joined " + broken << "+user " + broken;
-    QTest::newRow("broken UTF-16 in a private message") << "PMMessage " + broken + "|" + broken << "pm " + broken + "|" + broken;
-    QTest::newRow("line ends in a name") << "Kicked a\r\nb" << kickedRow("a\r\nb");
-}
-
-void tst_Dispatcher::hostileInput()
-{
-    QFETCH(QString, block);
-    QFETCH(QString, expectedEntry);
-    FakeFrontEnd frontEnd;
-
-    Dispatcher(frontEnd).DataParsing(block);
-
-    QVERIFY(frontEnd.log.contains(expectedEntry));
-}
-
-// A server that does not frame can send any amount in one block; a row, an entry or a notice
-// keeps at most what a framed message can hold, and says how much it left out. Nothing a framed
-// server can send whole is cut.
-void tst_Dispatcher::unframedBlocksAreBounded_data()
-{
-    QTest::addColumn<QString>("block");
-    QTest::addColumn<QString>("expectedEntry");
-
-    const int kept = 64 * 1024;
+    // A server that does not frame can send any amount in one block; a row, an entry or a notice
+    // keeps at most what a framed message can hold, and says how much it left out. Nothing a
+    // framed server can send whole is cut.
     const QString fourMiB(4 * 1024 * 1024, QChar(u'w'));
     const QString cut = fourMiB.left(kept) + leftOut(fourMiB.size() - kept);
     QTest::newRow("4 MiB public message") << "Message bob:" + fourMiB << "chat bob|" + cut;
@@ -531,14 +506,20 @@ void tst_Dispatcher::unframedBlocksAreBounded_data()
     QTest::newRow("the largest framed message") << "Message bob:" + QString(kept - 12, QChar(u'w'))
                                                 << "chat bob|" + QString(kept - 12, QChar(u'w'));
     QTest::newRow("a text of exactly 64 KiB") << "Msgday " + QString(kept, QChar(u'w')) << motdRow(QString(kept, QChar(u'w')));
+
+    const QString broken = QStringLiteral("a") + QChar(0xd800) + "b" + QChar(0xdc00) + QChar(0xfffd) + QChar(0x1a)
+        + QChar(0) + "c";
+    QTest::newRow("broken UTF-16 and control characters in a name") << "Joined " + broken << "+user " + broken;
+    QTest::newRow("broken UTF-16 in a private message") << "PMMessage " + broken + "|" + broken << "pm " + broken + "|" + broken;
+    QTest::newRow("line ends in a name") << "Kicked a\r\nb" << kickedRow("a\r\nb");
 }
 
-void tst_Dispatcher::unframedBlocksAreBounded()
+void tst_Dispatcher::hostileInput()
 {
     QFETCH(QString, block);
     QFETCH(QString, expectedEntry);
     FakeFrontEnd frontEnd;
-    frontEnd.modMain = true;
+    frontEnd.modMain = true; // the message of the day becomes a row
 
     Dispatcher(frontEnd).DataParsing(block);
 
