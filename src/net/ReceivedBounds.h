@@ -13,9 +13,10 @@
 // A name is cut to MaxNameCharacters, on whole characters, whichever message carries it, so that a
 // name's join and its leave always agree: a framed message longer than the limit reaches the
 // client in pieces, and of the messages that put names on the list or take them off, the first
-// piece of "UserList " + name holds the fewest of the name's characters: that is what a name keeps. A text shown to the user (a message, the message
-// of the day, the server's name) keeps MaxTextCharacters, as much as a framed message can hold,
-// and then says how much was left out, so nothing a framed server sends is cut.
+// piece of "UserList " + name holds the fewest of the name's characters. That is what a name
+// keeps. A text shown to the user (a message, the message of the day, the server's name) keeps
+// MaxTextCharacters, as much as a framed message can hold, and then says how much was left out,
+// so nothing a framed server sends is cut.
 class ReceivedBounds
 {
 public:

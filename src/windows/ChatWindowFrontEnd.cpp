@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include "UserListBox.h"
 
 ChatWindowFrontEnd::ChatWindowFrontEnd(frmChat &chat)
     : m_chat(chat)

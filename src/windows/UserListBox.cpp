@@ -133,7 +133,7 @@ void UserListBox::setSelection(const QRect &rect, QItemSelectionModel::Selection
     const QRect area = rect.normalized();
     const QModelIndex top = indexOfRow(qMax(rowAtContentsY(area.top() + verticalOffset()), 0));
     const QModelIndex bottom = indexOfRow(qMin(rowAtContentsY(area.bottom() + verticalOffset()), count() - 1));
-    if (!top.isValid() || !bottom.isValid() || area.bottom() < -verticalOffset()) {
+    if (!top.isValid() || !bottom.isValid()) {
         selectionModel()->select(QItemSelection(), command);
         return;
     }
@@ -154,11 +154,11 @@ void UserListBox::updateGeometries()
 {
     const QSize row = rowSize();
     verticalScrollBar()->setSingleStep(row.height());
-    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setPageStep(qMax(viewport()->height() / row.height(), 1) * row.height());
     verticalScrollBar()->setRange(0, wholeRows(qMax(0, count() * row.height() - viewport()->height())));
     horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
     horizontalScrollBar()->setPageStep(viewport()->width());
-    horizontalScrollBar()->setRange(0, qMax(0, (count() > 0 ? m_firstRowSize.width() : 0) - viewport()->width()));
+    horizontalScrollBar()->setRange(0, row.width() - viewport()->width());
     QAbstractItemView::updateGeometries();
 }
 

@@ -6,9 +6,10 @@
 
 class UserNameIndex;
 
-// The main window's user list: one name per row, in the order added. Each entry keeps the whole name
-// (the dispatcher compares it, private messages go to it); the list shows at most shownCharacters of
-// it, elided, because painting measures what it shows and a name may be a megabyte long.
+// The main window's user list: one name per row, in the order added. Each entry keeps the name as
+// the dispatcher gave it (it compares it, private messages go to it); the list shows at most
+// shownCharacters of it, elided, because painting measures what it shows and a name may be tens of
+// thousands of characters long.
 //
 // Every row is as high and as wide as the first, so where a row stands is arithmetic: adding or
 // removing a name costs the same in a list of ten and in a full room of ten thousand, where a list

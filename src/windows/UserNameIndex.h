@@ -9,8 +9,10 @@ class QListWidget;
 class QListWidgetItem;
 
 // Where each name stands in a list widget, so that finding a name costs about the same in a list
-// of ten names and in one of ten thousand. It follows the list's model, whoever changes the list:
-// rows added anywhere or removed, the list cleared, names changed in place or reordered.
+// of ten names and in one of ten thousand: a look-up by name, then the rows of that name's entries
+// (the list widget remembers an entry's row; only after rows before it have gone does it search
+// its array of entries once). It follows the list's model, whoever changes the list: rows added
+// anywhere or removed, the list cleared, names changed in place or reordered.
 class UserNameIndex : public QObject
 {
 public:
