@@ -2,6 +2,7 @@
 
 #include "UserNameIndex.h"
 
+#include <QCursor>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
@@ -162,6 +163,12 @@ void UserListBox::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
+// The rows' pixels move with the scroll bar; a list view would first look for a layout of its rows.
+void UserListBox::scrollContentsBy(int dx, int dy)
+{
+    QAbstractItemView::scrollContentsBy(dx, dy);
+}
+
 void UserListBox::paintEvent(QPaintEvent *event)
 {
     if (count() == 0)
@@ -172,8 +179,10 @@ void UserListBox::paintEvent(QPaintEvent *event)
     const int offset = verticalOffset();
     const int first = qMax(rowAtContentsY(event->rect().top() + offset), 0);
     const int last = qMin(rowAtContentsY(event->rect().bottom() + offset), count() - 1);
+    const QModelIndex underMouse = viewport()->underMouse() ? indexAt(viewport()->mapFromGlobal(QCursor::pos()))
+                                                            : QModelIndex();
     for (int row = first; row <= last; ++row)
-        paintRow(painter, option, indexOfRow(row));
+        paintRow(painter, option, indexOfRow(row), underMouse);
 }
 
 QSize UserListBox::rowSize() const
@@ -205,10 +214,12 @@ QModelIndex UserListBox::indexOfRow(int row) const
     return model()->index(row, 0, rootIndex());
 }
 
-// As a list view paints a row: selected, current with the focus, enabled or not.
-void UserListBox::paintRow(QPainter &painter, QStyleOptionViewItem option, const QModelIndex &index) const
+// As a list view paints a row: selected, current with the focus, under the mouse, enabled or not.
+void UserListBox::paintRow(QPainter &painter, QStyleOptionViewItem option, const QModelIndex &index,
+                           const QModelIndex &underMouse) const
 {
     option.rect = visualRect(index);
+    option.state.setFlag(QStyle::State_MouseOver, index == underMouse);
     if (selectionModel()->isSelected(index))
         option.state |= QStyle::State_Selected;
     const bool enabled = (option.state & QStyle::State_Enabled) && (model()->flags(index) & Qt::ItemIsEnabled);

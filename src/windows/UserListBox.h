@@ -41,6 +41,7 @@ protected:
     void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
     QRegion visualRegionForSelection(const QItemSelection &selection) const override;
     void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -50,7 +51,8 @@ private:
     int wholeRows(int pixels) const;
     int rowAtContentsY(int y) const;
     QModelIndex indexOfRow(int row) const;
-    void paintRow(QPainter &painter, QStyleOptionViewItem option, const QModelIndex &index) const;
+    void paintRow(QPainter &painter, QStyleOptionViewItem option, const QModelIndex &index,
+                  const QModelIndex &underMouse) const;
 
     static constexpr int NoRowChanged = std::numeric_limits<int>::max();
 
