@@ -1,7 +1,6 @@
 #include "windows/UserListBox.h"
 
 #include <QScreen>
-#include <QScrollBar>
 #include <QTest>
 
 namespace {
