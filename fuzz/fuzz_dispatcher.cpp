@@ -6,6 +6,7 @@
 #include "FakeFrontEnd.h"
 
 #include "net/Dispatcher.h"
+#include "net/ReceivedBounds.h"
 #include "net/Windows1250.h"
 #include "net/WireProtocol.h"
 
@@ -88,14 +89,15 @@ void dispatch(Dispatcher *dispatcher, FakeFrontEnd *frontEnd, const QString &blo
     const qsizetype logBefore = frontEnd->log.size();
     dispatcher->DataParsing(block);
     checkRows(effectsOf(frontEnd->log.mid(logBefore), QStringLiteral("row")), received.kind);
+    const QString name = ReceivedBounds::name(received.payload);
     switch (received.kind) {
     case Command::Joined:
     case Command::UserList:
-        fuzzCheck(frontEnd->users == usersBefore + QStringList{received.payload}, "a join did not add its name");
+        fuzzCheck(frontEnd->users == usersBefore + QStringList{name}, "a join did not add its name");
         break;
     case Command::Left:
     case Command::Kicked:
-        checkRemovals(usersBefore, frontEnd->users, received.payload);
+        checkRemovals(usersBefore, frontEnd->users, name);
         break;
     default:
         fuzzCheck(frontEnd->users == usersBefore, "the user list changed on a block that is not about users");

@@ -2,6 +2,7 @@
 // hostile kind at 1, 16 and 64 KiB (equal ratios between the sizes mean linear cost), to select it
 // and copy it, to copy a long transcript, and to repaint the user list holding a 1 MB name.
 // Usage: bench_hostile [largest KiB, default 64] [only the kinds whose name holds this text]
+#include "BenchTime.h"
 #include "support/PaintCounter.h"
 
 #include "app/AppDir.h"
@@ -14,27 +15,13 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
+
+using namespace BenchTime;
 
 namespace {
-
-double cpuMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-void runEventsFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Waits (without spinning, so the wait costs no CPU) until the view has painted again.
 void waitForPaint(const PaintCounter &counter, int paintsBefore)

@@ -161,7 +161,7 @@ public:
     QString timeStamp() const override { return TranscriptRows::timeStamp(); }
     void appendUser(const QString &) override {}
     int userCount() const override { return 0; }
-    QString userAt(int) const override { return QString(); }
+    int findUser(const QString &, int) const override { return -1; }
     void removeUserAt(int) override {}
     void setUserName(const QString &) override {}
     void setCaption(const QString &) override {}

@@ -6,7 +6,7 @@
 // never sees a widget: the window implements this list, a test implements it with a recorder.
 //
 // Every operation must be safe to call in any state: a position past the end of the user list
-// reads as "" and removes nothing, a notice that cannot be shown is left out. The dispatcher
+// finds nothing and removes nothing, a notice that cannot be shown is left out. The dispatcher
 // relies on that to go on with its next step whatever happened to the previous one.
 class ChatFrontEnd
 {
@@ -35,10 +35,12 @@ public:
     // The time stamp every row shows, without its brackets.
     virtual QString timeStamp() const = 0;
 
-    // The user list lstUsers, in the order names were added; duplicates allowed.
+    // The user list lstUsers, in the order names were added; duplicates allowed. findUser gives the
+    // position of the first entry equal to name at or after from, or -1, at a cost that does not
+    // grow with the list: a full room's leaves must not walk it.
     virtual void appendUser(const QString &name) = 0;
     virtual int userCount() const = 0;
-    virtual QString userAt(int position) const = 0;
+    virtual int findUser(const QString &name, int from) const = 0;
     virtual void removeUserAt(int position) = 0;
 
     // The own user name (txtUser) and the window caption.

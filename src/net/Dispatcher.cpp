@@ -1,5 +1,7 @@
 #include "Dispatcher.h"
 
+#include "ReceivedBounds.h"
+
 #include "transcript/TranscriptRows.h"
 
 namespace {
@@ -17,7 +19,7 @@ Dispatcher::Dispatcher(ChatFrontEnd &frontEnd)
 
 void Dispatcher::DataParsing(const QString &block)
 {
-    const WireProtocol::Received received = WireProtocol::split(block);
+    const WireProtocol::Received received = ReceivedBounds::bounded(WireProtocol::split(block));
     switch (received.kind) {
     case WireProtocol::Command::Unknown:
         return;
@@ -174,13 +176,29 @@ void Dispatcher::removeUser(const QString &name)
 {
     // One pass over the positions the list had when the pass began. A removal moves the next
     // entry into the position just visited, so an equal entry right behind a removed one stays;
-    // positions past a list that shrank meanwhile hold nothing to remove.
+    // positions past a list that shrank meanwhile hold nothing to remove. Pending events run
+    // before the first removal unless it is at the first position, and after every removal: where
+    // they ran when the pass let them run at every position it passed, but once between two
+    // removals instead of once per position, so a leave costs the same in a full room.
     const int positions = m_frontEnd.userCount();
-    for (int position = 0; position < positions; ++position) {
-        if (position < m_frontEnd.userCount() && m_frontEnd.userAt(position) == name) {
-            m_frontEnd.removeUserAt(position);
+    bool eventsRan = false;
+    int position = 0;
+    while (position < positions) {
+        const int found = m_frontEnd.findUser(name, position);
+        if (found == position) {
+            m_frontEnd.removeUserAt(found);
             m_frontEnd.yield();
+            eventsRan = true;
+            ++position;
+            continue;
         }
-        m_frontEnd.yield();
+        if (!eventsRan) {
+            m_frontEnd.yield();
+            eventsRan = true;
+            continue; // the events may have changed the list: look again from here
+        }
+        if (found < 0 || found >= positions)
+            return;
+        position = found;
     }
 }

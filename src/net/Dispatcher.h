@@ -13,7 +13,8 @@ class Dispatcher
 public:
     explicit Dispatcher(ChatFrontEnd &frontEnd);
 
-    // One received block, whole. Unknown command words and blocks without one do nothing.
+    // One received block, whole. Unknown command words and blocks without one do nothing. Its
+    // names and texts are held to ReceivedBounds before any of them is used.
     void DataParsing(const QString &block);
 
     // The server closed the connection: the dropped-connection row, then an empty user list.

@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
 
 ChatWindowFrontEnd::ChatWindowFrontEnd(frmChat &chat)
     : m_chat(chat)
@@ -54,10 +53,9 @@ int ChatWindowFrontEnd::userCount() const
     return m_chat.lstUsers->count();
 }
 
-QString ChatWindowFrontEnd::userAt(int position) const
+int ChatWindowFrontEnd::findUser(const QString &name, int from) const
 {
-    const QListWidgetItem *item = m_chat.lstUsers->item(position);
-    return item ? item->text() : QString();
+    return m_chat.lstUsers->findName(name, from);
 }
 
 void ChatWindowFrontEnd::removeUserAt(int position)

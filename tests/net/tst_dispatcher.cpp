@@ -1,4 +1,7 @@
 #include "net/Dispatcher.h"
+#include "net/Framing.h"
+#include "net/ServerStreamReader.h"
+#include "net/Windows1250.h"
 #include "support/FakeFrontEnd.h"
 
 #include <QTest>
@@ -54,10 +57,22 @@ QString sound(int row)
     return QStringLiteral("sound %1").arg(row);
 }
 
-// The yields of a removal pass over `positions` entries that removes nothing.
-QStringList scanYields(int positions)
+// What a name keeps: as much as the first 64 KiB piece of "UserList " + name holds.
+constexpr int keptName = 64 * 1024 - 9;
+
+// The mark after a text cut to 64 KiB.
+QString leftOut(qsizetype characters)
 {
-    return QStringList(positions, yield);
+    return QStringLiteral(" \u2026 (%1 characters left out)").arg(characters);
+}
+
+// A room of `size` users named user0, user1, ..., with "ann" in the given positions instead.
+QStringList roomWithAnnAt(int size, const QList<int> &annPositions)
+{
+    QStringList names;
+    for (int position = 0; position < size; ++position)
+        names << (annPositions.contains(position) ? QStringLiteral("ann") : QStringLiteral("user%1").arg(position));
+    return names;
 }
 
 } // namespace
@@ -70,6 +85,10 @@ private slots:
     void messages();
     void userList_data();
     void userList();
+    void joinsAndLeavesWithDuplicates_data();
+    void joinsAndLeavesWithDuplicates();
+    void leaveLetsEventsRunOncePerRemoval_data();
+    void leaveLetsEventsRunOncePerRemoval();
     void notices_data();
     void notices();
     void choicesAreReadWhenUsed();
@@ -81,6 +100,8 @@ private slots:
     void ignoredBlocks();
     void hostileInput_data();
     void hostileInput();
+    void longNameLeavesNoGhost_data();
+    void longNameLeavesNoGhost();
     void manyUsers();
     void nestedDispatchKeepsItsOwnTexts();
     void connectionDropped();
@@ -145,18 +166,22 @@ void tst_Dispatcher::userList_data()
     QTest::newRow("two messages in one block make one odd entry")
         << QStringList{} << QStringList{"UserList annUserList bob"} << QStringList{"annUserList bob"}
         << QStringList{"+user annUserList bob", yield};
-    QTest::newRow("left: removed, yield after every position")
+    QTest::newRow("left: removed, events run before and after the removal")
         << QStringList{"ann", "bob", "cy"} << QStringList{"Left bob"} << QStringList{"ann", "cy"}
-        << QStringList{yield, "-user 1", yield, yield, yield, leftRow("bob"), sound(5), flash};
+        << QStringList{yield, "-user 1", yield, leftRow("bob"), sound(5), flash};
     QTest::newRow("left: every separated duplicate goes")
         << QStringList{"ann", "bob", "ann"} << QStringList{"Left ann"} << QStringList{"bob"}
-        << QStringList{"-user 0", yield, yield, "-user 1", yield, yield, yield, leftRow("ann"), sound(5), flash};
+        << QStringList{"-user 0", yield, "-user 1", yield, leftRow("ann"), sound(5), flash};
     QTest::newRow("left: a duplicate right behind a removed one stays")
         << QStringList{"ann", "ann", "bob"} << QStringList{"Left ann"} << QStringList{"ann", "bob"}
-        << QStringList{"-user 0", yield, yield, yield, yield, leftRow("ann"), sound(5), flash};
+        << QStringList{"-user 0", yield, leftRow("ann"), sound(5), flash};
     QTest::newRow("left: three in a row, the middle one stays")
         << QStringList{"ann", "ann", "ann"} << QStringList{"Left ann"} << QStringList{"ann"}
-        << QStringList{"-user 0", yield, yield, "-user 1", yield, yield, yield, leftRow("ann"), sound(5), flash};
+        << QStringList{"-user 0", yield, "-user 1", yield, leftRow("ann"), sound(5), flash};
+    QTest::newRow("left: runs of duplicates lose their first, third, ... entries")
+        << QStringList{"ann", "bob", "ann", "ann", "cy", "ann"} << QStringList{"Left ann"}
+        << QStringList{"bob", "ann", "cy"}
+        << QStringList{"-user 0", yield, "-user 1", yield, "-user 3", yield, leftRow("ann"), sound(5), flash};
     QTest::newRow("left: name not in the list, everything else still happens")
         << QStringList{"ann"} << QStringList{"Left zed"} << QStringList{"ann"}
         << QStringList{yield, leftRow("zed"), sound(5), flash};
@@ -167,17 +192,16 @@ void tst_Dispatcher::userList_data()
         << QStringList{} << QStringList{"Left ann"} << QStringList{} << QStringList{leftRow("ann"), sound(5), flash};
     QTest::newRow("left: a name with markup is removed as sent and shown escaped")
         << QStringList{"<b>x</b>"} << QStringList{"Left <b>x</b>"} << QStringList{}
-        << QStringList{"-user 0", yield, yield, leftRow("&lt;b&gt;x&lt;/b&gt;"), sound(5), flash};
+        << QStringList{"-user 0", yield, leftRow("&lt;b&gt;x&lt;/b&gt;"), sound(5), flash};
     QTest::newRow("kicked: removed, the leave sound, no notice")
         << QStringList{"ann", "bob"} << QStringList{"Kicked ann"} << QStringList{"bob"}
-        << QStringList{"-user 0", yield, yield, yield, kickedRow("ann"), sound(5), flash};
+        << QStringList{"-user 0", yield, kickedRow("ann"), sound(5), flash};
     QTest::newRow("kicked: the same skipping rule")
         << QStringList{"ann", "ann"} << QStringList{"Kicked ann"} << QStringList{"ann"}
-        << QStringList{"-user 0", yield, yield, yield, kickedRow("ann"), sound(5), flash};
+        << QStringList{"-user 0", yield, kickedRow("ann"), sound(5), flash};
     QTest::newRow("UserList twice, then Left: the second entry stays")
         << QStringList{} << QStringList{"UserList ann", "UserList ann", "Left ann"} << QStringList{"ann"}
-        << QStringList{"+user ann", yield, "+user ann", yield, "-user 0", yield, yield, yield, leftRow("ann"),
-                       sound(5), flash};
+        << QStringList{"+user ann", yield, "+user ann", yield, "-user 0", yield, leftRow("ann"), sound(5), flash};
 }
 
 void tst_Dispatcher::userList()
@@ -195,6 +219,79 @@ void tst_Dispatcher::userList()
 
     QCOMPARE(frontEnd.users, after);
     QCOMPARE(frontEnd.log, log);
+}
+
+// Sequences as a server sends them, with the same name more than once: the list and every effect
+// the user meets come out as one pass over the list's positions gives them.
+void tst_Dispatcher::joinsAndLeavesWithDuplicates_data()
+{
+    QTest::addColumn<QStringList>("blocks");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("effects");
+
+    const QStringList joinedAnn{"+user ann", "newuser ann has join the chat!!!", flash, sound(4)};
+    const QStringList leftAnn{leftRow("ann"), sound(5), flash};
+    QTest::newRow("joins and leaves of one name in turn")
+        << QStringList{"Joined ann", "Joined ann", "Left ann", "Joined ann", "Left ann", "Left ann"} << QStringList{}
+        << joinedAnn + joinedAnn + QStringList{"-user 0"} + leftAnn + joinedAnn + QStringList{"-user 0"} + leftAnn
+               + QStringList{"-user 0"} + leftAnn;
+    QTest::newRow("four equal names need three leaves")
+        << QStringList{"UserList ann", "UserList ann", "UserList ann", "UserList ann", "Left ann", "Left ann", "Left ann"}
+        << QStringList{}
+        << QStringList{"+user ann", "+user ann", "+user ann", "+user ann", "-user 0", "-user 1"} + leftAnn
+               + QStringList{"-user 0"} + leftAnn + QStringList{"-user 0"} + leftAnn;
+    QTest::newRow("names in between keep their places")
+        << QStringList{"UserList ann", "UserList bob", "UserList ann", "Joined cy", "UserList ann", "Kicked ann",
+                       "Left bob", "Left ann"}
+        << QStringList{"cy"}
+        << QStringList{"+user ann", "+user bob", "+user ann", "+user cy", "newuser cy has join the chat!!!", flash,
+                       sound(4), "+user ann", "-user 0", "-user 1", "-user 2", kickedRow("ann"), sound(5), flash,
+                       "-user 0", leftRow("bob"), sound(5), flash, leftRow("ann"), sound(5), flash};
+}
+
+void tst_Dispatcher::joinsAndLeavesWithDuplicates()
+{
+    QFETCH(QStringList, blocks);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, effects);
+    FakeFrontEnd frontEnd;
+    Dispatcher dispatcher(frontEnd);
+
+    for (const QString &block : blocks)
+        dispatcher.DataParsing(block);
+
+    QCOMPARE(frontEnd.users, after);
+    QCOMPARE(frontEnd.effects(), effects);
+}
+
+// Pending events run between the effects of a leave, not once for every name in the room: a
+// thousand leaves in a full room once cost a minute of window work.
+void tst_Dispatcher::leaveLetsEventsRunOncePerRemoval_data()
+{
+    QTest::addColumn<QStringList>("room");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<int>("yields");
+
+    QTest::newRow("a name not in the room") << roomWithAnnAt(1000, {}) << 0 << 1;
+    QTest::newRow("the first name") << roomWithAnnAt(1000, {0}) << 1 << 1;
+    QTest::newRow("a name in the middle") << roomWithAnnAt(1000, {500}) << 1 << 2;
+    QTest::newRow("the last name") << roomWithAnnAt(1000, {999}) << 1 << 2;
+    QTest::newRow("a name twice, far apart") << roomWithAnnAt(1000, {10, 700}) << 2 << 3;
+    QTest::newRow("a name in every position") << QStringList(1000, QStringLiteral("ann")) << 500 << 500;
+}
+
+void tst_Dispatcher::leaveLetsEventsRunOncePerRemoval()
+{
+    QFETCH(QStringList, room);
+    QFETCH(int, removed);
+    QFETCH(int, yields);
+    FakeFrontEnd frontEnd;
+    frontEnd.users = room;
+
+    Dispatcher(frontEnd).DataParsing("Left ann");
+
+    QCOMPARE(frontEnd.userCount(), room.size() - removed);
+    QCOMPARE(frontEnd.log.count(yield), yields);
 }
 
 void tst_Dispatcher::notices_data()
@@ -385,11 +482,30 @@ void tst_Dispatcher::hostileInput_data()
     QTest::addColumn<QString>("block");
     QTest::addColumn<QString>("expectedEntry");
 
+    const int kept = 64 * 1024;
     const QString megabyte(1024 * 1024, QChar(u'x'));
-    QTest::newRow("1 MB public message") << "Message ann:" + megabyte << "chat ann|" + megabyte;
-    QTest::newRow("1 MB user name") << "UserList " + megabyte << "+user " + megabyte;
+    QTest::newRow("1 MB public message")
+        << "Message ann:" + megabyte << "chat ann|" + megabyte.left(kept) + leftOut(megabyte.size() - kept);
+    QTest::newRow("1 MB user name") << "UserList " + megabyte << "+user " + megabyte.left(keptName);
     QTest::newRow("1 MB of markup in a left row")
-        << "Left " + QString(1024 * 1024, QChar(u'<')) << leftRow(QString(1024 * 1024, QChar(u'<')).toHtmlEscaped());
+        << "Left " + QString(1024 * 1024, QChar(u'<')) << leftRow(QString(keptName, QChar(u'<')).toHtmlEscaped());
+
+    // A server that does not frame can send any amount in one block; a row, an entry or a notice
+    // keeps at most what a framed message can hold, and says how much it left out. Nothing a
+    // framed server can send whole is cut.
+    const QString fourMiB(4 * 1024 * 1024, QChar(u'w'));
+    const QString cut = fourMiB.left(kept) + leftOut(fourMiB.size() - kept);
+    QTest::newRow("4 MiB public message") << "Message bob:" + fourMiB << "chat bob|" + cut;
+    QTest::newRow("4 MiB private message") << "PMMessage bob|" + fourMiB << "pm bob|" + cut;
+    QTest::newRow("4 MiB message of the day") << "Msgday " + fourMiB << motdRow(cut);
+    QTest::newRow("4 MiB server name") << "Welcome " + fourMiB << welcomeRow(cut);
+    QTest::newRow("4 MiB sender name") << "Message " + fourMiB + ":hi" << "chat " + fourMiB.left(keptName) + "|hi";
+    QTest::newRow("a character pair across the cut stays whole or goes")
+        << "Message bob:" + QString(kept - 1, QChar(u'w')) + QStringLiteral("\U0001F600") + "tail"
+        << "chat bob|" + QString(kept - 1, QChar(u'w')) + leftOut(6);
+    QTest::newRow("the largest framed message") << "Message bob:" + QString(kept - 12, QChar(u'w'))
+                                                << "chat bob|" + QString(kept - 12, QChar(u'w'));
+    QTest::newRow("a text of exactly 64 KiB") << "Msgday " + QString(kept, QChar(u'w')) << motdRow(QString(kept, QChar(u'w')));
 
     const QString broken = QStringLiteral("a") + QChar(0xd800) + "b" + QChar(0xdc00) + QChar(0xfffd) + QChar(0x1a)
         + QChar(0) + "c";
@@ -403,10 +519,55 @@ void tst_Dispatcher::hostileInput()
     QFETCH(QString, block);
     QFETCH(QString, expectedEntry);
     FakeFrontEnd frontEnd;
+    frontEnd.modMain = true; // the message of the day becomes a row
 
     Dispatcher(frontEnd).DataParsing(block);
 
     QVERIFY(frontEnd.log.contains(expectedEntry));
+}
+
+// A name too long for one framed message reaches the client cut, and the piece of its join holds
+// fewer of its characters than the piece of its leave: the leave must still take it off the list.
+void tst_Dispatcher::longNameLeavesNoGhost_data()
+{
+    QTest::addColumn<bool>("framed");
+    QTest::addColumn<QString>("join");
+    QTest::addColumn<QString>("leave");
+
+    QTest::newRow("framed Joined, Left") << true << "Joined " << "Left ";
+    QTest::newRow("framed UserList, Left") << true << "UserList " << "Left ";
+    QTest::newRow("framed UserList, Kicked") << true << "UserList " << "Kicked ";
+    QTest::newRow("unframed Joined, Left") << false << "Joined " << "Left ";
+}
+
+void tst_Dispatcher::longNameLeavesNoGhost()
+{
+    QFETCH(bool, framed);
+    QFETCH(QString, join);
+    QFETCH(QString, leave);
+    QString name;
+    while (name.size() < 1024 * 1024)
+        name += QStringLiteral("\u017Dlu\u0165ou\u010Dk\u00FD k\u016F\u0148 ");
+    FakeFrontEnd frontEnd;
+    Dispatcher dispatcher(frontEnd);
+    ServerStreamReader reader;
+    QList<ServerStreamReader::Block> blocks;
+    if (framed) {
+        reader.read(Framing::offer(), blocks);
+        reader.read(Framing::switchOver(), blocks);
+    }
+    const auto send = [&](const QString &message) {
+        const QByteArray bytes = Windows1250::encode(message);
+        reader.read(framed ? QByteArrayView(Framing::frame(bytes)) : QByteArrayView(bytes), blocks);
+    };
+
+    send(join + name);
+    send(leave + name);
+    for (const ServerStreamReader::Block &block : std::as_const(blocks))
+        dispatcher.DataParsing(Windows1250::decode(block.bytes));
+
+    QCOMPARE(frontEnd.users, QStringList());
+    QVERIFY(frontEnd.log.contains("+user " + name.left(keptName)));
 }
 
 void tst_Dispatcher::manyUsers()
@@ -417,12 +578,12 @@ void tst_Dispatcher::manyUsers()
     for (int i = 0; i < 10000; ++i)
         dispatcher.DataParsing(QStringLiteral("UserList user%1").arg(i));
     QCOMPARE(frontEnd.userCount(), 10000);
-    QCOMPARE(frontEnd.userAt(9999), "user9999");
+    QCOMPARE(frontEnd.users.at(9999), "user9999");
 
     frontEnd.log.clear();
     dispatcher.DataParsing("Left nobody");
     QCOMPARE(frontEnd.userCount(), 10000);
-    QCOMPARE(frontEnd.log, scanYields(10000) + QStringList({leftRow("nobody"), sound(5), flash}));
+    QCOMPARE(frontEnd.log, QStringList({yield, leftRow("nobody"), sound(5), flash}));
 
     frontEnd.log.clear();
     dispatcher.DataParsing("Left user9999");

@@ -253,6 +253,21 @@ private slots:
             QCOMPARE(chat()->lstUsers->count(), 0);
         }
     }
+
+    // A server that does not frame hands over 4 MiB as one block: the row keeps 64 KiB of the text
+    // and says how much it left out.
+    void unframedBlockMakesABoundedRow()
+    {
+        frmChat *window = Form<frmChat>::get();
+        window->show();
+        const qsizetype before = page().size();
+
+        window->DataParsing(QStringLiteral("Message mallory:") + QString(4 * 1024 * 1024, u'w'));
+
+        const QString row = page().mid(before);
+        QVERIFY(row.size() < 64 * 1024 + 1024);
+        QVERIFY(row.contains(QString(64 * 1024, u'w') + QStringLiteral(" \u2026 (4128768 characters left out)")));
+    }
 };
 
 QTEST_MAIN(tst_HostileInput)

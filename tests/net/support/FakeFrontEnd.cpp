@@ -38,9 +38,9 @@ int FakeFrontEnd::userCount() const
     return int(users.size());
 }
 
-QString FakeFrontEnd::userAt(int position) const
+int FakeFrontEnd::findUser(const QString &name, int from) const
 {
-    return users.value(position);
+    return from < 0 ? -1 : int(users.indexOf(name, from));
 }
 
 void FakeFrontEnd::removeUserAt(int position)

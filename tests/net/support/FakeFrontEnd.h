@@ -41,7 +41,7 @@ public:
 
     void appendUser(const QString &name) override;
     int userCount() const override;
-    QString userAt(int position) const override;
+    int findUser(const QString &name, int from) const override;
     void removeUserAt(int position) override;
 
     void setUserName(const QString &name) override;
