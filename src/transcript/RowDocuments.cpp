@@ -35,7 +35,8 @@ TranscriptDocument *RowDocuments::layout(int row, const QString &fragment)
         std::unique_ptr<TranscriptDocument> document = newDocument();
         document->setRowHtml(SingleCellRow::asBlock(fragment), *m_builder);
         document->setTextWidth(m_width);
-        kept = m_rows.emplace(row, Entry{std::move(document), 0}).first;
+        const int reach = m_glyphReach.of(*document);
+        kept = m_rows.emplace(row, Entry{std::move(document), 0, reach}).first;
     }
     kept->second.lastUse = ++m_uses;
     return kept->second.document.get();
@@ -45,6 +46,12 @@ TranscriptDocument *RowDocuments::find(int row) const
 {
     const auto kept = m_rows.find(row);
     return kept == m_rows.cend() ? nullptr : kept->second.document.get();
+}
+
+int RowDocuments::glyphReach(int row) const
+{
+    const auto kept = m_rows.find(row);
+    return kept == m_rows.cend() ? 0 : kept->second.glyphReach;
 }
 
 void RowDocuments::trim(int keep)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GlyphReach.h"
 #include "ImageCache.h"
 #include "PageHead.h"
 #include "RowBuilder.h"
@@ -32,6 +33,8 @@ public:
     TranscriptDocument *layout(int row, const QString &fragment);
     // The row if it is kept, else nullptr.
     TranscriptDocument *find(int row) const;
+    // How far the glyphs of a kept row reach past its lines; 0 for a row not kept.
+    int glyphReach(int row) const;
     void forget(int row);
     // Drops the rows used longest ago until at most max(cachedRows, keep) remain.
     void trim(int keep);
@@ -57,9 +60,11 @@ private:
     {
         std::unique_ptr<TranscriptDocument> document;
         quint64 lastUse;
+        int glyphReach;
     };
 
     ImageCache m_images;
+    GlyphReach m_glyphReach;
     const QFont m_font = PageHead::defaultFont();
     std::unique_ptr<RowBuilder> m_builder = std::make_unique<RowBuilder>(QString(), m_font);
     QString m_styleSheet;

@@ -163,15 +163,18 @@ void TranscriptView::showFrame()
         return;
     m_sinceFrame.start();
     const QList<VisibleRow> before = m_visible;
+    const int reachBefore = m_inkReach;
     const QSize sizeBefore = viewport()->size();
     relayout();
-    if (viewport()->size() != sizeBefore || !showMovedRows(before))
+    if (viewport()->size() != sizeBefore || !showMovedRows(before, std::max(reachBefore, m_inkReach)))
         viewport()->update();
 }
 
 // In a flood the rows on screen mostly only move up: their pixels are moved and only what is new is
 // drawn, instead of every row again each frame. False when the rows shown before changed otherwise.
-bool TranscriptView::showMovedRows(const QList<VisibleRow> &before)
+// Glyphs reach past their rows by up to `reach`: a new row is drawn together with what its
+// neighbours draw into it and it into them, and what rows gone past the top left there goes.
+bool TranscriptView::showMovedRows(const QList<VisibleRow> &before, int reach)
 {
     std::optional<int> shift;
     for (const VisibleRow &now : std::as_const(m_visible)) {
@@ -186,9 +189,10 @@ bool TranscriptView::showMovedRows(const QList<VisibleRow> &before)
     if (!shift || *shift > 0 || -*shift >= viewport()->height())
         return false;
     viewport()->scroll(0, *shift);
+    viewport()->update(QRect(0, 0, viewport()->width(), reach));
     for (const VisibleRow &now : std::as_const(m_visible)) {
         if (std::none_of(before.cbegin(), before.cend(), [&](const VisibleRow &row) { return row.row == now.row; }))
-            viewport()->update(QRect(0, now.y, viewport()->width(), now.height));
+            viewport()->update(QRect(0, now.y - reach, viewport()->width(), now.height + 2 * reach));
     }
     return true;
 }
@@ -262,12 +266,14 @@ void TranscriptView::anchorAtEnd()
 void TranscriptView::collectVisibleRows()
 {
     m_visible.clear();
+    m_inkReach = 0;
     int y = -m_topOffset;
     for (int row = m_topRow; row < m_heights.count() && y < viewport()->height(); ++row) {
         const int height = measure(row);
         if (height == 0)
             continue;
         m_visible.append({row, y, height});
+        m_inkReach = std::max(m_inkReach, m_documents.glyphReach(row));
         y += height;
     }
 }
@@ -329,11 +335,14 @@ void TranscriptView::paintEvent(QPaintEvent *event)
     for (const VisibleRow &visible : m_visible) {
         const TranscriptDocument *document = m_documents.find(visible.row);
         const QRect area(sideMargin, visible.y, rowWidth(), visible.height);
-        if (document == nullptr || !area.intersects(event->rect()))
+        // The glyphs of a row reach into the side margins and the rows around it.
+        const QRect inked(0, visible.y - m_inkReach, viewport()->width(), visible.height + 2 * m_inkReach);
+        const QRect drawnHere = event->region().intersected(inked).boundingRect();
+        if (document == nullptr || drawnHere.isEmpty())
             continue;
         QAbstractTextDocumentLayout::PaintContext context;
         context.palette = palette();
-        context.clip = QRectF(event->rect().intersected(area)).translated(-area.topLeft());
+        context.clip = QRectF(drawnHere.adjusted(0, -m_inkReach, 0, m_inkReach)).translated(-area.topLeft());
         if (const auto range = m_selection.rangeIn(visible.row)) {
             QTextCursor selected(const_cast<TranscriptDocument *>(document));
             const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
@@ -345,7 +354,7 @@ void TranscriptView::paintEvent(QPaintEvent *event)
             selection.format.setForeground(palette().brush(QPalette::HighlightedText));
             context.selections.append(selection);
         }
-        // context.clip lets the layout skip the lines of a tall row that are off screen.
+        // context.clip lets the layout skip the lines of a tall row that draw nothing here.
         painter.save();
         painter.translate(area.topLeft());
         document->documentLayout()->draw(&painter, context);

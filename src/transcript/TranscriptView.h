@@ -84,7 +84,7 @@ private:
 
     void scheduleFrame();
     void showFrame();
-    bool showMovedRows(const QList<VisibleRow> &before);
+    bool showMovedRows(const QList<VisibleRow> &before, int reach);
     void relayout();
     void restyle();
     int rowWidth() const;
@@ -110,6 +110,8 @@ private:
     // Once assistive technology has read the page, every new row is told to it.
     mutable bool m_pageTextAsked = false;
     QList<VisibleRow> m_visible;
+    // How far the glyphs of the rows on screen reach past their rows' rectangles.
+    int m_inkReach = 0;
     int m_topRow = 0;
     int m_topOffset = 0; // pixels of the top row above the viewport
     bool m_endWanted = false;
