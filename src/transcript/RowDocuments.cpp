@@ -172,15 +172,15 @@ const TranscriptDocument &RowDocuments::parseInScratch(const QString &fragment)
     return *m_scratch;
 }
 
-std::unique_ptr<TranscriptDocument> RowDocuments::pageDocument(const TranscriptPage &page)
+std::unique_ptr<TranscriptDocument> RowDocuments::printDocument(const TranscriptPage &page, int from, int to)
 {
     // Each row is parsed on its own and written out again by the rich-text engine, balanced and
-    // with its classes resolved, so nothing a row leaves open reaches the next; the page is then
+    // with its classes resolved, so nothing a row leaves open reaches the next; the rows are then
     // parsed once. (Pasting row after row into one document costs time that grows with the square
     // of the rows.)
     QString body;
     bool longWord = false;
-    for (int i = 0; i < page.fragmentCount(); ++i) {
+    for (int i = from; i < to; ++i) {
         if (!page.isRow(i))
             continue;
         const QString fragment = page.fragment(i);

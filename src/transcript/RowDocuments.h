@@ -43,8 +43,9 @@ public:
     // One fragment parsed into the one scratch document, valid until the next call: for reading
     // many rows without keeping them.
     const TranscriptDocument &parseInScratch(const QString &fragment);
-    // The whole page as one document, each row parsed on its own and copied in, for printing.
-    std::unique_ptr<TranscriptDocument> pageDocument(const TranscriptPage &page);
+    // The page's fragments from `from` up to `to` as one document, each row parsed on its own and
+    // copied in, readied for a printer.
+    std::unique_ptr<TranscriptDocument> printDocument(const TranscriptPage &page, int from, int to);
 
     ImageCache &images() { return m_images; }
 

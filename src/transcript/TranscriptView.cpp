@@ -2,6 +2,7 @@
 
 #include "LinkPolicy.h"
 #include "TranscriptAccessible.h"
+#include "TranscriptPrint.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
@@ -78,7 +79,11 @@ TranscriptView::TranscriptView(QWidget *parent)
     connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
 }
 
-TranscriptView::~TranscriptView() = default;
+// Prints still running read the page, which goes before they would as children.
+TranscriptView::~TranscriptView()
+{
+    cancelPrints();
+}
 
 QString TranscriptView::pageSource() const
 {
@@ -128,6 +133,8 @@ void TranscriptView::AppendHistory(const QString &html)
 
 void TranscriptView::clearPage()
 {
+    // A print reads the rows it has not printed yet from the page.
+    cancelPrints();
     m_page.clear();
     m_pageText.clear();
     m_focusedLink.reset();
@@ -141,9 +148,15 @@ void TranscriptView::clearPage()
     restyle();
 }
 
-void TranscriptView::printPage(QPrinter *printer) const
+TranscriptPrint *TranscriptView::printPage(std::unique_ptr<QPrinter> printer)
 {
-    m_documents.pageDocument(m_page)->print(printer);
+    return new TranscriptPrint(std::move(printer), m_page, m_documents, this);
+}
+
+void TranscriptView::cancelPrints()
+{
+    for (TranscriptPrint *print : findChildren<TranscriptPrint *>(Qt::FindDirectChildrenOnly))
+        print->cancel();
 }
 
 // Frames ----------------------------------------------------------------------------------------

@@ -14,9 +14,11 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class QPrinter;
+class TranscriptPrint;
 
 // The conversation page: kept as its HTML source (the head fragments, then every appended fragment
 // in order) and shown by rendering each fragment on its own, so an append costs the same at any
@@ -41,8 +43,9 @@ public:
     void AppendHistory(const QString &html);
     // Empties the page (source and view).
     void clearPage();
-    // Prints the whole page as rendered.
-    void printPage(QPrinter *printer) const;
+    // Prints the whole page as rendered, as it stands now, a piece at a time from the event loop
+    // (see TranscriptPrint). Clearing the page cancels it.
+    TranscriptPrint *printPage(std::unique_ptr<QPrinter> printer);
 
     // The selected text, one line per row, pictures left out.
     QString selectedText() const;
@@ -82,6 +85,7 @@ private:
         int height;
     };
 
+    void cancelPrints();
     void scheduleFrame();
     void showFrame();
     bool showMovedRows(const QList<VisibleRow> &before, int reach);

@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "app/PendingEvents.h"
 #include "transcript/MessageMarkup.h"
+#include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
 
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPrinter>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -653,33 +655,88 @@ private slots:
 
     // Printing ------------------------------------------------------------------------------------
 
+    // Prints the page to a PDF as the window does, from the event loop; whether every row was printed.
+    bool printTo(const QString &path)
+    {
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(path);
+        QSignalSpy finished(m_view->printPage(std::move(printer)), &TranscriptPrint::finished);
+        return finished.wait(60000) && finished.at(0).at(0).toBool();
+    }
+
+    // Rows are printed a piece at a time: every row, in order, however the pieces and pages fall.
     void printsEveryRow()
     {
         QTemporaryDir directory;
-        const auto print = [&](const QString &name) {
-            QPrinter printer;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(directory.filePath(name));
-            m_view->printPage(&printer);
-            return pdfPageCount(directory.filePath(name));
-        };
         m_view->write(QStringLiteral("<div align='center'><span class='style1'>Welcome to Korvani ann</span></div><hr>"));
         for (int i = 0; i < 3; ++i)
             m_view->AppendHistory(chatRow(i, "[B]bold[/B] :) [URL]www.example.com[/URL]link[URL/]"));
-        QCOMPARE(print(QStringLiteral("short.pdf")), 1);
+        QVERIFY(printTo(directory.filePath(QStringLiteral("short.pdf"))));
+        QCOMPARE(pdfPageCount(directory.filePath(QStringLiteral("short.pdf"))), 1);
 
-        for (int i = 3; i < 400; ++i)
-            m_view->AppendHistory(chatRow(i));
-        const int pages = print(QStringLiteral("long.pdf"));
-        QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
+        const int rows = std::max(700, 3 * TranscriptPrint::pieceRows + 17);
+        for (int i = 3; i < rows; ++i)
+            m_view->AppendHistory(chatRow(i, i % 50 == 0 ? QString(3000, u'w') + " wrapped" : QStringLiteral("hello")));
+        QVERIFY(printTo(directory.filePath(QStringLiteral("long.pdf"))));
+        const int pages = pdfPageCount(directory.filePath(QStringLiteral("long.pdf")));
+        QVERIFY2(pages >= 10, qPrintable(QString::number(pages)));
 
         const QString text = pdfText(directory.filePath(QStringLiteral("long.pdf")));
         if (text.isNull())
             QSKIP("No PDF reader installed: checked the page count only");
-        QVERIFY(text.contains(QStringLiteral("Welcome to Korvani ann")));
-        for (int i = 0; i < 400; ++i)
-            QVERIFY2(text.contains(QStringLiteral("user%1: ").arg(i)), qPrintable(QString::number(i)));
+        QVERIFY(text.startsWith(QStringLiteral("Welcome to Korvani ann")));
+        qsizetype at = 0;
+        for (int i = 0; i < rows; ++i) {
+            const qsizetype found = text.indexOf(QStringLiteral("user%1: ").arg(i), at);
+            QVERIFY2(found >= at, qPrintable(QString::number(i)));
+            at = found;
+        }
         QVERIFY2(text.contains(QStringLiteral("user2: bold link")), qPrintable(text.left(300)));
+    }
+
+    // A print cancelled, or one whose page is cleared, stops at once and leaves the view as it was:
+    // rows are written and shown, and the next print prints them.
+    void cancelledPrintStops_data()
+    {
+        QTest::addColumn<bool>("clearPage");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("page cleared") << true;
+    }
+
+    void cancelledPrintStops()
+    {
+        QFETCH(bool, clearPage);
+        QTemporaryDir directory;
+        for (int i = 0; i < 10 * TranscriptPrint::pieceRows; ++i)
+            m_view->AppendHistory(chatRow(i));
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(directory.filePath(QStringLiteral("cancelled.pdf")));
+        const QPointer<TranscriptPrint> print = m_view->printPage(std::move(printer));
+        QSignalSpy progressed(print.get(), &TranscriptPrint::progressed);
+        QSignalSpy finished(print.get(), &TranscriptPrint::finished);
+        QVERIFY(progressed.wait());
+        if (clearPage) {
+            m_view->clearPage();
+            m_view->WritePageHead();
+        } else {
+            print->cancel();
+        }
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        const qsizetype piecesPrinted = progressed.count();
+        QTRY_VERIFY(print.isNull());
+        QCOMPARE(progressed.count(), piecesPrinted);
+
+        m_view->AppendHistory(chatRow(1, QStringLiteral("after the print")));
+        waitForFrame();
+        QCOMPARE(bar()->value(), bar()->maximum());
+        QVERIFY(printTo(directory.filePath(QStringLiteral("next.pdf"))));
+        const QString text = pdfText(directory.filePath(QStringLiteral("next.pdf")));
+        if (text.isNull())
+            QSKIP("No PDF reader installed");
+        QVERIFY(text.contains(QStringLiteral("user1: after the print")));
     }
 };
 
