@@ -29,6 +29,9 @@ PrintedPages::PrintedPages(QPrinter *device)
         return;
     const qreal margin = marginCentimetres / 2.54 * device->logicalDpiY();
     m_body = QRectF(0, 0, device->width(), device->height()).adjusted(margin, margin, -margin, -margin);
+    // Paper too small for any text would take pages without end.
+    if (m_body.isEmpty())
+        m_painter.end();
 }
 
 PrintedPages::~PrintedPages()

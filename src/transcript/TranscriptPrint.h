@@ -13,7 +13,7 @@ class TranscriptPage;
 
 // One print of the page as it stood when it was asked for; rows written meanwhile are left out. It
 // runs a piece at a time from the event loop, so the window answers throughout and the memory it
-// takes is that of one piece: a few hundred rows are laid out, drawn onto the printer's pages and
+// takes is that of one piece: a few dozen rows are laid out, drawn onto the printer's pages and
 // let go before the next. It ends by itself (finished) or when cancelled, and then deletes itself.
 class TranscriptPrint : public QObject
 {
@@ -21,8 +21,8 @@ class TranscriptPrint : public QObject
 public:
     // Rows in one piece, and the most of their source text: a piece is laid out in a few
     // milliseconds, and its pages are drawn one at a time.
-    static constexpr int pieceRows = 50;
-    static constexpr qsizetype pieceCharacters = 16 * 1024;
+    static constexpr int pieceRows = 25;
+    static constexpr qsizetype pieceCharacters = 8 * 1024;
 
     TranscriptPrint(std::unique_ptr<QPrinter> printer, const TranscriptPage &page, RowDocuments &documents,
                     QObject *parent);

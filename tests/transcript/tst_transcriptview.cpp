@@ -130,6 +130,20 @@ private:
 
     QScrollBar *bar() { return m_view->verticalScrollBar(); }
 
+    // The viewport's pixels as the window shows them after the frames drawn so far.
+    QImage shownOnScreen()
+    {
+        const QWidget *viewport = m_view->viewport();
+        const QPoint origin = viewport->mapTo(m_view.get(), QPoint(0, 0));
+        return m_view->screen()
+            ->grabWindow(m_view->winId(), origin.x(), origin.y(), viewport->width(), viewport->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The viewport's pixels with every row drawn again, as a full repaint draws them.
+    QImage drawnAnew() { return m_view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
     // Mouse events sent to the window go the way the platform's do (context menus included).
     QPoint inWindow(const QPoint &viewportPosition) { return m_view->viewport()->mapTo(m_view.get(), viewportPosition); }
 
@@ -333,13 +347,7 @@ private slots:
             waitForFrame();
             for (const QRect &rect : std::as_const(counter.painted))
                 paintedPixels += qint64(rect.width()) * rect.height();
-            const QPoint origin = viewport->mapTo(m_view.get(), QPoint(0, 0));
-            const QImage shown = m_view->screen()
-                                     ->grabWindow(m_view->winId(), origin.x(), origin.y(), viewport->width(),
-                                                  viewport->height())
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(shown, viewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(shownOnScreen(), drawnAnew());
             counter.painted = QRegion(); // the grab drew everything once more
         }
         // Drawing every row each frame would be ten times the viewport.
@@ -378,20 +386,12 @@ private slots:
     {
         QFETCH(QString, rowTemplate);
         QFETCH(QString, text);
-        QWidget *viewport = m_view->viewport();
         // Rows come alone and two to a frame, first below each other, then moving the page up.
         for (int frame = 0; frame < 16; ++frame) {
             for (int row = 0; row < 1 + frame % 2; ++row)
                 m_view->AppendHistory(rowTemplate.arg(2 * frame + row).arg(text));
             waitForFrame();
-            const QPoint origin = viewport->mapTo(m_view.get(), QPoint(0, 0));
-            const QImage shown = m_view->screen()
-                                     ->grabWindow(m_view->winId(), origin.x(), origin.y(), viewport->width(),
-                                                  viewport->height())
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_RGB32);
-            const QImage drawn = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
-            QVERIFY2(shown == drawn, qPrintable(QStringLiteral("frame %1").arg(frame)));
+            QVERIFY2(shownOnScreen() == drawnAnew(), qPrintable(QStringLiteral("frame %1").arg(frame)));
         }
     }
 
