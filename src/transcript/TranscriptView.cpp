@@ -30,6 +30,8 @@ namespace {
 // shown at once.
 constexpr int frameMilliseconds = 33;
 constexpr int sideMargin = 4;
+// Room above the first row: marks over its capitals reach above the row's own top.
+constexpr int topMargin = 4;
 
 int clampedToInt(qint64 value)
 {
@@ -77,6 +79,7 @@ TranscriptView::TranscriptView(QWidget *parent)
     TranscriptAccessible::install();
     m_frameTimer.setSingleShot(true);
     connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
+    m_topOffset = -topMargin;
 }
 
 // Prints still running read the page, which goes before they would as children.
@@ -143,7 +146,7 @@ void TranscriptView::clearPage()
     m_selection.clear();
     m_visible.clear();
     m_topRow = 0;
-    m_topOffset = 0;
+    m_topOffset = -topMargin;
     m_endWanted = false;
     restyle();
 }
@@ -251,7 +254,7 @@ void TranscriptView::relayout()
     collectVisibleRows();
     // Rows that got shorter, or a taller window, can leave room below the last row: fill it.
     const bool roomBelow = m_visible.isEmpty() || m_visible.last().y + m_visible.last().height < viewport()->height();
-    const bool scrolled = m_topRow > 0 || m_topOffset > 0;
+    const bool scrolled = m_topRow > 0 || m_topOffset > -topMargin;
     if (roomBelow && scrolled) {
         anchorAtEnd();
         collectVisibleRows();
@@ -273,7 +276,7 @@ void TranscriptView::anchorAtEnd()
         room -= height;
     }
     m_topRow = 0;
-    m_topOffset = 0;
+    m_topOffset = -std::min(room, topMargin);
 }
 
 void TranscriptView::collectVisibleRows()
@@ -293,11 +296,16 @@ void TranscriptView::collectVisibleRows()
 
 void TranscriptView::jumpTo(qint64 y)
 {
-    if (y >= m_heights.total()) {
+    if (y - topMargin >= m_heights.total()) {
         anchorAtEnd();
         return;
     }
-    const RowHeights::Position position = m_heights.rowAt(y);
+    if (y < topMargin) {
+        m_topRow = 0;
+        m_topOffset = int(y) - topMargin;
+        return;
+    }
+    const RowHeights::Position position = m_heights.rowAt(y - topMargin);
     m_topRow = position.row;
     m_topOffset = position.offset;
 }
@@ -309,7 +317,7 @@ void TranscriptView::moveTop(int pixels)
     m_topOffset += pixels;
     while (m_topOffset < 0 && m_topRow > 0)
         m_topOffset += measure(--m_topRow);
-    m_topOffset = std::max(m_topOffset, 0);
+    m_topOffset = std::max(m_topOffset, m_topRow == 0 ? -topMargin : 0);
     while (m_topRow < m_heights.count() && m_topOffset >= measure(m_topRow))
         m_topOffset -= m_heights.height(m_topRow++);
 }
@@ -319,10 +327,10 @@ void TranscriptView::syncScrollBar()
     const QScopedValueRollback syncing(m_syncingScrollBar, true);
     QScrollBar *bar = verticalScrollBar();
     const int viewHeight = viewport()->height();
-    bar->setRange(0, clampedToInt(m_heights.total() - viewHeight));
+    bar->setRange(0, clampedToInt(topMargin + m_heights.total() - viewHeight));
     bar->setPageStep(viewHeight);
     bar->setSingleStep(fontMetrics().lineSpacing());
-    m_scrollValue = clampedToInt(m_heights.top(m_topRow) + m_topOffset);
+    m_scrollValue = clampedToInt(topMargin + m_heights.top(m_topRow) + m_topOffset);
     bar->setValue(m_scrollValue);
 }
 
@@ -404,9 +412,9 @@ RowSelection::Point TranscriptView::pointAt(const QPoint &viewportPosition) cons
 {
     if (m_visible.isEmpty())
         return {m_topRow, 0};
-    if (viewportPosition.y() < m_visible.first().y)
-        return {m_visible.first().row, 0};
-    const VisibleRow *visible = visibleRowAt(viewportPosition.y());
+    // The page's top margin counts as the first row's top line.
+    const int y = std::max(viewportPosition.y(), m_visible.first().y);
+    const VisibleRow *visible = visibleRowAt(y);
     if (visible == nullptr) {
         const TranscriptDocument *last = m_documents.find(m_visible.last().row);
         return {m_visible.last().row, last != nullptr ? lastPosition(last) : 0};
@@ -414,7 +422,7 @@ RowSelection::Point TranscriptView::pointAt(const QPoint &viewportPosition) cons
     const TranscriptDocument *document = m_documents.find(visible->row);
     if (document == nullptr)
         return {visible->row, 0};
-    const QPointF inRow(viewportPosition.x() - sideMargin, viewportPosition.y() - visible->y);
+    const QPointF inRow(viewportPosition.x() - sideMargin, y - visible->y);
     return {visible->row, std::max(0, document->documentLayout()->hitTest(inRow, Qt::FuzzyHit))};
 }
 

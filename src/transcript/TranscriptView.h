@@ -117,7 +117,7 @@ private:
     // How far the glyphs of the rows on screen reach past their rows' rectangles.
     int m_inkReach = 0;
     int m_topRow = 0;
-    int m_topOffset = 0; // pixels of the top row above the viewport
+    int m_topOffset = 0; // pixels of the top row above the viewport; less than 0 when the page's top margin shows
     bool m_endWanted = false;
     bool m_syncingScrollBar = false;
     int m_scrollValue = 0;

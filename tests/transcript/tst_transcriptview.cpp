@@ -141,6 +141,18 @@ private:
             .convertToFormat(QImage::Format_RGB32);
     }
 
+    // The part of an image of the viewport that is drawn on, cut out of the page's background.
+    QImage inkOf(const QImage &image)
+    {
+        const QRgb background = m_view->viewport()->palette().color(QPalette::Base).rgb();
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != background)
+                    ink |= QRect(x, y, 1, 1);
+        return image.copy(ink);
+    }
+
     // The viewport's pixels with every row drawn again, as a full repaint draws them.
     QImage drawnAnew() { return m_view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -393,6 +405,22 @@ private slots:
             waitForFrame();
             QVERIFY2(shownOnScreen() == drawnAnew(), qPrintable(QStringLiteral("frame %1").arg(frame)));
         }
+    }
+
+    // Marks over the capitals of the page's first row stand above the row: they are shown as they
+    // are on any other row.
+    void firstRowShowsItsMarks()
+    {
+        const QString row = chatRow(1, QStringLiteral("ŠČŘŽĎŤŇ Ústí Żółć ŚŹĆŃ Ő Ű"));
+        m_view->AppendHistory(row);
+        waitForFrame();
+        const QImage first = inkOf(drawnAnew());
+        m_view->clearPage();
+        m_view->WritePageHead();
+        m_view->AppendHistory(QStringLiteral("<div>&nbsp;</div>"));
+        m_view->AppendHistory(row);
+        waitForFrame();
+        QCOMPARE(first, inkOf(drawnAnew()));
     }
 
     // Menu, selection, links ----------------------------------------------------------------------
