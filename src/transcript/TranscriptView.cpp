@@ -145,6 +145,7 @@ void TranscriptView::clearPage()
     m_documents.images().clear();
     m_selection.clear();
     m_visible.clear();
+    m_inkOnly.clear();
     m_topRow = 0;
     m_topOffset = -topMargin;
     m_endWanted = false;
@@ -189,7 +190,8 @@ void TranscriptView::showFrame()
 // In a flood the rows on screen mostly only move up: their pixels are moved and only what is new is
 // drawn, instead of every row again each frame. False when the rows shown before changed otherwise.
 // Glyphs reach past their rows by up to `reach`: a new row is drawn together with what its
-// neighbours draw into it and it into them, and what rows gone past the top left there goes.
+// neighbours draw into it and it into them. (A row gone past the top still draws its descenders
+// into the view: what was drawn of it moves with it.)
 bool TranscriptView::showMovedRows(const QList<VisibleRow> &before, int reach)
 {
     std::optional<int> shift;
@@ -205,7 +207,6 @@ bool TranscriptView::showMovedRows(const QList<VisibleRow> &before, int reach)
     if (!shift || *shift > 0 || -*shift >= viewport()->height())
         return false;
     viewport()->scroll(0, *shift);
-    viewport()->update(QRect(0, 0, viewport()->width(), reach));
     for (const VisibleRow &now : std::as_const(m_visible)) {
         if (std::none_of(before.cbegin(), before.cend(), [&](const VisibleRow &row) { return row.row == now.row; }))
             viewport()->update(QRect(0, now.y - reach, viewport()->width(), now.height + 2 * reach));
@@ -218,6 +219,7 @@ void TranscriptView::restyle()
     m_documents.setStyle(m_page.styleSheet());
     m_heights.forgetMeasurements();
     m_visible.clear();
+    m_inkOnly.clear();
     scheduleFrame();
 }
 
@@ -260,7 +262,7 @@ void TranscriptView::relayout()
         collectVisibleRows();
     }
     syncScrollBar();
-    m_documents.trim(int(m_visible.size()));
+    m_documents.trim(int(m_visible.size() + m_inkOnly.size()));
 }
 
 void TranscriptView::anchorAtEnd()
@@ -282,15 +284,38 @@ void TranscriptView::anchorAtEnd()
 void TranscriptView::collectVisibleRows()
 {
     m_visible.clear();
-    m_inkReach = 0;
+    m_inkOnly.clear();
     int y = -m_topOffset;
-    for (int row = m_topRow; row < m_heights.count() && y < viewport()->height(); ++row) {
+    int row = m_topRow;
+    for (; row < m_heights.count() && y < viewport()->height(); ++row) {
         const int height = measure(row);
         if (height == 0)
             continue;
         m_visible.append({row, y, height});
-        m_inkReach = std::max(m_inkReach, m_documents.glyphReach(row));
         y += height;
+    }
+    collectRowsInkingTheView(m_topRow - 1, -m_topOffset, -1);
+    collectRowsInkingTheView(row, y, 1);
+    m_inkReach = 0;
+    for (const QList<VisibleRow> *rows : {&m_visible, &m_inkOnly})
+        for (const VisibleRow &visible : *rows)
+            m_inkReach = std::max(m_inkReach, m_documents.glyphReach(visible.row));
+}
+
+// The rows outside the view whose glyphs still reach into it, from `row` on in `direction`; `edge`
+// is where the row before them ends (or the row after begins).
+void TranscriptView::collectRowsInkingTheView(int row, int edge, int direction)
+{
+    for (; row >= 0 && row < m_heights.count(); row += direction) {
+        const int height = measure(row);
+        if (height == 0)
+            continue;
+        const int reach = m_documents.glyphReach(row);
+        const int top = direction < 0 ? edge - height : edge;
+        if (top + height + reach <= 0 || top - reach >= viewport()->height())
+            return;
+        m_inkOnly.append({row, top, height});
+        edge += direction * height;
     }
 }
 
@@ -353,34 +378,39 @@ void TranscriptView::scrollContentsBy(int, int)
 void TranscriptView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    for (const VisibleRow &visible : m_visible) {
-        const TranscriptDocument *document = m_documents.find(visible.row);
-        const QRect area(sideMargin, visible.y, rowWidth(), visible.height);
-        // The glyphs of a row reach into the side margins and the rows around it.
-        const QRect inked(0, visible.y - m_inkReach, viewport()->width(), visible.height + 2 * m_inkReach);
-        const QRect drawnHere = event->region().intersected(inked).boundingRect();
-        if (document == nullptr || drawnHere.isEmpty())
-            continue;
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette = palette();
-        context.clip = QRectF(drawnHere.adjusted(0, -m_inkReach, 0, m_inkReach)).translated(-area.topLeft());
-        if (const auto range = m_selection.rangeIn(visible.row)) {
-            QTextCursor selected(const_cast<TranscriptDocument *>(document));
-            const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
-            selected.setPosition(std::min(range->from, lastPosition(document)));
-            selected.setPosition(end, QTextCursor::KeepAnchor);
-            QAbstractTextDocumentLayout::Selection selection;
-            selection.cursor = selected;
-            selection.format.setBackground(palette().brush(QPalette::Highlight));
-            selection.format.setForeground(palette().brush(QPalette::HighlightedText));
-            context.selections.append(selection);
-        }
-        // context.clip lets the layout skip the lines of a tall row that draw nothing here.
-        painter.save();
-        painter.translate(area.topLeft());
-        document->documentLayout()->draw(&painter, context);
-        painter.restore();
+    for (const QList<VisibleRow> *rows : {&m_inkOnly, &m_visible})
+        for (const VisibleRow &visible : *rows)
+            drawRow(painter, visible, event->region());
+}
+
+void TranscriptView::drawRow(QPainter &painter, const VisibleRow &visible, const QRegion &region) const
+{
+    const TranscriptDocument *document = m_documents.find(visible.row);
+    const QRect area(sideMargin, visible.y, rowWidth(), visible.height);
+    // The glyphs of a row reach into the side margins and the rows around it.
+    const QRect inked(0, visible.y - m_inkReach, viewport()->width(), visible.height + 2 * m_inkReach);
+    const QRect drawnHere = region.intersected(inked).boundingRect();
+    if (document == nullptr || drawnHere.isEmpty())
+        return;
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = palette();
+    // The clip lets the layout skip the lines of a tall row that draw nothing here.
+    context.clip = QRectF(drawnHere.adjusted(0, -m_inkReach, 0, m_inkReach)).translated(-area.topLeft());
+    if (const auto range = m_selection.rangeIn(visible.row)) {
+        QTextCursor selected(const_cast<TranscriptDocument *>(document));
+        const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
+        selected.setPosition(std::min(range->from, lastPosition(document)));
+        selected.setPosition(end, QTextCursor::KeepAnchor);
+        QAbstractTextDocumentLayout::Selection selection;
+        selection.cursor = selected;
+        selection.format.setBackground(palette().brush(QPalette::Highlight));
+        selection.format.setForeground(palette().brush(QPalette::HighlightedText));
+        context.selections.append(selection);
     }
+    painter.save();
+    painter.translate(area.topLeft());
+    document->documentLayout()->draw(&painter, context);
+    painter.restore();
 }
 
 void TranscriptView::resizeEvent(QResizeEvent *event)

@@ -17,7 +17,9 @@
 #include <memory>
 #include <optional>
 
+class QPainter;
 class QPrinter;
+class QRegion;
 class TranscriptPrint;
 
 // The conversation page: kept as its HTML source (the head fragments, then every appended fragment
@@ -95,6 +97,8 @@ private:
     int measure(int row);
     void anchorAtEnd();
     void collectVisibleRows();
+    void collectRowsInkingTheView(int row, int edge, int direction);
+    void drawRow(QPainter &painter, const VisibleRow &visible, const QRegion &region) const;
     void jumpTo(qint64 y);
     void moveTop(int pixels);
     void syncScrollBar();
@@ -114,6 +118,8 @@ private:
     // Once assistive technology has read the page, every new row is told to it.
     mutable bool m_pageTextAsked = false;
     QList<VisibleRow> m_visible;
+    // Rows just outside the view whose glyphs reach into it: drawn, never pointed at.
+    QList<VisibleRow> m_inkOnly;
     // How far the glyphs of the rows on screen reach past their rows' rectangles.
     int m_inkReach = 0;
     int m_topRow = 0;
