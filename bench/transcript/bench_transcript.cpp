@@ -1,6 +1,7 @@
 // Appends chat rows to a shown transcript as fast as the dispatcher can deliver them (letting pending
 // events run after each row, so the window paints as a live one would) and prints what a row costs
 // early, later and much later, how many frames were painted, and the memory per row.
+#include "OwnMemory.h"
 #include "support/PaintCounter.h"
 
 #include "app/PendingEvents.h"
@@ -12,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QEvent>
-#include <QFile>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -26,18 +26,6 @@ double cpuMicroseconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
-}
-
-qint64 statusKilobytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 const QStringList users = {QStringLiteral("anna"), QStringLiteral("bob_82"), QStringLiteral("Petr Novák"),
@@ -97,7 +85,7 @@ int main(int argc, char **argv)
     // frame after its last row has been painted. A thousand rows take less than a frame period, so
     // measured without those edges a band would hold one frame or none by chance.
     QList<Band> bands = {{1, 1000}, {9001, 10000}, {99001, 100000}};
-    const qint64 rssBefore = statusKilobytes("VmRSS:") * 1024;
+    const qint64 rssBefore = OwnMemory::statusKilobytes("VmRSS:") * 1024;
     qint64 htmlBytes = 0;
     QElapsedTimer wall;
     wall.start();
@@ -144,14 +132,14 @@ int main(int argc, char **argv)
     // The last frame: the end of the page shown.
     runEventsFor(100);
 
-    const qint64 rssAfter = statusKilobytes("VmRSS:") * 1024;
+    const qint64 rssAfter = OwnMemory::statusKilobytes("VmRSS:") * 1024;
     const QScrollBar *bar = view.verticalScrollBar();
     std::printf("all %d rows, frames included: %.1f us CPU per row, %.0f rows per second, %d frames painted in %.2f s\n", rows,
                 cpuTotal / rows, rows / wallSeconds, counter.paints - paintsBefore, wallSeconds);
     std::printf("view at the end: %s (scroll %d of %d)\n", bar->value() == bar->maximum() ? "yes" : "NO",
                 bar->value(), bar->maximum());
     std::printf("peak RSS %.1f MB; growth %.0f bytes per row, of which the rows' own HTML %.0f, beyond it %.0f\n",
-                double(statusKilobytes("VmHWM:")) / 1024, double(rssAfter - rssBefore) / rows,
+                double(OwnMemory::statusKilobytes("VmHWM:")) / 1024, double(rssAfter - rssBefore) / rows,
                 double(htmlBytes) / rows, double(rssAfter - rssBefore - htmlBytes) / rows);
     return 0;
 }

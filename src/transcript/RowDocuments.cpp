@@ -35,7 +35,8 @@ TranscriptDocument *RowDocuments::layout(int row, const QString &fragment)
         std::unique_ptr<TranscriptDocument> document = newDocument();
         document->setRowHtml(SingleCellRow::asBlock(fragment), *m_builder);
         document->setTextWidth(m_width);
-        kept = m_rows.emplace(row, Entry{std::move(document), 0}).first;
+        const int reach = m_glyphReach.of(*document);
+        kept = m_rows.emplace(row, Entry{std::move(document), 0, reach}).first;
     }
     kept->second.lastUse = ++m_uses;
     return kept->second.document.get();
@@ -45,6 +46,12 @@ TranscriptDocument *RowDocuments::find(int row) const
 {
     const auto kept = m_rows.find(row);
     return kept == m_rows.cend() ? nullptr : kept->second.document.get();
+}
+
+int RowDocuments::glyphReach(int row) const
+{
+    const auto kept = m_rows.find(row);
+    return kept == m_rows.cend() ? 0 : kept->second.glyphReach;
 }
 
 void RowDocuments::trim(int keep)
@@ -165,15 +172,15 @@ const TranscriptDocument &RowDocuments::parseInScratch(const QString &fragment)
     return *m_scratch;
 }
 
-std::unique_ptr<TranscriptDocument> RowDocuments::pageDocument(const TranscriptPage &page)
+std::unique_ptr<TranscriptDocument> RowDocuments::printDocument(const TranscriptPage &page, int from, int to)
 {
     // Each row is parsed on its own and written out again by the rich-text engine, balanced and
-    // with its classes resolved, so nothing a row leaves open reaches the next; the page is then
+    // with its classes resolved, so nothing a row leaves open reaches the next; the rows are then
     // parsed once. (Pasting row after row into one document costs time that grows with the square
     // of the rows.)
     QString body;
     bool longWord = false;
-    for (int i = 0; i < page.fragmentCount(); ++i) {
+    for (int i = from; i < to; ++i) {
         if (!page.isRow(i))
             continue;
         const QString fragment = page.fragment(i);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GlyphReach.h"
 #include "ImageCache.h"
 #include "PageHead.h"
 #include "RowBuilder.h"
@@ -32,6 +33,8 @@ public:
     TranscriptDocument *layout(int row, const QString &fragment);
     // The row if it is kept, else nullptr.
     TranscriptDocument *find(int row) const;
+    // How far the glyphs of a kept row reach past its lines; 0 for a row not kept.
+    int glyphReach(int row) const;
     void forget(int row);
     // Drops the rows used longest ago until at most max(cachedRows, keep) remain.
     void trim(int keep);
@@ -40,8 +43,9 @@ public:
     // One fragment parsed into the one scratch document, valid until the next call: for reading
     // many rows without keeping them.
     const TranscriptDocument &parseInScratch(const QString &fragment);
-    // The whole page as one document, each row parsed on its own and copied in, for printing.
-    std::unique_ptr<TranscriptDocument> pageDocument(const TranscriptPage &page);
+    // The page's fragments from `from` up to `to` as one document, each row parsed on its own and
+    // copied in, readied for a printer.
+    std::unique_ptr<TranscriptDocument> printDocument(const TranscriptPage &page, int from, int to);
 
     ImageCache &images() { return m_images; }
 
@@ -57,9 +61,11 @@ private:
     {
         std::unique_ptr<TranscriptDocument> document;
         quint64 lastUse;
+        int glyphReach;
     };
 
     ImageCache m_images;
+    GlyphReach m_glyphReach;
     const QFont m_font = PageHead::defaultFont();
     std::unique_ptr<RowBuilder> m_builder = std::make_unique<RowBuilder>(QString(), m_font);
     QString m_styleSheet;

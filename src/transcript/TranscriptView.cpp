@@ -2,6 +2,7 @@
 
 #include "LinkPolicy.h"
 #include "TranscriptAccessible.h"
+#include "TranscriptPrint.h"
 
 #include "app/ClipboardText.h"
 
@@ -31,6 +32,8 @@ namespace {
 // shown at once.
 constexpr int frameMilliseconds = 33;
 constexpr int sideMargin = 4;
+// Room above the first row: marks over its capitals reach above the row's own top.
+constexpr int topMargin = 4;
 
 int clampedToInt(qint64 value)
 {
@@ -78,9 +81,14 @@ TranscriptView::TranscriptView(QWidget *parent)
     TranscriptAccessible::install();
     m_frameTimer.setSingleShot(true);
     connect(&m_frameTimer, &QTimer::timeout, this, &TranscriptView::showFrame);
+    m_topOffset = -topMargin;
 }
 
-TranscriptView::~TranscriptView() = default;
+// Prints still running read the page, which goes before they would as children.
+TranscriptView::~TranscriptView()
+{
+    cancelPrints();
+}
 
 QString TranscriptView::pageSource() const
 {
@@ -130,6 +138,8 @@ void TranscriptView::AppendHistory(const QString &html)
 
 void TranscriptView::clearPage()
 {
+    // A print reads the rows it has not printed yet from the page.
+    cancelPrints();
     m_page.clear();
     m_pageText.clear();
     m_focusedLink.reset();
@@ -137,15 +147,22 @@ void TranscriptView::clearPage()
     m_documents.images().clear();
     m_selection.clear();
     m_visible.clear();
+    m_inkOnly.clear();
     m_topRow = 0;
-    m_topOffset = 0;
+    m_topOffset = -topMargin;
     m_endWanted = false;
     restyle();
 }
 
-void TranscriptView::printPage(QPrinter *printer) const
+TranscriptPrint *TranscriptView::printPage(std::unique_ptr<QPrinter> printer)
 {
-    m_documents.pageDocument(m_page)->print(printer);
+    return new TranscriptPrint(std::move(printer), m_page, m_documents, this);
+}
+
+void TranscriptView::cancelPrints()
+{
+    for (TranscriptPrint *print : findChildren<TranscriptPrint *>(Qt::FindDirectChildrenOnly))
+        print->cancel();
 }
 
 // Frames ----------------------------------------------------------------------------------------
@@ -165,15 +182,19 @@ void TranscriptView::showFrame()
         return;
     m_sinceFrame.start();
     const QList<VisibleRow> before = m_visible;
+    const int reachBefore = m_inkReach;
     const QSize sizeBefore = viewport()->size();
     relayout();
-    if (viewport()->size() != sizeBefore || !showMovedRows(before))
+    if (viewport()->size() != sizeBefore || !showMovedRows(before, std::max(reachBefore, m_inkReach)))
         viewport()->update();
 }
 
 // In a flood the rows on screen mostly only move up: their pixels are moved and only what is new is
 // drawn, instead of every row again each frame. False when the rows shown before changed otherwise.
-bool TranscriptView::showMovedRows(const QList<VisibleRow> &before)
+// Glyphs reach past their rows by up to `reach`: a new row is drawn together with what its
+// neighbours draw into it and it into them. (A row gone past the top still draws its descenders
+// into the view: what was drawn of it moves with it.)
+bool TranscriptView::showMovedRows(const QList<VisibleRow> &before, int reach)
 {
     std::optional<int> shift;
     for (const VisibleRow &now : std::as_const(m_visible)) {
@@ -190,7 +211,7 @@ bool TranscriptView::showMovedRows(const QList<VisibleRow> &before)
     viewport()->scroll(0, *shift);
     for (const VisibleRow &now : std::as_const(m_visible)) {
         if (std::none_of(before.cbegin(), before.cend(), [&](const VisibleRow &row) { return row.row == now.row; }))
-            viewport()->update(QRect(0, now.y, viewport()->width(), now.height));
+            viewport()->update(QRect(0, now.y - reach, viewport()->width(), now.height + 2 * reach));
     }
     return true;
 }
@@ -200,6 +221,7 @@ void TranscriptView::restyle()
     m_documents.setStyle(m_page.styleSheet());
     m_heights.forgetMeasurements();
     m_visible.clear();
+    m_inkOnly.clear();
     scheduleFrame();
 }
 
@@ -236,13 +258,13 @@ void TranscriptView::relayout()
     collectVisibleRows();
     // Rows that got shorter, or a taller window, can leave room below the last row: fill it.
     const bool roomBelow = m_visible.isEmpty() || m_visible.last().y + m_visible.last().height < viewport()->height();
-    const bool scrolled = m_topRow > 0 || m_topOffset > 0;
+    const bool scrolled = m_topRow > 0 || m_topOffset > -topMargin;
     if (roomBelow && scrolled) {
         anchorAtEnd();
         collectVisibleRows();
     }
     syncScrollBar();
-    m_documents.trim(int(m_visible.size()));
+    m_documents.trim(int(m_visible.size() + m_inkOnly.size()));
 }
 
 void TranscriptView::anchorAtEnd()
@@ -258,29 +280,59 @@ void TranscriptView::anchorAtEnd()
         room -= height;
     }
     m_topRow = 0;
-    m_topOffset = 0;
+    m_topOffset = -std::min(room, topMargin);
 }
 
 void TranscriptView::collectVisibleRows()
 {
     m_visible.clear();
+    m_inkOnly.clear();
     int y = -m_topOffset;
-    for (int row = m_topRow; row < m_heights.count() && y < viewport()->height(); ++row) {
+    int row = m_topRow;
+    for (; row < m_heights.count() && y < viewport()->height(); ++row) {
         const int height = measure(row);
         if (height == 0)
             continue;
         m_visible.append({row, y, height});
         y += height;
     }
+    collectRowsInkingTheView(m_topRow - 1, -m_topOffset, -1);
+    collectRowsInkingTheView(row, y, 1);
+    m_inkReach = 0;
+    for (const QList<VisibleRow> *rows : {&m_visible, &m_inkOnly})
+        for (const VisibleRow &visible : *rows)
+            m_inkReach = std::max(m_inkReach, m_documents.glyphReach(visible.row));
+}
+
+// The rows outside the view whose glyphs still reach into it, from `row` on in `direction`; `edge`
+// is where the row before them ends (or the row after begins).
+void TranscriptView::collectRowsInkingTheView(int row, int edge, int direction)
+{
+    for (; row >= 0 && row < m_heights.count(); row += direction) {
+        const int height = measure(row);
+        if (height == 0)
+            continue;
+        const int reach = m_documents.glyphReach(row);
+        const int top = direction < 0 ? edge - height : edge;
+        if (top + height + reach <= 0 || top - reach >= viewport()->height())
+            return;
+        m_inkOnly.append({row, top, height});
+        edge += direction * height;
+    }
 }
 
 void TranscriptView::jumpTo(qint64 y)
 {
-    if (y >= m_heights.total()) {
+    if (y - topMargin >= m_heights.total()) {
         anchorAtEnd();
         return;
     }
-    const RowHeights::Position position = m_heights.rowAt(y);
+    if (y < topMargin) {
+        m_topRow = 0;
+        m_topOffset = int(y) - topMargin;
+        return;
+    }
+    const RowHeights::Position position = m_heights.rowAt(y - topMargin);
     m_topRow = position.row;
     m_topOffset = position.offset;
 }
@@ -292,7 +344,7 @@ void TranscriptView::moveTop(int pixels)
     m_topOffset += pixels;
     while (m_topOffset < 0 && m_topRow > 0)
         m_topOffset += measure(--m_topRow);
-    m_topOffset = std::max(m_topOffset, 0);
+    m_topOffset = std::max(m_topOffset, m_topRow == 0 ? -topMargin : 0);
     while (m_topRow < m_heights.count() && m_topOffset >= measure(m_topRow))
         m_topOffset -= m_heights.height(m_topRow++);
 }
@@ -302,10 +354,10 @@ void TranscriptView::syncScrollBar()
     const QScopedValueRollback syncing(m_syncingScrollBar, true);
     QScrollBar *bar = verticalScrollBar();
     const int viewHeight = viewport()->height();
-    bar->setRange(0, clampedToInt(m_heights.total() - viewHeight));
+    bar->setRange(0, clampedToInt(topMargin + m_heights.total() - viewHeight));
     bar->setPageStep(viewHeight);
     bar->setSingleStep(fontMetrics().lineSpacing());
-    m_scrollValue = clampedToInt(m_heights.top(m_topRow) + m_topOffset);
+    m_scrollValue = clampedToInt(topMargin + m_heights.top(m_topRow) + m_topOffset);
     bar->setValue(m_scrollValue);
 }
 
@@ -328,31 +380,39 @@ void TranscriptView::scrollContentsBy(int, int)
 void TranscriptView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    for (const VisibleRow &visible : m_visible) {
-        const TranscriptDocument *document = m_documents.find(visible.row);
-        const QRect area(sideMargin, visible.y, rowWidth(), visible.height);
-        if (document == nullptr || !area.intersects(event->rect()))
-            continue;
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.palette = palette();
-        context.clip = QRectF(event->rect().intersected(area)).translated(-area.topLeft());
-        if (const auto range = m_selection.rangeIn(visible.row)) {
-            QTextCursor selected(const_cast<TranscriptDocument *>(document));
-            const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
-            selected.setPosition(std::min(range->from, lastPosition(document)));
-            selected.setPosition(end, QTextCursor::KeepAnchor);
-            QAbstractTextDocumentLayout::Selection selection;
-            selection.cursor = selected;
-            selection.format.setBackground(palette().brush(QPalette::Highlight));
-            selection.format.setForeground(palette().brush(QPalette::HighlightedText));
-            context.selections.append(selection);
-        }
-        // context.clip lets the layout skip the lines of a tall row that are off screen.
-        painter.save();
-        painter.translate(area.topLeft());
-        document->documentLayout()->draw(&painter, context);
-        painter.restore();
+    for (const QList<VisibleRow> *rows : {&m_inkOnly, &m_visible})
+        for (const VisibleRow &visible : *rows)
+            drawRow(painter, visible, event->region());
+}
+
+void TranscriptView::drawRow(QPainter &painter, const VisibleRow &visible, const QRegion &region) const
+{
+    const TranscriptDocument *document = m_documents.find(visible.row);
+    const QRect area(sideMargin, visible.y, rowWidth(), visible.height);
+    // The glyphs of a row reach into the side margins and the rows around it.
+    const QRect inked(0, visible.y - m_inkReach, viewport()->width(), visible.height + 2 * m_inkReach);
+    const QRect drawnHere = region.intersected(inked).boundingRect();
+    if (document == nullptr || drawnHere.isEmpty())
+        return;
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = palette();
+    // The clip lets the layout skip the lines of a tall row that draw nothing here.
+    context.clip = QRectF(drawnHere.adjusted(0, -m_inkReach, 0, m_inkReach)).translated(-area.topLeft());
+    if (const auto range = m_selection.rangeIn(visible.row)) {
+        QTextCursor selected(const_cast<TranscriptDocument *>(document));
+        const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
+        selected.setPosition(std::min(range->from, lastPosition(document)));
+        selected.setPosition(end, QTextCursor::KeepAnchor);
+        QAbstractTextDocumentLayout::Selection selection;
+        selection.cursor = selected;
+        selection.format.setBackground(palette().brush(QPalette::Highlight));
+        selection.format.setForeground(palette().brush(QPalette::HighlightedText));
+        context.selections.append(selection);
     }
+    painter.save();
+    painter.translate(area.topLeft());
+    document->documentLayout()->draw(&painter, context);
+    painter.restore();
 }
 
 void TranscriptView::resizeEvent(QResizeEvent *event)
@@ -384,9 +444,9 @@ RowSelection::Point TranscriptView::pointAt(const QPoint &viewportPosition) cons
 {
     if (m_visible.isEmpty())
         return {m_topRow, 0};
-    if (viewportPosition.y() < m_visible.first().y)
-        return {m_visible.first().row, 0};
-    const VisibleRow *visible = visibleRowAt(viewportPosition.y());
+    // The page's top margin counts as the first row's top line.
+    const int y = std::max(viewportPosition.y(), m_visible.first().y);
+    const VisibleRow *visible = visibleRowAt(y);
     if (visible == nullptr) {
         const TranscriptDocument *last = m_documents.find(m_visible.last().row);
         return {m_visible.last().row, last != nullptr ? lastPosition(last) : 0};
@@ -394,7 +454,7 @@ RowSelection::Point TranscriptView::pointAt(const QPoint &viewportPosition) cons
     const TranscriptDocument *document = m_documents.find(visible->row);
     if (document == nullptr)
         return {visible->row, 0};
-    const QPointF inRow(viewportPosition.x() - sideMargin, viewportPosition.y() - visible->y);
+    const QPointF inRow(viewportPosition.x() - sideMargin, y - visible->y);
     return {visible->row, std::max(0, document->documentLayout()->hitTest(inRow, Qt::FuzzyHit))};
 }
 

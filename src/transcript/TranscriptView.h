@@ -14,9 +14,13 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
+class QPainter;
 class QPrinter;
+class QRegion;
+class TranscriptPrint;
 
 // The conversation page: kept as its HTML source (the head fragments, then every appended fragment
 // in order) and shown by rendering each fragment on its own, so an append costs the same at any
@@ -41,8 +45,9 @@ public:
     void AppendHistory(const QString &html);
     // Empties the page (source and view).
     void clearPage();
-    // Prints the whole page as rendered.
-    void printPage(QPrinter *printer) const;
+    // Prints the whole page as rendered, as it stands now, a piece at a time from the event loop
+    // (see TranscriptPrint). Clearing the page cancels it.
+    TranscriptPrint *printPage(std::unique_ptr<QPrinter> printer);
 
     // The selected text, one line per row, pictures left out.
     QString selectedText() const;
@@ -82,15 +87,18 @@ private:
         int height;
     };
 
+    void cancelPrints();
     void scheduleFrame();
     void showFrame();
-    bool showMovedRows(const QList<VisibleRow> &before);
+    bool showMovedRows(const QList<VisibleRow> &before, int reach);
     void relayout();
     void restyle();
     int rowWidth() const;
     int measure(int row);
     void anchorAtEnd();
     void collectVisibleRows();
+    void collectRowsInkingTheView(int row, int edge, int direction);
+    void drawRow(QPainter &painter, const VisibleRow &visible, const QRegion &region) const;
     void jumpTo(qint64 y);
     void moveTop(int pixels);
     void syncScrollBar();
@@ -110,8 +118,12 @@ private:
     // Once assistive technology has read the page, every new row is told to it.
     mutable bool m_pageTextAsked = false;
     QList<VisibleRow> m_visible;
+    // Rows just outside the view whose glyphs reach into it: drawn, never pointed at.
+    QList<VisibleRow> m_inkOnly;
+    // How far the glyphs of the rows on screen reach past their rows' rectangles.
+    int m_inkReach = 0;
     int m_topRow = 0;
-    int m_topOffset = 0; // pixels of the top row above the viewport
+    int m_topOffset = 0; // pixels of the top row above the viewport; less than 0 when the page's top margin shows
     bool m_endWanted = false;
     bool m_syncingScrollBar = false;
     int m_scrollValue = 0;

@@ -31,6 +31,7 @@
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
 #include "transcript/MessageMarkup.h"
+#include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
 
@@ -42,6 +43,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 
@@ -310,11 +312,22 @@ void frmChat::cmdClear_Click()
     LetPendingEventsRun();
 }
 
+// The window goes on answering while the page prints; a long print shows how far it is and can be
+// cancelled.
 void frmChat::mnuPrint_Click()
 {
-    QPrinter printer;
-    if (Dialogs::current().printDialog(this, &printer))
-        txtHistory->printPage(&printer);
+    auto printer = std::make_unique<QPrinter>();
+    if (!Dialogs::current().printDialog(this, printer.get()))
+        return;
+    TranscriptPrint *print = txtHistory->printPage(std::move(printer));
+    auto *progress = new QProgressDialog(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0,
+                                         print->fragmentCount(), this);
+    progress->setWindowTitle(QStringLiteral("Print"));
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(500);
+    connect(print, &TranscriptPrint::progressed, progress, &QProgressDialog::setValue);
+    connect(progress, &QProgressDialog::canceled, print, &TranscriptPrint::cancel);
+    connect(print, &TranscriptPrint::finished, progress, &QObject::deleteLater);
 }
 
 void frmChat::appendToInputLine(const QString &text)

@@ -139,7 +139,7 @@ private slots:
         page.write(QStringLiteral("after the broken tag"));
         RowDocuments documents;
         documents.setStyle(page.styleSheet());
-        const std::unique_ptr<TranscriptDocument> whole = documents.pageDocument(page);
+        const std::unique_ptr<TranscriptDocument> whole = documents.printDocument(page, 0, page.fragmentCount());
 
         QStringList paragraphs;
         for (QTextBlock block = whole->begin(); block.isValid(); block = block.next())
@@ -166,7 +166,7 @@ private slots:
         TranscriptPage page;
         page.write(QStringLiteral("<a href=www.example.com>web</a> <a href=javascript:alert(1)>script</a>"));
         RowDocuments documents;
-        const std::unique_ptr<TranscriptDocument> whole = documents.pageDocument(page);
+        const std::unique_ptr<TranscriptDocument> whole = documents.printDocument(page, 0, page.fragmentCount());
         QStringList anchors;
         for (auto piece = whole->begin().begin(); !piece.atEnd(); ++piece) {
             const QTextCharFormat format = piece.fragment().charFormat();

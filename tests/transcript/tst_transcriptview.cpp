@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "app/PendingEvents.h"
 #include "transcript/MessageMarkup.h"
+#include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
 
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPrinter>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -127,6 +129,32 @@ private:
     void waitForFrame() { QTest::qWait(50); }
 
     QScrollBar *bar() { return m_view->verticalScrollBar(); }
+
+    // The viewport's pixels as the window shows them after the frames drawn so far.
+    QImage shownOnScreen()
+    {
+        const QWidget *viewport = m_view->viewport();
+        const QPoint origin = viewport->mapTo(m_view.get(), QPoint(0, 0));
+        return m_view->screen()
+            ->grabWindow(m_view->winId(), origin.x(), origin.y(), viewport->width(), viewport->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The part of an image of the viewport that is drawn on, cut out of the page's background.
+    QImage inkOf(const QImage &image)
+    {
+        const QRgb background = m_view->viewport()->palette().color(QPalette::Base).rgb();
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != background)
+                    ink |= QRect(x, y, 1, 1);
+        return image.copy(ink);
+    }
+
+    // The viewport's pixels with every row drawn again, as a full repaint draws them.
+    QImage drawnAnew() { return m_view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     // Mouse events sent to the window go the way the platform's do (context menus included).
     QPoint inWindow(const QPoint &viewportPosition) { return m_view->viewport()->mapTo(m_view.get(), viewportPosition); }
@@ -331,18 +359,68 @@ private slots:
             waitForFrame();
             for (const QRect &rect : std::as_const(counter.painted))
                 paintedPixels += qint64(rect.width()) * rect.height();
-            const QPoint origin = viewport->mapTo(m_view.get(), QPoint(0, 0));
-            const QImage shown = m_view->screen()
-                                     ->grabWindow(m_view->winId(), origin.x(), origin.y(), viewport->width(),
-                                                  viewport->height())
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(shown, viewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(shownOnScreen(), drawnAnew());
             counter.painted = QRegion(); // the grab drew everything once more
         }
         // Drawing every row each frame would be ten times the viewport.
         QVERIFY2(paintedPixels < 2 * qint64(viewport->width()) * viewport->height(), qPrintable(QString::number(paintedPixels)));
         QCOMPARE(bar()->value(), bar()->maximum());
+    }
+
+    // Marks above capitals, italics leaning past their letters, descenders and underlines reach
+    // beyond their line, into the row above or below: every frame of a flood must still show what
+    // drawing everything shows, at each size the page's classes give.
+    void eachFrameShowsWhatDrawingEverythingShows_data()
+    {
+        QTest::addColumn<QString>("rowTemplate"); // %1: the row's number, %2: its text
+        QTest::addColumn<QString>("text");
+        const QList<std::pair<const char *, QString>> sizes = {
+            {"message 12px", TranscriptRows::chatRow(QStringLiteral("12:00:00"), QStringLiteral("user%1"), QStringLiteral("%2"))},
+            {"pm 12px", TranscriptRows::pmRow(QStringLiteral("12:00:00"), QStringLiteral("user%1"), QStringLiteral("%2"))},
+            {"system 12px", TranscriptRows::systemRow(QStringLiteral("12:00:00"), QStringLiteral("%1 %2"))},
+            {"default 16px", TranscriptRows::textRow(QStringLiteral("12:00:00"), QStringLiteral("%1 %2"))},
+            {"banner 16px bold", QStringLiteral("<div align='center'><span class='style1'>%1 %2</span></div>")},
+        };
+        const QList<std::pair<const char *, QString>> texts = {
+            {"Czech and Slovak capitals", QStringLiteral("ŠČŘŽĎŤŇ Ústí ĽĹŔ Ä")},
+            {"Polish capitals", QStringLiteral("Żółć ŚŹĆŃ Ó Ą Ę Ł")},
+            {"Hungarian capitals", QStringLiteral("Ő Ű ÖÜ Á É Í")},
+            {"italic", QStringLiteral("<i>kurzíva fff Wf Ž ") + QString(12, u'f') + QStringLiteral(" až k okraji řádku, který se zalomí fff</i>")},
+            {"descenders", QStringLiteral("gjpyq gjpyq Ągę")},
+            {"underline", QStringLiteral("<u>podtržené Žgjpy</u>")},
+        };
+        for (const auto &[size, row] : sizes)
+            for (const auto &[kind, text] : texts)
+                QTest::addRow("%s, %s", size, kind) << row << text;
+    }
+
+    void eachFrameShowsWhatDrawingEverythingShows()
+    {
+        QFETCH(QString, rowTemplate);
+        QFETCH(QString, text);
+        // Rows come alone and two to a frame, first below each other, then moving the page up.
+        for (int frame = 0; frame < 16; ++frame) {
+            for (int row = 0; row < 1 + frame % 2; ++row)
+                m_view->AppendHistory(rowTemplate.arg(2 * frame + row).arg(text));
+            waitForFrame();
+            QVERIFY2(shownOnScreen() == drawnAnew(), qPrintable(QStringLiteral("frame %1").arg(frame)));
+        }
+    }
+
+    // Marks over the capitals of the page's first row stand above the row: they are shown as they
+    // are on any other row.
+    void firstRowShowsItsMarks()
+    {
+        const QString row = chatRow(1, QStringLiteral("ŠČŘŽĎŤŇ Ústí Żółć ŚŹĆŃ Ő Ű"));
+        m_view->AppendHistory(row);
+        waitForFrame();
+        const QImage first = inkOf(drawnAnew());
+        m_view->clearPage();
+        m_view->WritePageHead();
+        m_view->AppendHistory(QStringLiteral("<div>&nbsp;</div>"));
+        m_view->AppendHistory(row);
+        waitForFrame();
+        QCOMPARE(first, inkOf(drawnAnew()));
     }
 
     // Menu, selection, links ----------------------------------------------------------------------
@@ -659,33 +737,88 @@ private slots:
 
     // Printing ------------------------------------------------------------------------------------
 
+    // Prints the page to a PDF as the window does, from the event loop; whether every row was printed.
+    bool printTo(const QString &path)
+    {
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(path);
+        QSignalSpy finished(m_view->printPage(std::move(printer)), &TranscriptPrint::finished);
+        return finished.wait(60000) && finished.at(0).at(0).toBool();
+    }
+
+    // Rows are printed a piece at a time: every row, in order, however the pieces and pages fall.
     void printsEveryRow()
     {
         QTemporaryDir directory;
-        const auto print = [&](const QString &name) {
-            QPrinter printer;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(directory.filePath(name));
-            m_view->printPage(&printer);
-            return pdfPageCount(directory.filePath(name));
-        };
         m_view->write(QStringLiteral("<div align='center'><span class='style1'>Welcome to Korvani ann</span></div><hr>"));
         for (int i = 0; i < 3; ++i)
             m_view->AppendHistory(chatRow(i, "[B]bold[/B] :) [URL]www.example.com[/URL]link[URL/]"));
-        QCOMPARE(print(QStringLiteral("short.pdf")), 1);
+        QVERIFY(printTo(directory.filePath(QStringLiteral("short.pdf"))));
+        QCOMPARE(pdfPageCount(directory.filePath(QStringLiteral("short.pdf"))), 1);
 
-        for (int i = 3; i < 400; ++i)
-            m_view->AppendHistory(chatRow(i));
-        const int pages = print(QStringLiteral("long.pdf"));
-        QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
+        const int rows = std::max(700, 3 * TranscriptPrint::pieceRows + 17);
+        for (int i = 3; i < rows; ++i)
+            m_view->AppendHistory(chatRow(i, i % 50 == 0 ? QString(3000, u'w') + " wrapped" : QStringLiteral("hello")));
+        QVERIFY(printTo(directory.filePath(QStringLiteral("long.pdf"))));
+        const int pages = pdfPageCount(directory.filePath(QStringLiteral("long.pdf")));
+        QVERIFY2(pages >= 10, qPrintable(QString::number(pages)));
 
         const QString text = pdfText(directory.filePath(QStringLiteral("long.pdf")));
         if (text.isNull())
             QSKIP("No PDF reader installed: checked the page count only");
-        QVERIFY(text.contains(QStringLiteral("Welcome to Korvani ann")));
-        for (int i = 0; i < 400; ++i)
-            QVERIFY2(text.contains(QStringLiteral("user%1: ").arg(i)), qPrintable(QString::number(i)));
-        QVERIFY(text.contains(QStringLiteral("user2: bold link")));
+        QVERIFY(text.startsWith(QStringLiteral("Welcome to Korvani ann")));
+        qsizetype at = 0;
+        for (int i = 0; i < rows; ++i) {
+            const qsizetype found = text.indexOf(QStringLiteral("user%1: ").arg(i), at);
+            QVERIFY2(found >= at, qPrintable(QString::number(i)));
+            at = found;
+        }
+        QVERIFY2(text.contains(QStringLiteral("user2: bold link")), qPrintable(text.left(300)));
+    }
+
+    // A print cancelled, or one whose page is cleared, stops at once and leaves the view as it was:
+    // rows are written and shown, and the next print prints them.
+    void cancelledPrintStops_data()
+    {
+        QTest::addColumn<bool>("clearPage");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("page cleared") << true;
+    }
+
+    void cancelledPrintStops()
+    {
+        QFETCH(bool, clearPage);
+        QTemporaryDir directory;
+        for (int i = 0; i < 10 * TranscriptPrint::pieceRows; ++i)
+            m_view->AppendHistory(chatRow(i));
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(directory.filePath(QStringLiteral("cancelled.pdf")));
+        const QPointer<TranscriptPrint> print = m_view->printPage(std::move(printer));
+        QSignalSpy progressed(print.get(), &TranscriptPrint::progressed);
+        QSignalSpy finished(print.get(), &TranscriptPrint::finished);
+        QVERIFY(progressed.wait());
+        if (clearPage) {
+            m_view->clearPage();
+            m_view->WritePageHead();
+        } else {
+            print->cancel();
+        }
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        const qsizetype piecesPrinted = progressed.count();
+        QTRY_VERIFY(print.isNull());
+        QCOMPARE(progressed.count(), piecesPrinted);
+
+        m_view->AppendHistory(chatRow(1, QStringLiteral("after the print")));
+        waitForFrame();
+        QCOMPARE(bar()->value(), bar()->maximum());
+        QVERIFY(printTo(directory.filePath(QStringLiteral("next.pdf"))));
+        const QString text = pdfText(directory.filePath(QStringLiteral("next.pdf")));
+        if (text.isNull())
+            QSKIP("No PDF reader installed");
+        QVERIFY(text.contains(QStringLiteral("user1: after the print")));
     }
 };
 

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -43,6 +44,13 @@ class tst_frmChat : public ChatWindowTestCase
     {
         const QSize outer = ChatLayout::outerSize(Twips::fromPixels(chat->size()));
         return Twips::toPixels(ChatLayout::apply(outer.width(), outer.height(), ChatLayout::designed()).*control);
+    }
+
+    // A PDF written to its end (a print still running has not written its end yet).
+    static bool isWholePdf(const QString &path)
+    {
+        QFile pdf(path);
+        return pdf.open(QIODevice::ReadOnly) && pdf.readAll().trimmed().endsWith("%%EOF");
     }
 
     static QString pageHead()
@@ -404,7 +412,44 @@ private slots:
         QCOMPARE(fakes.dialogs.printDialogs, 1);
         QCOMPARE(QFile::exists(fakes.dialogs.printFile), accepted);
         if (accepted)
-            QVERIFY(QFileInfo(fakes.dialogs.printFile).size() > 0);
+            QTRY_VERIFY(isWholePdf(fakes.dialogs.printFile));
+    }
+
+    // A long page prints while the window goes on answering, with a progress window whose Cancel
+    // stops the print and leaves the window as it was.
+    void printingLetsTheWindowAnswer_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("printed") << false;
+        QTest::newRow("cancelled") << true;
+    }
+
+    void printingLetsTheWindowAnswer()
+    {
+        QFETCH(bool, cancelled);
+        fakes.dialogs.printAccepted = true;
+        frmChat *chat = Form<frmChat>::get();
+        for (int i = 0; i < 2000; ++i)
+            chat->AddChat(QStringLiteral("ana"), QStringLiteral("row %1 to paper").arg(i));
+        int turns = 0;
+        QTimer everyTurn;
+        connect(&everyTurn, &QTimer::timeout, [&turns] { ++turns; });
+        everyTurn.start(0);
+
+        chat->mnuPrint->trigger();
+        if (cancelled) {
+            QProgressDialog *progress = chat->findChild<QProgressDialog *>();
+            QVERIFY(progress != nullptr);
+            QTRY_VERIFY(progress->value() > 0);
+            progress->findChild<QPushButton *>()->click();
+            QTRY_VERIFY(chat->findChild<QProgressDialog *>() == nullptr);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(isWholePdf(fakes.dialogs.printFile), 60000);
+        QTRY_VERIFY(chat->findChild<QProgressDialog *>() == nullptr);
+        QVERIFY2(turns > 10, qPrintable(QString::number(turns)));
+
+        chat->AddChat(QStringLiteral("ana"), QStringLiteral("after the print"));
+        QVERIFY(chat->txtHistory->pageSource().endsWith(QStringLiteral("after the print</td></tr></table>")));
     }
 
     // Without a menu bar, the File and About commands are on shortcuts and on a right click into
