@@ -39,6 +39,13 @@ UserListBox::UserListBox(QWidget *parent)
     m_names = new UserNameIndex(*this);
 }
 
+// The list's model goes with the widget's children and says it was reset as it goes, when nothing
+// of the list is left for the index to read.
+UserListBox::~UserListBox()
+{
+    delete m_names;
+}
+
 int UserListBox::findName(const QString &name, int from) const
 {
     return m_names->find(name, from);

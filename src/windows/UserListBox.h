@@ -23,6 +23,7 @@ public:
     static constexpr int shownCharacters = 256;
 
     explicit UserListBox(QWidget *parent = nullptr);
+    ~UserListBox() override;
 
     // The position of the first entry equal to name at or after from, or -1; found through an
     // index of the names, not by walking the list.

@@ -72,6 +72,11 @@ void FloodMemoryTest::floodCostsBoundedMemory_data()
 
 void FloodMemoryTest::floodCostsBoundedMemory()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer keeps freed memory in quarantine, so resident size grows with what the server
+    // freed as well as with what it holds.
+    QSKIP("Resident memory says nothing under AddressSanitizer");
+#endif
     QFETCH(bool, framed);
 
     FramedClient anna;
