@@ -2,6 +2,7 @@
 
 #include "ChatRoom.h"
 #include "ClientListener.h"
+#include "PacingSchedule.h"
 #include "RoomOutput.h"
 #include "ServerSettings.h"
 #include "SignOnGate.h"
@@ -60,6 +61,7 @@ private:
     ServerSettings m_settings;
     ClientListener m_listener;
     ChatRoom m_room;
+    PacingSchedule m_pacing;
     QHash<ClientId, ClientConnection *> m_connections;
     ClientId m_lastClient = 0;
     SignOnGate m_signOnGate;

@@ -11,15 +11,16 @@ namespace {
 char readBuffer[ClientConnection::MaxBlockSize + 1];
 }
 
-ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent)
+ClientConnection::ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, int gapMs, const ConnectionLimits &limits,
+                                   QObject *parent)
     : QObject(parent)
     , m_socket(socket)
+    , m_pacing(pacing)
     , m_gapMs(gapMs)
     , m_limits(limits)
     , m_messageRate(limits.messageBurst, limits.messagesPerSecond, 0)
     , m_byteRate(limits.byteBurst, limits.bytesPerSecond, 0)
 {
-    m_clock.start();
     m_socket->setParent(this);
     // Every message goes out as a segment of its own instead of waiting to join the next one.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -29,8 +30,11 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const Connecti
     // Only what the kernel could not take at once is written later.
     connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
         m_lastProgressMs = nowMs();
-        if (m_socket->bytesToWrite() == 0)
+        if (m_socket->bytesToWrite() == 0) {
+            // The message left late, held back by the reader: its gap counts from now.
+            m_writeSlotMs = nowMs();
             written();
+        }
     });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { finish(QString()); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
@@ -39,6 +43,11 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const Connecti
         else
             fail(m_socket->errorString());
     });
+}
+
+ClientConnection::~ClientConnection()
+{
+    cancelPacing();
 }
 
 void ClientConnection::send(const QByteArray &message)
@@ -79,8 +88,15 @@ void ClientConnection::abort()
 {
     m_closing = true;
     m_finished = true;
+    cancelPacing();
     m_output.clear();
     m_socket->abort();
+}
+
+void ClientConnection::writeDue()
+{
+    m_scheduledMs = -1;
+    writeNext();
 }
 
 bool ClientConnection::isClosing() const
@@ -100,15 +116,12 @@ qint64 ClientConnection::queuedBytes() const
 
 qint64 ClientConnection::nowMs() const
 {
-    return m_clock.elapsed();
+    return m_pacing->nowMs();
 }
 
 void ClientConnection::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == m_gapTimer.timerId()) {
-        m_gapTimer.stop();
-        writeNext();
-    } else if (event->timerId() == m_resumeTimer.timerId()) {
+    if (event->timerId() == m_resumeTimer.timerId()) {
         m_resumeTimer.stop();
         serviceInput();
     } else if (event->timerId() == m_stallTimer.timerId()) {
@@ -138,10 +151,6 @@ void ClientConnection::serviceInput()
             continue;
         }
         m_messageRate.take(1, now);
-        if (!m_heardFrom) {
-            m_heardFrom = true;
-            m_gapTimer.start(SignOnSettleMs, Qt::PreciseTimer, this);
-        }
         emit messageReceived(message);
     }
     dropInput();
@@ -166,7 +175,7 @@ bool ClientConnection::readSocket()
     if (m_input.isFramed() && !m_output.isFramed()) {
         // The client's switch: the server's own goes out at once, pacing ends.
         m_output.switchToFramed();
-        m_gapTimer.stop();
+        cancelPacing();
         writeNext();
     }
     return true;
@@ -222,12 +231,42 @@ void ClientConnection::scheduleFlush()
     }, Qt::QueuedConnection);
 }
 
+bool ClientConnection::waitForGap()
+{
+    if (nowMs() >= m_nextWriteMs)
+        return false;
+    scheduleWrite();
+    return true;
+}
+
+void ClientConnection::scheduleWrite()
+{
+    if (m_scheduledMs >= 0)
+        return;
+    m_waitedForGap = true;
+    m_scheduledMs = m_nextWriteMs;
+    m_pacing->schedule(this, m_scheduledMs);
+}
+
+void ClientConnection::cancelPacing()
+{
+    if (m_scheduledMs < 0)
+        return;
+    m_pacing->cancel(this, std::exchange(m_scheduledMs, -1));
+}
+
 void ClientConnection::writeNext()
 {
     if (m_finished || m_socket->bytesToWrite() > 0 || m_output.isEmpty())
         return;
-    if (!m_output.isFramed() && m_gapTimer.isActive())
-        return;
+    if (!m_output.isFramed()) {
+        if (waitForGap())
+            return;
+        cancelPacing();
+        // A message that waited for its gap keeps to the schedule: a pass that came late does not
+        // push every later message back. One that found the gap over counts from now.
+        m_writeSlotMs = std::exchange(m_waitedForGap, false) ? m_nextWriteMs : nowMs();
+    }
     do {
         const QByteArray bytes = m_output.takeWrite();
         m_offerLeaving = m_offered && !m_output.isFramed() && bytes == FramingBytes::offer();
@@ -249,9 +288,12 @@ void ClientConnection::written()
         writeNext();
     } else {
         // The gap runs even when nothing waits, so a message sent a moment later keeps its
-        // distance too; with no gap it still passes through the event loop, never recursing
-        // message by message.
-        m_gapTimer.start(std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs, Qt::PreciseTimer, this);
+        // distance too. Two messages never go closer than half a gap, however late the first.
+        const int gapMs = std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs;
+        m_nextWriteMs = std::max(m_writeSlotMs + gapMs, nowMs() + gapMs / 2);
+        // Through the schedule even with no gap, never recursing message by message.
+        if (!m_output.isEmpty())
+            scheduleWrite();
     }
     closeIfDone();
 }
@@ -280,7 +322,7 @@ void ClientConnection::finish(const QString &reason)
     if (m_finished)
         return;
     m_finished = true;
-    m_gapTimer.stop();
+    cancelPacing();
     m_lingerTimer.stop();
     m_resumeTimer.stop();
     m_stallTimer.stop();
