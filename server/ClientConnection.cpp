@@ -5,6 +5,10 @@
 #include <QTcpSocket>
 #include <QTimerEvent>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+
 namespace {
 // One byte more than a block may hold shows an oversized block without ever reading more than
 // that. The server reads one socket at a time, so all connections share the buffer.
@@ -272,13 +276,34 @@ void ClientConnection::writeNext()
         m_offerLeaving = m_offered && !m_output.isFramed() && bytes == FramingBytes::offer();
         if (m_output.releaseBacklog())
             emit backlogSent();
-        if (m_socket->write(bytes) < 0) {
-            fail(m_socket->errorString());
+        if (!writeToSocket(bytes))
             return;
-        }
     } while (m_output.isFramed() && m_socket->bytesToWrite() == 0 && !m_output.isEmpty());
     if (m_socket->bytesToWrite() == 0)
         written();
+}
+
+bool ClientConnection::writeToSocket(const QByteArray &bytes)
+{
+    // Straight to the kernel while nothing waits in the socket's own buffer: QTcpSocket would copy
+    // every message into a buffer of its own, watch the socket for room and write it in a later pass
+    // of the event loop, with a signal when it has. Only what the kernel cannot take now goes there.
+    qsizetype sent = 0;
+    if (m_socket->bytesToWrite() == 0) {
+        const ssize_t length = ::send(int(m_socket->socketDescriptor()), bytes.constData(), size_t(bytes.size()),
+                                      MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (length < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            // A client that is gone is no fault to log.
+            fail(errno == EPIPE || errno == ECONNRESET ? QString() : QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        sent = std::max<qsizetype>(length, 0);
+    }
+    if (sent < bytes.size() && m_socket->write(bytes.constData() + sent, bytes.size() - sent) < 0) {
+        fail(m_socket->errorString());
+        return false;
+    }
+    return true;
 }
 
 void ClientConnection::written()

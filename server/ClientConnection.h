@@ -96,6 +96,8 @@ private:
     void scheduleWrite();
     void cancelPacing();
     void writeNext();
+    // False when the connection failed.
+    bool writeToSocket(const QByteArray &bytes);
     void written();
     void closeIfDone();
     void fail(const QString &reason);

@@ -10,7 +10,12 @@
 #include "net/Windows1250.h"
 
 #include <QAbstractEventDispatcher>
+#include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 
 namespace {
@@ -58,7 +63,7 @@ private slots:
     void blockAtTheLimitIsAccepted();
     void connectionsBeyondTheLimitAreClosed();
     void idleAndStuckClientsDoNotHoldUpOthers();
-    void pacedReadersShareOneTimer();
+    void pacedReadersCostNoTimerOrSignalEach();
 
 private:
     void startServer(const ServerSettings &settings);
@@ -532,7 +537,7 @@ void ChatServerTest::idleAndStuckClientsDoNotHoldUpOthers()
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"deaf", "anna", "bert"}));
 }
 
-void ChatServerTest::pacedReadersShareOneTimer()
+void ChatServerTest::pacedReadersCostNoTimerOrSignalEach()
 {
     // A gap long enough that every reader's second message waits for it.
     ServerSettings settings = testSettings();
@@ -546,18 +551,27 @@ void ChatServerTest::pacedReadersShareOneTimer()
             earlier->receive(1);
     }
 
+    const auto sockets = m_server.server().findChildren<QTcpSocket *>();
+    QCOMPARE(sockets.size(), readerCount);
+    std::vector<std::unique_ptr<QSignalSpy>> writtenLater;
+    for (QTcpSocket *socket : sockets)
+        writtenLater.push_back(std::make_unique<QSignalSpy>(socket, &QTcpSocket::bytesWritten));
+
     readers.constFirst()->send(QStringLiteral("Message reader0:one"));
     readers.constFirst()->send(QStringLiteral("Message reader0:two"));
     for (TestClient *reader : std::as_const(readers))
         QVERIFY(reader->waitForBlocks(1));
-    // A timer and a pass of the event loop per connection and message would leave a thousand
-    // readers behind for good.
+    // A timer, a signal and a pass of the event loop per connection and message would leave a
+    // thousand readers behind for good.
     const auto connections = m_server.server().findChildren<ClientConnection *>();
     QCOMPARE(connections.size(), readerCount);
     for (ClientConnection *connection : connections)
         QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(connection).size(), 0);
     for (TestClient *reader : std::as_const(readers))
         QCOMPARE(reader->receive(2), (QStringList{"Message reader0:one", "Message reader0:two"}));
+    // Each message went to the kernel as it was written, none through the socket's own buffer.
+    for (const auto &spy : writtenLater)
+        QCOMPARE(spy->count(), 0);
 }
 
 QTEST_GUILESS_MAIN(ChatServerTest)
