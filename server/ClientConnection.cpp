@@ -313,9 +313,10 @@ void ClientConnection::written()
         writeNext();
     } else {
         // The gap runs even when nothing waits, so a message sent a moment later keeps its
-        // distance too. Two messages never go closer than half a gap, however late the first.
+        // distance too. A late pass is made up for by at most the schedule's grain, so two
+        // messages never go closer than that much less than the gap.
         const int gapMs = std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs;
-        m_nextWriteMs = std::max(m_writeSlotMs + gapMs, nowMs() + gapMs / 2);
+        m_nextWriteMs = std::max(m_writeSlotMs + gapMs, nowMs() + gapMs - PacingSchedule::GrainMs);
         // Through the schedule even with no gap, never recursing message by message.
         if (!m_output.isEmpty())
             scheduleWrite();

@@ -14,6 +14,10 @@ class ClientConnection;
 class PacingSchedule : public QObject
 {
 public:
+    // Its clock and its timer count whole milliseconds: a connection served in a pass may have been
+    // due up to this much earlier.
+    static constexpr int GrainMs = 1;
+
     explicit PacingSchedule(QObject *parent = nullptr);
 
     // Milliseconds on the clock every due time is given in.
