@@ -96,8 +96,8 @@ void ChatRoom::join(ClientId client, const QString &name)
 
 void ChatRoom::sendGreeting(ClientId client)
 {
-    sendTo(client, ServerProtocol::welcome(m_settings.serverName));
     m_output->signedOn(client);
+    sendTo(client, ServerProtocol::welcome(m_settings.serverName));
     if (!m_settings.motd.isEmpty())
         sendTo(client, ServerProtocol::msgday(m_settings.motd));
     for (const ClientId member : std::as_const(m_signOnOrder))

@@ -124,7 +124,7 @@ void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
         socket->deleteLater();
         return;
     }
-    auto *connection = new ClientConnection(socket, m_settings.gapMs, m_settings.limits, this);
+    auto *connection = new ClientConnection(socket, &m_pacing, m_settings.gapMs, m_settings.limits, this);
     m_connections.insert(client, connection);
     connect(connection, &ClientConnection::messageReceived, this, [this, client](const QByteArray &message) {
         received(client, message);

@@ -3,6 +3,7 @@
 #include "ChatRoom.h"
 #include "ClientListener.h"
 #include "LogThrottle.h"
+#include "PacingSchedule.h"
 #include "RoomOutput.h"
 #include "ServerSettings.h"
 #include "SignOnGate.h"
@@ -63,6 +64,7 @@ private:
     ServerSettings m_settings;
     ClientListener m_listener;
     ChatRoom m_room;
+    PacingSchedule m_pacing;
     QHash<ClientId, ClientConnection *> m_connections;
     ClientId m_lastClient = 0;
     SignOnGate m_signOnGate;

@@ -5,8 +5,11 @@
 #include <QTcpSocket>
 #include <QTimerEvent>
 
+#include <cerrno>
+#include <cstring>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 
 namespace {
 // One byte more than the socket may hold: every read empties the socket's buffer and asks for more,
@@ -15,16 +18,17 @@ namespace {
 char readBuffer[ClientConnection::ReadBufferSize + 1];
 }
 
-ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent)
+ClientConnection::ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, int gapMs, const ConnectionLimits &limits,
+                                   QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_peerAddress(socket->peerAddress())
+    , m_pacing(pacing)
     , m_gapMs(gapMs)
     , m_limits(limits)
     , m_messageRate(limits.messageBurst, limits.messagesPerSecond, 0)
     , m_byteRate(limits.byteBurst, limits.bytesPerSecond, 0)
 {
-    m_clock.start();
     m_socket->setParent(this);
     // Every message goes out as a segment of its own instead of waiting to join the next one.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -38,8 +42,11 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const Connecti
     // Only what the kernel could not take at once is written later.
     connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
         m_lastProgressMs = nowMs();
-        if (m_socket->bytesToWrite() == 0)
+        if (m_socket->bytesToWrite() == 0) {
+            // The message left late, held back by the reader: its gap counts from now.
+            m_writeSlotMs = nowMs();
             written();
+        }
     });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { finish(QString()); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
@@ -48,6 +55,11 @@ ClientConnection::ClientConnection(QTcpSocket *socket, int gapMs, const Connecti
         else
             fail(m_socket->errorString());
     });
+}
+
+ClientConnection::~ClientConnection()
+{
+    cancelPacing();
 }
 
 void ClientConnection::send(const QByteArray &message)
@@ -88,8 +100,15 @@ void ClientConnection::abort()
 {
     m_closing = true;
     m_finished = true;
+    cancelPacing();
     m_output.clear();
     m_socket->abort();
+}
+
+void ClientConnection::writeDue()
+{
+    m_scheduledMs = -1;
+    writeNext();
 }
 
 bool ClientConnection::isClosing() const
@@ -131,15 +150,12 @@ qint64 ClientConnection::unacknowledgedBytes() const
 
 qint64 ClientConnection::nowMs() const
 {
-    return m_clock.elapsed();
+    return m_pacing->nowMs();
 }
 
 void ClientConnection::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == m_gapTimer.timerId()) {
-        m_gapTimer.stop();
-        writeNext();
-    } else if (event->timerId() == m_resumeTimer.timerId()) {
+    if (event->timerId() == m_resumeTimer.timerId()) {
         m_resumeTimer.stop();
         serviceInput();
     } else if (event->timerId() == m_stallTimer.timerId()) {
@@ -176,10 +192,6 @@ void ClientConnection::serviceInput()
             continue;
         }
         m_messageRate.take(1, now);
-        if (!m_heardFrom) {
-            m_heardFrom = true;
-            m_gapTimer.start(SignOnSettleMs, Qt::PreciseTimer, this);
-        }
         emit messageReceived(message);
     }
     dropInput();
@@ -209,7 +221,7 @@ void ClientConnection::followClientSwitch()
     if (!m_input.isFramed() || m_output.isFramed())
         return;
     m_output.switchToFramed();
-    m_gapTimer.stop();
+    cancelPacing();
     writeNext();
 }
 
@@ -264,24 +276,75 @@ void ClientConnection::scheduleFlush()
     }, Qt::QueuedConnection);
 }
 
+bool ClientConnection::waitForGap()
+{
+    if (nowMs() >= m_nextWriteMs)
+        return false;
+    scheduleWrite();
+    return true;
+}
+
+void ClientConnection::scheduleWrite()
+{
+    if (m_scheduledMs >= 0)
+        return;
+    m_waitedForGap = true;
+    m_scheduledMs = m_nextWriteMs;
+    m_pacing->schedule(this, m_scheduledMs);
+}
+
+void ClientConnection::cancelPacing()
+{
+    if (m_scheduledMs < 0)
+        return;
+    m_pacing->cancel(this, std::exchange(m_scheduledMs, -1));
+}
+
 void ClientConnection::writeNext()
 {
     if (m_finished || m_socket->bytesToWrite() > 0 || m_output.isEmpty())
         return;
-    if (!m_output.isFramed() && m_gapTimer.isActive())
-        return;
+    if (!m_output.isFramed()) {
+        if (waitForGap())
+            return;
+        cancelPacing();
+        // A message that waited for its gap keeps to the schedule: a pass that came late does not
+        // push every later message back. One that found the gap over counts from now.
+        m_writeSlotMs = std::exchange(m_waitedForGap, false) ? m_nextWriteMs : nowMs();
+    }
     do {
         const QByteArray bytes = m_output.takeWrite();
         m_offerLeaving = m_offered && !m_output.isFramed() && bytes == FramingBytes::offer();
         if (m_output.releaseBacklog())
             emit backlogSent();
-        if (m_socket->write(bytes) < 0) {
-            fail(m_socket->errorString());
+        if (!writeToSocket(bytes))
             return;
-        }
     } while (m_output.isFramed() && m_socket->bytesToWrite() == 0 && !m_output.isEmpty());
     if (m_socket->bytesToWrite() == 0)
         written();
+}
+
+bool ClientConnection::writeToSocket(const QByteArray &bytes)
+{
+    // Straight to the kernel while nothing waits in the socket's own buffer: QTcpSocket would copy
+    // every message into a buffer of its own, watch the socket for room and write it in a later pass
+    // of the event loop, with a signal when it has. Only what the kernel cannot take now goes there.
+    qsizetype sent = 0;
+    if (m_socket->bytesToWrite() == 0) {
+        const ssize_t length = ::send(int(m_socket->socketDescriptor()), bytes.constData(), size_t(bytes.size()),
+                                      MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (length < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            // A client that is gone is no fault to log.
+            fail(errno == EPIPE || errno == ECONNRESET ? QString() : QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        sent = std::max<qsizetype>(length, 0);
+    }
+    if (sent < bytes.size() && m_socket->write(bytes.constData() + sent, bytes.size() - sent) < 0) {
+        fail(m_socket->errorString());
+        return false;
+    }
+    return true;
 }
 
 void ClientConnection::written()
@@ -291,9 +354,13 @@ void ClientConnection::written()
         writeNext();
     } else {
         // The gap runs even when nothing waits, so a message sent a moment later keeps its
-        // distance too; with no gap it still passes through the event loop, never recursing
-        // message by message.
-        m_gapTimer.start(std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs, Qt::PreciseTimer, this);
+        // distance too. A late pass is made up for by at most the schedule's grain, so two
+        // messages never go closer than that much less than the gap.
+        const int gapMs = std::exchange(m_offerLeaving, false) ? OfferAnswerMs : m_gapMs;
+        m_nextWriteMs = std::max(m_writeSlotMs + gapMs, nowMs() + gapMs - PacingSchedule::GrainMs);
+        // Through the schedule even with no gap, never recursing message by message.
+        if (!m_output.isEmpty())
+            scheduleWrite();
     }
     closeIfDone();
 }
@@ -322,7 +389,7 @@ void ClientConnection::finish(const QString &reason)
     if (m_finished)
         return;
     m_finished = true;
-    m_gapTimer.stop();
+    cancelPacing();
     m_lingerTimer.stop();
     m_resumeTimer.stop();
     m_stallTimer.stop();

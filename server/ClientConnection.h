@@ -3,11 +3,11 @@
 #include "ClientInput.h"
 #include "ConnectionLimits.h"
 #include "OutputQueue.h"
+#include "PacingSchedule.h"
 #include "TokenBucket.h"
 
 #include <QBasicTimer>
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 
@@ -17,8 +17,8 @@ class QTcpSocket;
 //
 // Output: until the client switches to framing, the protocol has no framing, so each message is
 // written on its own and the next goes only after the previous one has left the socket and a short
-// gap has passed. Once the client has switched, the server's switch and then framed messages are
-// written as fast as the socket takes them, many to a write.
+// gap has passed; the shared PacingSchedule says when. Once the client has switched, the server's
+// switch and then framed messages are written as fast as the socket takes them, many to a write.
 //
 // Input: ClientInput cuts what arrives into messages; they are handed on one at a time, no faster
 // than the client's send rate allows. While the client is over its rate the socket is not read, so
@@ -47,17 +47,17 @@ public:
     static constexpr qint64 ReadBufferSize = MaxBlockSize + 1;
     // How long a connection being closed may take to let its last messages go out.
     static constexpr int LingerMs = 5000;
-    // Pause before the answer to a connection's first message (its sign-on): the client has just
-    // connected and is opening its chat window, and greeting messages reaching it meanwhile would
-    // be read as one block.
-    static constexpr int SignOnSettleMs = 150;
-    // Pause after the framing offer has left: a client that knows framing answers within a round
-    // trip, the server's switch then goes at once, and the rest of the greeting goes framed instead
-    // of paced. A client that does not answer gets the rest of its greeting this much later.
+    // Pause after the framing offer has left, the first message of a greeting: a client that knows
+    // framing answers within a round trip, the server's switch then goes at once, and the whole
+    // greeting goes framed. A client that does not answer gets its greeting this much later, by
+    // when it has opened its chat window after its sign-on and reads each message on its own.
     static constexpr int OfferAnswerMs = 200;
 
-    // Takes ownership of `socket`, which must be connected and opened unbuffered.
-    ClientConnection(QTcpSocket *socket, int gapMs, const ConnectionLimits &limits, QObject *parent = nullptr);
+    // Takes ownership of `socket`, which must be connected and opened unbuffered. `pacing` outlives
+    // the connection.
+    ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, int gapMs, const ConnectionLimits &limits,
+                     QObject *parent = nullptr);
+    ~ClientConnection() override;
 
     void send(const QByteArray &message);
     // Offers framing (once): the offer is queued as a message of its own, and from then on the
@@ -67,6 +67,9 @@ public:
     void closeWhenSent();
     // Closes at once, dropping what is queued; no finished() follows.
     void abort();
+
+    // The pacing schedule's call: this connection's gap has passed.
+    void writeDue();
 
     // True once closeWhenSent() or abort() was called or a limit was passed.
     bool isClosing() const;
@@ -104,7 +107,13 @@ private:
     void checkQueueLimits();
     void checkStall();
     void scheduleFlush();
+    // True when the gap after the last unframed write has not passed yet; schedules the write then.
+    bool waitForGap();
+    void scheduleWrite();
+    void cancelPacing();
     void writeNext();
+    // False when the connection failed.
+    bool writeToSocket(const QByteArray &bytes);
     void written();
     void closeIfDone();
     void fail(const QString &reason);
@@ -112,15 +121,13 @@ private:
 
     QTcpSocket *m_socket;
     QHostAddress m_peerAddress;
+    PacingSchedule *m_pacing;
     int m_gapMs;
     ConnectionLimits m_limits;
-    QElapsedTimer m_clock;
     ClientInput m_input;
     OutputQueue m_output;
     TokenBucket m_messageRate;
     TokenBucket m_byteRate;
-    // Runs from the moment an unframed message has left until the next one may go.
-    QBasicTimer m_gapTimer;
     QBasicTimer m_lingerTimer;
     // Runs while the client is over its send rate.
     QBasicTimer m_resumeTimer;
@@ -129,11 +136,18 @@ private:
     qint64 m_lastProgressMs = 0;
     // The kernel's send buffer as it granted it: the most it can hold for this client.
     qint64 m_kernelSendBuffer = 0;
+    // When the next unframed message may go, on the pacing schedule's clock.
+    qint64 m_nextWriteMs = 0;
+    // When the schedule serves this connection; -1 when it is not on the schedule.
+    qint64 m_scheduledMs = -1;
+    // When the message in the socket was due; its gap counts from here.
+    qint64 m_writeSlotMs = 0;
+    // The next message waited for its gap on the schedule.
+    bool m_waitedForGap = false;
     bool m_flushScheduled = false;
     bool m_offered = false;
     // The write in the socket is the offer.
     bool m_offerLeaving = false;
     bool m_closing = false;
     bool m_finished = false;
-    bool m_heardFrom = false;
 };

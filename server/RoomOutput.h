@@ -14,8 +14,8 @@ public:
 
     // One message to each recipient, each as a send of its own, in the order the room asks.
     virtual void send(const QList<ClientId> &recipients, const QString &message) = 0;
-    // The client's Join was accepted and its Welcome is on its way; the rest of its greeting follows.
-    // What the server adds to a greeting here (the framing offer) is no concern of the room's.
+    // The client's Join was accepted; its greeting follows. What the server puts before a greeting
+    // here (the framing offer) is no concern of the room's.
     virtual void signedOn(ClientId client) { Q_UNUSED(client); }
     // Closes the connection once what was sent to it has gone out; it sends nothing more.
     virtual void closeWhenSent(ClientId client) = 0;

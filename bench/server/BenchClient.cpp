@@ -5,8 +5,23 @@
 
 #include "net/WireProtocol.h"
 
+#include <QRandomGenerator>
+
 namespace {
 const QByteArray messagePrefix = QByteArrayLiteral("Message ");
+const QByteArray ircMessagePrefix = QByteArrayLiteral(" PRIVMSG #room :");
+const QByteArray ircLineEnd = QByteArrayLiteral("\r\n");
+
+QByteArray ircSignOn(const QByteArray &name)
+{
+    return "NICK " + name + "\r\nUSER " + name + " 0 * :bench\r\nJOIN #room\r\n";
+}
+
+// ":nick!user@host COMMAND ...": the nick.
+QByteArray ircSender(const QByteArray &line)
+{
+    return line.startsWith(':') ? line.mid(1, line.indexOf('!') - 1) : QByteArray();
+}
 }
 
 BenchClient::BenchClient(int index, Mode mode, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
@@ -20,7 +35,12 @@ BenchClient::BenchClient(int index, Mode mode, int messagesToSend, const QElapse
 {
     connect(&m_socket, &QTcpSocket::connected, this, [this] {
         m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        m_socket.write(WireProtocol::join(QString::fromLatin1(m_name)).toLatin1());
+        m_socket.write(m_mode == Mode::Irc ? ircSignOn(m_name) : WireProtocol::join(QString::fromLatin1(m_name)).toLatin1());
+    });
+    connect(&m_sendTimer, &QTimer::timeout, this, [this] {
+        sendNext();
+        if (isDoneSending())
+            m_sendTimer.stop();
     });
     connect(&m_socket, &QTcpSocket::readyRead, this, &BenchClient::readSocket);
 }
@@ -58,6 +78,23 @@ void BenchClient::startSending()
     sendNext();
 }
 
+void BenchClient::startSendingAt(double perSecond)
+{
+    m_sending = true;
+    m_sendsAtRate = true;
+    const int intervalMs = int(1000 / perSecond);
+    m_sendTimer.setTimerType(Qt::PreciseTimer);
+    QTimer::singleShot(QRandomGenerator::global()->bounded(intervalMs), this, [this, intervalMs] {
+        sendNext();
+        m_sendTimer.start(intervalMs);
+    });
+}
+
+bool BenchClient::receivesOwnMessages() const
+{
+    return m_mode != Mode::Irc;
+}
+
 qint64 BenchClient::messagesReceived() const
 {
     return m_messagesReceived;
@@ -70,6 +107,10 @@ bool BenchClient::isDoneSending() const
 
 void BenchClient::readSocket()
 {
+    if (m_mode == Mode::Irc) {
+        readIrcLines();
+        return;
+    }
     const QByteArray bytes = m_socket.readAll();
     if (m_offered) {
         takeFramed(bytes);
@@ -86,6 +127,39 @@ void BenchClient::readSocket()
     m_input.offer();
     m_socket.write(FramingBytes::switchOver());
     takeFramed(bytes.mid(offer + FramingBytes::offer().size()));
+}
+
+void BenchClient::readIrcLines()
+{
+    const QByteArray bytes = m_partialLine + m_socket.readAll();
+    qsizetype from = 0;
+    for (qsizetype end = bytes.indexOf(ircLineEnd); end >= 0; end = bytes.indexOf(ircLineEnd, from)) {
+        takeIrcLine(bytes.mid(from, end - from));
+        from = end + ircLineEnd.size();
+    }
+    m_partialLine = bytes.mid(from);
+}
+
+void BenchClient::takeIrcLine(const QByteArray &line)
+{
+    if (line.startsWith("PING ")) {
+        m_socket.write("PONG " + line.mid(5) + ircLineEnd);
+        return;
+    }
+    const QList<QByteArray> words = line.split(' ');
+    if (words.size() < 3)
+        return;
+    const QByteArray &command = words.at(1);
+    if (command == "353") {
+        // ":server 353 me = #room :name name ...": the users in the room, this one among them.
+        m_usersHeardOf += int(line.mid(line.indexOf(" :") + 2).trimmed().count(' ')) + 1;
+    } else if (command == "JOIN" && ircSender(line) != m_name) {
+        ++m_usersHeardOf;
+    } else if (command == "PRIVMSG" && m_sending) {
+        const qsizetype text = line.indexOf(ircMessagePrefix);
+        if (text >= 0)
+            takeMessages(messagePrefix + ircSender(line) + ':' + line.mid(text + ircMessagePrefix.size()));
+    }
 }
 
 void BenchClient::takeFramed(const QByteArray &bytes)
@@ -134,7 +208,7 @@ void BenchClient::takeMessages(const QByteArray &block)
         ++messagesInBlock;
         ++m_messagesReceived;
         m_stats->addDelivery(now - message.mid(blank + 1).toLongLong());
-        if (message.left(colon) == m_name && message.mid(colon + 1, blank - colon - 1).toInt() == m_sent)
+        if (!m_sendsAtRate && message.left(colon) == m_name && message.mid(colon + 1, blank - colon - 1).toInt() == m_sent)
             sendNext();
     }
     if (messagesInBlock > 1)
@@ -147,6 +221,10 @@ void BenchClient::sendNext()
         return;
     ++m_sent;
     const QString text = QString::number(m_sent) + QLatin1Char(' ') + QString::number(m_clock->nsecsElapsed());
+    if (m_mode == Mode::Irc) {
+        m_socket.write("PRIVMSG #room :" + text.toLatin1() + ircLineEnd);
+        return;
+    }
     QByteArray message = WireProtocol::message(QString::fromLatin1(m_name), text).toLatin1();
     if (m_offered)
         message += FramingBytes::terminator;

@@ -6,21 +6,25 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpSocket>
+#include <QTimer>
 
 class DeliveryStats;
 
 // One chat user of the benchmark. It signs on, counts the users it hears of, then sends its public
-// messages one at a time: the next as soon as the server has sent the previous one back to it, so
-// the server never receives two of its messages in one block. Every message carries its send time.
+// messages: one at a time, the next as soon as the server has sent the previous one back to it (so
+// the server never receives two of its messages in one block), or at a steady rate. Every message
+// carries its send time.
 //
 // Paced, it reads as today's client does: one read is one block. Framed, it answers the server's
-// offer with its switch, and reads and sends framed messages from then on.
+// offer with its switch, and reads and sends framed messages from then on. Irc talks to an IRC
+// server instead, for figures side by side: NICK, USER and JOIN #room to sign on, PRIVMSG #room to
+// send; an IRC server does not send a user's own messages back to it.
 class BenchClient : public QObject
 {
     Q_OBJECT
 
 public:
-    enum class Mode { Paced, Framed };
+    enum class Mode { Paced, Framed, Irc };
 
     BenchClient(int index, Mode mode, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
                 QObject *parent = nullptr);
@@ -34,11 +38,17 @@ public:
     bool isFramed() const;
 
     void startSending();
+    // Sends its messages `perSecond` a second, the first after a random part of one interval.
+    void startSendingAt(double perSecond);
+    // False for IRC: the sender does not receive its own messages.
+    bool receivesOwnMessages() const;
     qint64 messagesReceived() const;
     bool isDoneSending() const;
 
 private:
     void readSocket();
+    void readIrcLines();
+    void takeIrcLine(const QByteArray &line);
     void takeFramed(const QByteArray &bytes);
     void takeBlock(const QByteArray &block);
     void countUsers(const QByteArray &block);
@@ -46,6 +56,9 @@ private:
     void sendNext();
 
     QByteArray m_name;
+    QTimer m_sendTimer;
+    // IRC: the start of a line whose end has not come yet.
+    QByteArray m_partialLine;
     Mode m_mode;
     int m_messagesToSend;
     int m_sent = 0;
@@ -56,6 +69,7 @@ private:
     ClientInput m_input;
     bool m_offered = false;
     bool m_sending = false;
+    bool m_sendsAtRate = false;
     int m_usersHeardOf = 0;
     int m_mergedGreetingBlocks = 0;
     qint64 m_messagesReceived = 0;

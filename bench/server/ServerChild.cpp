@@ -11,8 +11,9 @@ ServerChild::ServerChild(QObject *parent)
     : QObject(parent)
 {
     // The server logs every connection; keep only what start() needs to see.
-    connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
-        const QString text = QString::fromLocal8Bit(m_process.readAllStandardError());
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, [this] {
+        const QString text = QString::fromLocal8Bit(m_process.readAllStandardOutput());
         if (!m_output.contains(QLatin1String("listening on")))
             m_output += text;
     });
@@ -29,9 +30,34 @@ ServerChild::~ServerChild()
 bool ServerChild::start(const QString &program, const QHostAddress &address, quint16 port,
                         const QStringList &extraArguments)
 {
+    return startListening(program, QStringList{"--listen", address.toString(), "--port", QString::number(port)}
+                                       + extraArguments);
+}
+
+bool ServerChild::startNgircd(const QString &program, const QHostAddress &address, quint16 port)
+{
+    // No limits per address, no look-ups of the clients, pings rare enough never to count.
+    const QString config = QStringLiteral(
+        "[Global]\nName = bench.irc\nInfo = bench\nListen = %1\nPorts = %2\nPidFile = %3/ngircd.pid\n"
+        "MotdPhrase = Hello\nAdminInfo1 = bench\nAdminInfo2 = bench\nAdminEMail = bench@localhost\n"
+        "[Limits]\nMaxConnections = 0\nMaxConnectionsIP = 0\nMaxJoins = 0\nMaxNickLength = 20\n"
+        "PingTimeout = 600\nPongTimeout = 600\n"
+        "[Options]\nDNS = no\nIdent = no\nPAM = no\n"
+        "[Channel]\nName = #room\nModes = tnP\n")
+                               .arg(address.toString())
+                               .arg(port)
+                               .arg(m_configDir.path());
+    QFile file(m_configDir.filePath(QStringLiteral("ngircd.conf")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
+        return false;
+    file.close();
+    return startListening(program, QStringList{"--nodaemon", "--config", file.fileName()});
+}
+
+bool ServerChild::startListening(const QString &program, const QStringList &arguments)
+{
     m_output.clear();
-    m_process.start(program, QStringList{"--listen", address.toString(), "--port", QString::number(port)}
-                                 + extraArguments);
+    m_process.start(program, arguments);
     QEventLoop loop;
     QTimer check;
     connect(&check, &QTimer::timeout, &loop, [&] {
@@ -42,7 +68,7 @@ bool ServerChild::start(const QString &program, const QHostAddress &address, qui
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
     if (!m_output.contains(QLatin1String("listening on"))) {
-        qWarning("korvani-server did not start: %s", qPrintable(m_output));
+        qWarning("%s did not start: %s", qPrintable(program), qPrintable(m_output));
         return false;
     }
     return true;

@@ -3,8 +3,11 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QProcess>
+#include <QTemporaryDir>
 
-// korvani-server started as a child process, so its memory can be read from /proc.
+// The server under test started as a child process, so its memory can be read from /proc:
+// korvani-server, or ngircd on a configuration of its own in a temporary folder (never the
+// system's service).
 class ServerChild : public QObject
 {
     Q_OBJECT
@@ -14,6 +17,7 @@ public:
     ~ServerChild() override;
 
     bool start(const QString &program, const QHostAddress &address, quint16 port, const QStringList &extraArguments);
+    bool startNgircd(const QString &program, const QHostAddress &address, quint16 port);
     // Sends SIGTERM and waits; true when the server ended with exit code 0.
     bool stop();
 
@@ -24,8 +28,11 @@ public:
     qint64 cpuMs() const;
 
 private:
+    // Starts `program` and waits until it says it listens.
+    bool startListening(const QString &program, const QStringList &arguments);
     qint64 statusField(const char *field) const;
 
     QProcess m_process;
     QString m_output;
+    QTemporaryDir m_configDir;
 };

@@ -10,19 +10,28 @@
 // server's processor time for the sign-ons); a newcomer among 1,000 users who never read. Each
 // prints what well-behaved users get meanwhile.
 //
+// Side by side (SideBySide): rate runs and sign-on runs of this server, of any other builds given
+// with --compare, and of ngircd when it is installed, in turn; medians and ratios to ngircd.
+//
 //   bench_server [--address 127.0.0.39] [--port 1290] [--runs 10x100,100x100,1000x2]
-//                [--modes paced,framed] [--scenarios throughput,silent,flooder,framedflood,room,newcomer]
+//                [--modes paced,framed]
+//                [--scenarios throughput,silent,flooder,framedflood,room,newcomer,rates,signon]
+//                [--rates 1000x0.2x6,100x1x30,1000x5x2] [--repeat 3]
+//                [--compare LABEL=PATH,...] [--ngircd /usr/sbin/ngircd]
 //                [--send-gap MS] [--server PATH]
 
 #include "BenchClient.h"
+#include "BenchLoop.h"
 #include "DeliveryStats.h"
 #include "FramingBytes.h"
 #include "RawConnections.h"
 #include "ServerChild.h"
+#include "SideBySide.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -32,7 +41,7 @@
 #include <vector>
 
 namespace {
-using Clients = std::vector<std::unique_ptr<BenchClient>>;
+using namespace BenchLoop;
 using Mode = BenchClient::Mode;
 
 struct Run
@@ -49,37 +58,15 @@ struct Bench
     QStringList serverArguments;
 };
 
-// Source addresses of the abusers, and of the well-behaved users, so that limits per address show
-// as they would on a network: users connect from many addresses, fifty to an address here.
+// Source addresses of the abusers, so that limits per address show as they would on a network.
 QHostAddress abuserAddress(int index)
 {
     return QHostAddress(QStringLiteral("127.0.0.%1").arg(140 + index % 10));
-}
-QHostAddress userAddress(int index)
-{
-    return QHostAddress(QStringLiteral("127.0.0.%1").arg(150 + index % 20));
 }
 
 const char *modeName(Mode mode)
 {
     return mode == Mode::Framed ? "framed" : "paced";
-}
-
-// Runs events until `done` holds or `timeoutMs` passes; true when done.
-bool runUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(2);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
 }
 
 void raiseFileLimit()
@@ -111,34 +98,6 @@ struct Session
         return startServer(&server, bench, connections);
     }
 };
-
-// Adds `count` clients, connected in batches so the listen backlog never overflows into SYN retries.
-bool connectClients(Clients *clients, int count, Mode mode, int messages, const QElapsedTimer *clock,
-                    DeliveryStats *stats, const Bench &bench)
-{
-    constexpr int batch = 50;
-    const size_t first = clients->size();
-    for (int start = 0; start < count; start += batch) {
-        const size_t batchStart = clients->size();
-        for (int i = start; i < std::min(count, start + batch); ++i) {
-            clients->push_back(std::make_unique<BenchClient>(int(first) + i, mode, messages, clock, stats));
-            clients->back()->connectTo(bench.address, bench.port, userAddress(int(first) + i));
-        }
-        if (!runUntil([&] { return std::all_of(clients->begin() + qsizetype(batchStart), clients->end(), [](auto &c) { return c->isConnected(); }); }, 20000)) {
-            std::printf("  could not connect %d clients\n", count);
-            std::fflush(stdout);
-            return false;
-        }
-    }
-    return true;
-}
-
-bool allHeardOf(const Clients &clients, int users, int timeoutMs)
-{
-    return runUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->usersHeardOf() >= users; });
-    }, timeoutMs);
-}
 
 struct Exchange
 {
@@ -188,7 +147,7 @@ bool throughput(const Bench &bench, const Run &run, Mode mode)
     auto &[server, clock, stats, clients] = session;
     const qint64 emptyKiB = server.residentKiB();
     stats.reserve(qint64(run.clients) * run.clients * run.messages);
-    if (!connectClients(&clients, run.clients, mode, run.messages, &clock, &stats, bench))
+    if (!connectClients(&clients, run.clients, mode, run.messages, &clock, &stats, bench.address, bench.port))
         return false;
     const qint64 setupStart = clock.elapsed();
     const bool everyoneKnown = allHeardOf(clients, run.clients, 120000);
@@ -239,7 +198,7 @@ bool silentCrowd(const Bench &bench, Mode mode)
     runUntil([] { return false; }, 1000);
 
     clock.restart();
-    connectClients(&clients, users, mode, messages, &clock, &stats, bench);
+    connectClients(&clients, users, mode, messages, &clock, &stats, bench.address, bench.port);
     const bool signedOn = allHeardOf(clients, users, 20000);
     const qint64 signOnMs = clock.elapsed();
     const Exchange exchange = signedOn ? exchangeMessages(clients, messages, clock, 60000) : Exchange{};
@@ -270,7 +229,7 @@ bool flooder(const Bench &bench, Mode mode)
     if (!session.start(bench, users + 16))
         return false;
     auto &[server, clock, stats, clients] = session;
-    if (!connectClients(&clients, users, mode, messages, &clock, &stats, bench) || !allHeardOf(clients, users, 60000))
+    if (!connectClients(&clients, users, mode, messages, &clock, &stats, bench.address, bench.port) || !allHeardOf(clients, users, 60000))
         return false;
     runUntil([] { return false; }, 1000);
 
@@ -371,7 +330,7 @@ bool bigRoom(const Bench &bench, Mode mode)
         return false;
     auto &[server, clock, stats, clients] = session;
     const qint64 cpuBefore = server.cpuMs();
-    if (!connectClients(&clients, users, mode, 0, &clock, &stats, bench))
+    if (!connectClients(&clients, users, mode, 0, &clock, &stats, bench.address, bench.port))
         return false;
     const bool everyoneKnown = allHeardOf(clients, users, 300000);
     const qint64 signOnMs = clock.elapsed();
@@ -426,7 +385,7 @@ bool newcomer(const Bench &bench, Mode mode)
     runUntil([] { return false; }, 3000);
 
     clock.restart();
-    connectClients(&clients, 1, mode, 1, &clock, &stats, bench);
+    connectClients(&clients, 1, mode, 1, &clock, &stats, bench.address, bench.port);
     const bool greeted = allHeardOf(clients, users + 1, 300000);
     const qint64 greetingMs = clock.elapsed();
     clients.front()->startSending();
@@ -443,6 +402,34 @@ bool newcomer(const Bench &bench, Mode mode)
                 static_cast<long long>(firstMessageMs), stats.latencyMs(0.5), deafClosed);
     std::fflush(stdout);
     return echoed;
+}
+
+// The servers side by side: this build, the builds to compare, then ngircd where it is installed.
+QList<SideBySide::Server> sideBySideServers(const Bench &bench, const QString &compare, const QString &ngircd)
+{
+    QList<SideBySide::Server> servers{{QStringLiteral("korvani"), bench.serverProgram, false}};
+    for (const QString &entry : compare.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype equals = entry.indexOf(QLatin1Char('='));
+        servers += SideBySide::Server{entry.left(equals), entry.mid(equals + 1), false};
+    }
+    if (QFileInfo(ngircd).isExecutable())
+        servers += SideBySide::Server{QStringLiteral("ngircd"), ngircd, true};
+    else
+        std::printf("note: %s is not installed, so ngircd is left out of the side-by-side runs\n", qPrintable(ngircd));
+    return servers;
+}
+
+// CLIENTSxPERSECONDxMESSAGES, comma-separated; empty when one is malformed.
+QList<SideBySide::RateRun> parseRateRuns(const QString &text)
+{
+    QList<SideBySide::RateRun> runs;
+    for (const QString &entry : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList parts = entry.split(QLatin1Char('x'));
+        if (parts.size() != 3 || parts[0].toInt() < 2 || parts[1].toDouble() <= 0 || parts[2].toInt() < 1)
+            return {};
+        runs += SideBySide::RateRun{parts[0].toInt(), parts[1].toDouble(), parts[2].toInt()};
+    }
+    return runs;
 }
 }
 
@@ -466,14 +453,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption modesOption(QStringLiteral("modes"), QStringLiteral("Client modes: paced, framed (both)."),
                                          QStringLiteral("LIST"), QStringLiteral("paced,framed"));
     const QCommandLineOption scenariosOption(QStringLiteral("scenarios"),
-                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer (all)."),
-                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer"));
+                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer, rates, signon (all)."),
+                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer,rates,signon"));
+    const QCommandLineOption ratesOption(QStringLiteral("rates"),
+                                         QStringLiteral("Side-by-side rate runs as CLIENTSxPERSECONDxMESSAGES, comma-separated (1000x0.2x6,100x1x30,1000x5x2)."),
+                                         QStringLiteral("LIST"), QStringLiteral("1000x0.2x6,100x1x30,1000x5x2"));
+    const QCommandLineOption repeatOption(QStringLiteral("repeat"), QStringLiteral("Side-by-side runs of each server (3)."),
+                                          QStringLiteral("N"), QStringLiteral("3"));
+    const QCommandLineOption compareOption(QStringLiteral("compare"),
+                                           QStringLiteral("Further korvani-server builds side by side, as LABEL=PATH, comma-separated."),
+                                           QStringLiteral("LIST"));
+    const QCommandLineOption ngircdOption(QStringLiteral("ngircd"), QStringLiteral("ngircd, side by side (/usr/sbin/ngircd)."),
+                                          QStringLiteral("PATH"), QStringLiteral("/usr/sbin/ngircd"));
     const QCommandLineOption gapOption(QStringLiteral("send-gap"), QStringLiteral("Passed on to the server."),
                                        QStringLiteral("MS"));
     const QCommandLineOption serverOption(QStringLiteral("server"),
                                           QStringLiteral("The server program (korvani-server next to this one)."),
                                           QStringLiteral("PATH"));
-    parser.addOptions({addressOption, portOption, runsOption, modesOption, scenariosOption, gapOption, serverOption});
+    parser.addOptions({addressOption, portOption, runsOption, modesOption, scenariosOption, ratesOption, repeatOption,
+                       compareOption, ngircdOption, gapOption, serverOption});
     parser.process(app);
 
     Bench bench;
@@ -501,6 +499,12 @@ int main(int argc, char *argv[])
     for (const QString &name : parser.value(modesOption).split(QLatin1Char(','), Qt::SkipEmptyParts))
         modes.push_back(name == QLatin1String("framed") ? Mode::Framed : Mode::Paced);
     const QStringList scenarios = parser.value(scenariosOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QList<SideBySide::RateRun> rateRuns = parseRateRuns(parser.value(ratesOption));
+    if (rateRuns.isEmpty()) {
+        std::fprintf(stderr, "bad rate runs %s\n", qPrintable(parser.value(ratesOption)));
+        return 2;
+    }
+    const int repeat = std::max(1, parser.value(repeatOption).toInt());
 
     raiseFileLimit();
     std::printf("%s on %s:%u, send gap %s\n", qPrintable(bench.serverProgram), qPrintable(bench.address.toString()),
@@ -525,6 +529,18 @@ int main(int argc, char *argv[])
             continue;
         for (const Mode mode : modes)
             allDelivered = scenario(mode) && allDelivered;
+    }
+    if (scenarios.contains(QLatin1String("rates")) || scenarios.contains(QLatin1String("signon"))) {
+        SideBySide sideBySide(bench.address, bench.port,
+                              sideBySideServers(bench, parser.value(compareOption), parser.value(ngircdOption)),
+                              bench.serverArguments);
+        if (scenarios.contains(QLatin1String("rates"))) {
+            for (const SideBySide::RateRun &run : rateRuns)
+                sideBySide.rateRuns(run, repeat);
+        }
+        if (scenarios.contains(QLatin1String("signon")))
+            sideBySide.signOnRuns(repeat);
+        sideBySide.printMedians();
     }
     return allDelivered ? 0 : 1;
 }

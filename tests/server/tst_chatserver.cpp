@@ -9,7 +9,13 @@
 
 #include "net/Windows1250.h"
 
+#include <QAbstractEventDispatcher>
+#include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 
 namespace {
@@ -57,6 +63,7 @@ private slots:
     void blockAtTheLimitIsAccepted();
     void connectionsBeyondTheLimitAreClosed();
     void idleAndStuckClientsDoNotHoldUpOthers();
+    void pacedReadersCostNoTimerOrSignalEach();
 
 private:
     void startServer(const ServerSettings &settings);
@@ -149,7 +156,7 @@ void ChatServerTest::signOnChecksTheName()
     if (accepted) {
         QVERIFY(client->waitForBlocks(5));
         const QByteArrayList blocks = client->takeRawBlocks();
-        QCOMPARE(blocks.constFirst(), QByteArray("Welcome Test"));
+        QCOMPARE(blocks.at(1), QByteArray("Welcome Test"));
         QCOMPARE(blocks.constLast(), "UserList " + name);
         QCOMPARE(taken->receive(1), QStringList{QStringLiteral("Joined ") + Windows1250::decode(name)});
         return;
@@ -159,8 +166,8 @@ void ChatServerTest::signOnChecksTheName()
     QVERIFY(client->isConnected());
     // The same connection may try again.
     client->send(QStringLiteral("Join second try"));
-    QVERIFY(client->waitForBlocks(1));
-    QCOMPARE(client->takeBlocks().constFirst(), QStringLiteral("Welcome Test"));
+    QVERIFY(client->waitForBlocks(2));
+    QCOMPARE(client->takeBlocks().mid(0, 2), (QStringList{offer, QStringLiteral("Welcome Test")}));
     QCOMPARE(taken->receive(1), QStringList{QStringLiteral("Joined second try")});
 }
 
@@ -171,10 +178,10 @@ void ChatServerTest::greetingComesInOrderAsSeparateBlocks_data()
 
     QTest::newRow("message of the day")
         << QStringLiteral("Hello all, today: rules")
-        << QStringList{"Welcome Test", offer, "Msgday Hello all, today: rules", "UserList anna", "UserList bert",
+        << QStringList{offer, "Welcome Test", "Msgday Hello all, today: rules", "UserList anna", "UserList bert",
                        "UserList cyril"};
     QTest::newRow("no message of the day")
-        << QString() << QStringList{"Welcome Test", offer, "UserList anna", "UserList bert", "UserList cyril"};
+        << QString() << QStringList{offer, "Welcome Test", "UserList anna", "UserList bert", "UserList cyril"};
 }
 
 void ChatServerTest::greetingComesInOrderAsSeparateBlocks()
@@ -213,7 +220,7 @@ void ChatServerTest::nothingButJoinBeforeSignOn()
 
     early->send(QStringLiteral("Join early"));
     QVERIFY(early->waitForBlocks(5));
-    QCOMPARE(early->takeBlocks().constFirst(), QStringLiteral("Welcome Test"));
+    QCOMPARE(early->takeBlocks().mid(0, 2), (QStringList{offer, QStringLiteral("Welcome Test")}));
     // The login before sign-on did not count: this kick does nothing.
     early->send(QStringLiteral("Prompt kick anna"));
     early->send(QStringLiteral("Message early:now signed on"));
@@ -385,12 +392,12 @@ void ChatServerTest::operatorChangesTheMessageOfTheDay_data()
     QTest::addColumn<QStringList>("greeting");
 
     QTest::newRow("new text") << "Prompt motd Server restarts at 10:00"
-                              << QStringList{"Welcome Test", offer, "Msgday Server restarts at 10:00", "UserList boss",
+                              << QStringList{offer, "Welcome Test", "Msgday Server restarts at 10:00", "UserList boss",
                                              "UserList late"};
     QTest::newRow("cleared with an empty text") << "Prompt motd "
-                                                << QStringList{"Welcome Test", offer, "UserList boss", "UserList late"};
+                                                << QStringList{offer, "Welcome Test", "UserList boss", "UserList late"};
     QTest::newRow("cleared with no text") << "Prompt motd"
-                                          << QStringList{"Welcome Test", offer, "UserList boss", "UserList late"};
+                                          << QStringList{offer, "Welcome Test", "UserList boss", "UserList late"};
 }
 
 void ChatServerTest::operatorChangesTheMessageOfTheDay()
@@ -442,7 +449,7 @@ void ChatServerTest::garbageIsIgnored()
         bert->sendBytes(garbage);
     bert->send(QStringLiteral("Join bert"));
     QVERIFY(bert->waitForBlocks(5));
-    QCOMPARE(bert->takeBlocks().constFirst(), QStringLiteral("Welcome Test"));
+    QCOMPARE(bert->takeBlocks().mid(0, 2), (QStringList{offer, QStringLiteral("Welcome Test")}));
 
     bert->sendBytes(garbage);
     bert->send(QStringLiteral("Message bert:end"));
@@ -528,6 +535,43 @@ void ChatServerTest::idleAndStuckClientsDoNotHoldUpOthers()
     QCOMPARE(bert->receive(50), expected);
     QVERIFY(silent->isConnected());
     QCOMPARE(m_server.server().room().userNames(), (QStringList{"deaf", "anna", "bert"}));
+}
+
+void ChatServerTest::pacedReadersCostNoTimerOrSignalEach()
+{
+    // A gap long enough that every reader's second message waits for it.
+    ServerSettings settings = testSettings();
+    settings.gapMs = 50;
+    startServer(settings);
+    constexpr int readerCount = 20;
+    QList<TestClient *> readers;
+    for (int i = 0; i < readerCount; ++i) {
+        readers += signedOn(QStringLiteral("reader%1").arg(i));
+        for (TestClient *earlier : std::as_const(readers).first(i))
+            earlier->receive(1);
+    }
+
+    const auto sockets = m_server.server().findChildren<QTcpSocket *>();
+    QCOMPARE(sockets.size(), readerCount);
+    std::vector<std::unique_ptr<QSignalSpy>> writtenLater;
+    for (QTcpSocket *socket : sockets)
+        writtenLater.push_back(std::make_unique<QSignalSpy>(socket, &QTcpSocket::bytesWritten));
+
+    readers.constFirst()->send(QStringLiteral("Message reader0:one"));
+    readers.constFirst()->send(QStringLiteral("Message reader0:two"));
+    for (TestClient *reader : std::as_const(readers))
+        QVERIFY(reader->waitForBlocks(1));
+    // A timer, a signal and a pass of the event loop per connection and message would leave a
+    // thousand readers behind for good.
+    const auto connections = m_server.server().findChildren<ClientConnection *>();
+    QCOMPARE(connections.size(), readerCount);
+    for (ClientConnection *connection : connections)
+        QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(connection).size(), 0);
+    for (TestClient *reader : std::as_const(readers))
+        QCOMPARE(reader->receive(2), (QStringList{"Message reader0:one", "Message reader0:two"}));
+    // Each message went to the kernel as it was written, none through the socket's own buffer.
+    for (const auto &spy : writtenLater)
+        QCOMPARE(spy->count(), 0);
 }
 
 QTEST_GUILESS_MAIN(ChatServerTest)

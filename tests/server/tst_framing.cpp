@@ -33,6 +33,7 @@ private slots:
     void clientSwitchIsFoundHoweverItArrives_data();
     void clientSwitchIsFoundHoweverItArrives();
     void serverSwitchFramesTheRestOfTheGreeting();
+    void framedSignOnWaitsForNoTimer();
     void clientThatNeverAnswersGetsTodaysBytes();
     void textNeverCarriesNul();
     void mixedRoomChatsTogether();
@@ -139,6 +140,33 @@ void FramingTest::serverSwitchFramesTheRestOfTheGreeting()
     QCOMPARE(ann->protocolError(), QString());
 }
 
+void FramingTest::framedSignOnWaitsForNoTimer()
+{
+    QVERIFY(m_server.add<TestClient>()->signOn(serverAddress, m_server.port(), QStringLiteral("anna")));
+    QTcpSocket ann;
+    ann.connectToHost(serverAddress, m_server.port());
+    QVERIFY(ann.waitForConnected());
+    // Rounds of the event loop that never wait: a greeting held back by a pause of the server's
+    // does not arrive within them.
+    QByteArray received;
+    const auto receiveWithoutWaiting = [&](qsizetype size) {
+        for (int round = 0; round < 200 && received.size() < size; ++round) {
+            QCoreApplication::processEvents();
+            received += ann.readAll();
+        }
+        return std::exchange(received, {});
+    };
+
+    ann.write("Join ann");
+    // Nothing was sent before the offer, so nothing waits before it.
+    QCOMPARE(receiveWithoutWaiting(offerBytes.size()), offerBytes);
+    ann.write(switchBytes);
+    // The switch ends the wait after the offer: the whole greeting follows at once, framed.
+    const QByteArray greeting = switchBytes + framed("Welcome Test") + framed("Msgday Hello all")
+        + framed("UserList anna") + framed("UserList ann");
+    QCOMPARE(receiveWithoutWaiting(greeting.size()), greeting);
+}
+
 void FramingTest::clientThatNeverAnswersGetsTodaysBytes()
 {
     auto *anna = m_server.add<TestClient>();
@@ -147,7 +175,7 @@ void FramingTest::clientThatNeverAnswersGetsTodaysBytes()
     QVERIFY(bert->connectTo(serverAddress, m_server.port()));
     bert->send(QStringLiteral("Join bert"));
     // Each message a block of its own, the offer among them as a message with an unknown command.
-    const QByteArrayList greeting{"Welcome Test", offerBytes, "Msgday Hello all", "UserList anna", "UserList bert"};
+    const QByteArrayList greeting{offerBytes, "Welcome Test", "Msgday Hello all", "UserList anna", "UserList bert"};
     QVERIFY(bert->waitForBlocks(int(greeting.size())));
     EventLoopWait::during(50);
     QCOMPARE(bert->takeRawBlocks(), greeting);

@@ -188,7 +188,7 @@ void ServerProcessTest::fileLimitLowersTheConnectionLimit()
         QVERIFY(clients[i]->waitForDisconnected());
     QVERIFY(clients[0]->isConnected());
     clients[0]->send(QStringLiteral("Join user0"));
-    QCOMPARE(clients[0]->receive(3), (QStringList{"Welcome Korvani", QString::fromLatin1("\0Framing 1\0", 11),
+    QCOMPARE(clients[0]->receive(3), (QStringList{QString::fromLatin1("\0Framing 1\0", 11), "Welcome Korvani",
                                                   "UserList user0"}));
 }
 
@@ -205,7 +205,7 @@ void ServerProcessTest::messagesReachAnotherProcessAsSeparateBlocks()
     QVERIFY(cyril.connectTo(serverAddress, serverPort));
     cyril.send(QStringLiteral("Join cyril"));
 
-    const QStringList greeting{"Welcome Korvani", QString::fromLatin1("\0Framing 1\0", 11), "Msgday Rules: be nice",
+    const QStringList greeting{QString::fromLatin1("\0Framing 1\0", 11), "Welcome Korvani", "Msgday Rules: be nice",
                                "UserList anna", "UserList bert", "UserList cyril"};
     QVERIFY(cyril.waitForBlocks(int(greeting.size())));
     EventLoopWait::during(100);
