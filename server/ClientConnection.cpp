@@ -201,7 +201,7 @@ bool ClientConnection::readSocket()
 {
     const qint64 length = m_socket->read(readBuffer, sizeof readBuffer);
     if (length < 0 || m_socket->state() == QAbstractSocket::UnconnectedState) {
-        // An unbuffered socket learns of the client's close here, and says so with no signal.
+        // The socket may learn of the client's close here, and then says so with no signal.
         finish(QString());
         return false;
     }

@@ -53,8 +53,7 @@ public:
     // when it has opened its chat window after its sign-on and reads each message on its own.
     static constexpr int OfferAnswerMs = 200;
 
-    // Takes ownership of `socket`, which must be connected and opened unbuffered. `pacing` outlives
-    // the connection.
+    // Takes ownership of `socket`, which must be connected. `pacing` outlives the connection.
     ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, int gapMs, const ConnectionLimits &limits,
                      QObject *parent = nullptr);
     ~ClientConnection() override;

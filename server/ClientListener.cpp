@@ -7,8 +7,7 @@
 void ClientListener::incomingConnection(qintptr descriptor)
 {
     auto *socket = new QTcpSocket(this);
-    if (!socket->setSocketDescriptor(descriptor, QAbstractSocket::ConnectedState,
-                                     QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+    if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
         ::close(int(descriptor));
         return;

@@ -2,9 +2,9 @@
 
 #include <QTcpServer>
 
-// Hands out accepted connections as unbuffered sockets: a message is written straight to the
-// kernel when it fits, and a read takes straight from the kernel. A buffered socket keeps buffer
-// blocks of its own for as long as it lives, which would multiply by every idle connection.
+// Hands out accepted connections as sockets. Qt keeps a read and a write buffer for an accepted
+// socket whatever its open mode; ClientConnection bounds the first and writes past the second
+// straight to the kernel.
 class ClientListener : public QTcpServer
 {
     Q_OBJECT
