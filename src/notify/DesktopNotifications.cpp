@@ -13,24 +13,6 @@ namespace {
 const QString interfaceName = QString::fromLatin1(DesktopNotifications::Service);
 // The action a notification server invokes when the notification itself is clicked.
 const QString defaultAction = QStringLiteral("default");
-
-// text as markup that shows it unchanged.
-QString escapedAsMarkup(const QString &text)
-{
-    QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == u'&')
-            escaped += QLatin1String("&amp;");
-        else if (c == u'<')
-            escaped += QLatin1String("&lt;");
-        else if (c == u'>')
-            escaped += QLatin1String("&gt;");
-        else
-            escaped += c;
-    }
-    return escaped;
-}
 } // namespace
 
 DesktopNotifications::DesktopNotifications(QObject *parent)
@@ -101,7 +83,7 @@ void DesktopNotifications::send(const Notification &notification)
     QVariantMap hints;
     if (!desktopEntry.isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
-    const QString body = m_body == Body::Markup ? escapedAsMarkup(notification.text) : notification.text;
+    const QString body = m_body == Body::Markup ? notification.text.toHtmlEscaped() : notification.text;
     notify << QStringLiteral("Korvani") << stillShown() << QStringLiteral("korvani") << notification.title << body
            << QStringList{defaultAction, notification.title} << hints << notification.timeoutMs;
     auto *call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(notify), this);
