@@ -103,7 +103,8 @@ void FramingTest::clientSwitchIsFoundHoweverItArrives()
     QFETCH(QStringList, relayed);
     QFETCH(bool, switched);
 
-    auto *bob = m_server.add<TestClient>();
+    // bob reads framed, so what he receives shows ann's messages however fast they are relayed.
+    auto *bob = m_server.add<FramedClient>();
     QVERIFY(bob->signOn(serverAddress, m_server.port(), QStringLiteral("bob")));
     auto *ann = m_server.add<FramedClient>(FramedClient::Answer::ByHand);
     QVERIFY(ann->signOn(serverAddress, m_server.port(), QStringLiteral("ann")));
