@@ -2,7 +2,7 @@
 
 #include "FramingBytes.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimerEvent>
 
 #include <cerrno>
@@ -22,6 +22,7 @@ ClientConnection::ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, i
                                    QObject *parent)
     : QObject(parent)
     , m_socket(socket)
+    , m_tlsSocket(qobject_cast<QSslSocket *>(socket))
     , m_peerAddress(socket->peerAddress())
     , m_pacing(pacing)
     , m_gapMs(gapMs)
@@ -128,7 +129,8 @@ QHostAddress ClientConnection::peerAddress() const
 
 qint64 ClientConnection::queuedBytes() const
 {
-    return m_output.queuedBytes() + m_socket->bytesToWrite();
+    const qint64 encrypted = m_tlsSocket ? m_tlsSocket->encryptedBytesToWrite() : 0;
+    return m_output.queuedBytes() + m_socket->bytesToWrite() + encrypted;
 }
 
 qint64 ClientConnection::waitingBytes() const
@@ -329,8 +331,9 @@ bool ClientConnection::writeToSocket(const QByteArray &bytes)
     // Straight to the kernel while nothing waits in the socket's own buffer: QTcpSocket would copy
     // every message into a buffer of its own, watch the socket for room and write it in a later pass
     // of the event loop, with a signal when it has. Only what the kernel cannot take now goes there.
+    // With TLS every byte goes through the socket, which encrypts it.
     qsizetype sent = 0;
-    if (m_socket->bytesToWrite() == 0) {
+    if (!m_tlsSocket && m_socket->bytesToWrite() == 0) {
         const ssize_t length = ::send(int(m_socket->socketDescriptor()), bytes.constData(), size_t(bytes.size()),
                                       MSG_NOSIGNAL | MSG_DONTWAIT);
         if (length < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
