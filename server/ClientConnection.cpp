@@ -41,14 +41,21 @@ ClientConnection::ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, i
     m_socket->setReadBufferSize(ReadBufferSize);
     connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::serviceInput);
     // Only what the kernel could not take at once is written later.
-    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+    const auto leftLate = [this] {
+        // Said from inside the flush of a write: the write itself goes on.
+        if (m_flushingTls)
+            return;
         m_lastProgressMs = nowMs();
-        if (m_socket->bytesToWrite() == 0) {
+        if (socketBacklog() == 0) {
             // The message left late, held back by the reader: its gap counts from now.
             m_writeSlotMs = nowMs();
             written();
         }
-    });
+    };
+    connect(m_socket, &QTcpSocket::bytesWritten, this, leftLate);
+    // Encrypted bytes that the kernel could not take at once leave with this signal alone.
+    if (m_tlsSocket)
+        connect(m_tlsSocket, &QSslSocket::encryptedBytesWritten, this, leftLate);
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { finish(QString()); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (error == QAbstractSocket::RemoteHostClosedError)
@@ -129,8 +136,13 @@ QHostAddress ClientConnection::peerAddress() const
 
 qint64 ClientConnection::queuedBytes() const
 {
+    return m_output.queuedBytes() + socketBacklog();
+}
+
+qint64 ClientConnection::socketBacklog() const
+{
     const qint64 encrypted = m_tlsSocket ? m_tlsSocket->encryptedBytesToWrite() : 0;
-    return m_output.queuedBytes() + m_socket->bytesToWrite() + encrypted;
+    return m_socket->bytesToWrite() + encrypted;
 }
 
 qint64 ClientConnection::waitingBytes() const
@@ -304,7 +316,7 @@ void ClientConnection::cancelPacing()
 
 void ClientConnection::writeNext()
 {
-    if (m_finished || m_socket->bytesToWrite() > 0 || m_output.isEmpty())
+    if (m_finished || socketBacklog() > 0 || m_output.isEmpty())
         return;
     if (!m_output.isFramed()) {
         if (waitForGap())
@@ -321,8 +333,8 @@ void ClientConnection::writeNext()
             emit backlogSent();
         if (!writeToSocket(bytes))
             return;
-    } while (m_output.isFramed() && m_socket->bytesToWrite() == 0 && !m_output.isEmpty());
-    if (m_socket->bytesToWrite() == 0)
+    } while (m_output.isFramed() && socketBacklog() == 0 && !m_output.isEmpty());
+    if (socketBacklog() == 0)
         written();
 }
 
@@ -347,6 +359,13 @@ bool ClientConnection::writeToSocket(const QByteArray &bytes)
         fail(m_socket->errorString());
         return false;
     }
+    if (m_tlsSocket && m_tlsSocket->isEncrypted()) {
+        // Encrypted and handed to the kernel now, as a plain write is, instead of in later passes
+        // of the event loop: a framed batch then goes on at once, and costs no passes of its own.
+        m_flushingTls = true;
+        m_tlsSocket->flush();
+        m_flushingTls = false;
+    }
     return true;
 }
 
@@ -370,7 +389,7 @@ void ClientConnection::written()
 
 void ClientConnection::closeIfDone()
 {
-    if (!m_closing || m_finished || !m_output.isEmpty() || m_socket->bytesToWrite() > 0)
+    if (!m_closing || m_finished || !m_output.isEmpty() || socketBacklog() > 0)
         return;
     m_socket->disconnectFromHost();
     if (m_socket->state() == QAbstractSocket::UnconnectedState)

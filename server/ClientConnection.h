@@ -94,6 +94,8 @@ protected:
 private:
     // Messages not yet handed to the kernel, without framing.
     qint64 queuedBytes() const;
+    // Bytes the socket holds for the kernel, encrypted or not yet.
+    qint64 socketBacklog() const;
     // What waits for the client: the queue, and what the kernel holds that the client has not
     // acknowledged. A reader that takes nothing thus shows even while the kernel's buffer takes
     // what the server sends it.
@@ -154,4 +156,5 @@ private:
     bool m_offerLeaving = false;
     bool m_closing = false;
     bool m_finished = false;
+    bool m_flushingTls = false;
 };
