@@ -137,7 +137,9 @@ void ChatConnection::leaveAndFlush(const QString &userName)
     if (!send(WireProtocol::leave(userName)))
         return;
     const QDeadlineTimer deadline(leaveFlushLimitMs);
-    while (m_socket->bytesToWrite() > 0 && !deadline.hasExpired()) {
+    const auto *secure = qobject_cast<const QSslSocket *>(m_socket);
+    const auto unsent = [&] { return m_socket->bytesToWrite() + (secure ? secure->encryptedBytesToWrite() : 0); };
+    while (unsent() > 0 && !deadline.hasExpired()) {
         if (!m_socket->waitForBytesWritten(int(deadline.remainingTime())))
             break;
     }
