@@ -64,7 +64,7 @@ ServerCommandLine::ServerCommandLine()
                        "client is sent on its own. One line on stderr for each start, connection, "
                        "sign-on, leave, kick and refusal, time-stamped unless the systemd journal "
                        "stamps it. Stops on SIGINT or SIGTERM; SIGHUP reads the configuration again "
-                       "(name, message of the day, operator password)."));
+                       "(name, message of the day, operator password, TLS certificate and key)."));
     m_parser.addOptions({m_config, m_listen, m_port, m_name, m_motd, m_adminPassword, m_adminPasswordFile, m_sendGap,
                          m_maxConnections, m_tlsCert, m_tlsKey, m_tlsPort, m_tlsOnly, m_help, m_version});
 }
