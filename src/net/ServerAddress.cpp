@@ -18,6 +18,7 @@ ServerAddress ServerAddress::parse(const QString &typed, quint16 chatPort)
         rest.chop(1);
     QString host = rest;
     QString port;
+    bool portGiven = false;
     if (rest.startsWith(QLatin1Char('['))) {
         const qsizetype close = rest.indexOf(QLatin1Char(']'));
         if (close < 0)
@@ -26,13 +27,15 @@ ServerAddress ServerAddress::parse(const QString &typed, quint16 chatPort)
         const QString after = rest.mid(close + 1);
         if (!after.isEmpty() && !after.startsWith(QLatin1Char(':')))
             return invalidTls();
+        portGiven = !after.isEmpty();
         port = after.mid(1);
     } else if (rest.count(QLatin1Char(':')) == 1) {
         host = rest.section(QLatin1Char(':'), 0, 0);
         port = rest.section(QLatin1Char(':'), 1);
+        portGiven = true;
     }
     bool ok = true;
-    const int number = port.isEmpty() ? TlsPort : port.toInt(&ok);
+    const int number = portGiven ? port.toInt(&ok) : TlsPort;
     if (host.isEmpty() || !ok || number < 1 || number > 65535)
         return invalidTls();
     return ServerAddress{host, quint16(number), true};
