@@ -5,7 +5,7 @@
 
 #include "net/Windows1250.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -36,8 +36,10 @@ ChatServer::ChatServer(const ServerSettings &settings, QObject *parent)
     m_clock.start();
     m_signOnTimer.setSingleShot(true);
     connect(&m_signOnTimer, &QTimer::timeout, this, &ChatServer::closeExpiredSignOns);
-    connect(&m_listener, &QTcpServer::newConnection, this, &ChatServer::acceptConnections);
-    connect(&m_listener, &QTcpServer::acceptError, this, &ChatServer::acceptFailed);
+    for (ClientListener *listener : {&m_listener, &m_tlsListener}) {
+        connect(listener, &QTcpServer::newConnection, this, [this, listener] { acceptConnections(*listener); });
+        connect(listener, &QTcpServer::acceptError, this, [this, listener] { acceptFailed(*listener); });
+    }
     m_releaseTimer.setSingleShot(true);
     m_releaseTimer.setInterval(ReleaseDelayMs);
     connect(&m_releaseTimer, &QTimer::timeout, this, &ChatServer::releaseFreedMemory);
@@ -48,12 +50,31 @@ ChatServer::~ChatServer()
     stop();
 }
 
+void ChatServer::setTlsConfiguration(const QSslConfiguration &configuration)
+{
+    m_tlsListener.setTlsConfiguration(configuration);
+    m_tlsConfigured = true;
+}
+
 bool ChatServer::listen()
 {
-    if (!m_listener.listen(m_settings.address, m_settings.port))
+    if (m_settings.plainPort && !listenOn(m_listener, m_settings.port, QString()))
         return false;
-    emit logLine(QStringLiteral("listening on %1 as %2")
-                     .arg(endpointText(m_listener.serverAddress(), m_listener.serverPort()),
+    if (m_tlsConfigured && !listenOn(m_tlsListener, m_settings.tlsPort, QStringLiteral(" with TLS"))) {
+        m_listener.close();
+        return false;
+    }
+    return true;
+}
+
+bool ChatServer::listenOn(ClientListener &listener, quint16 port, const QString &kind)
+{
+    if (!listener.listen(m_settings.address, port)) {
+        m_listenError = QStringLiteral("port %1: %2").arg(port).arg(listener.errorString());
+        return false;
+    }
+    emit logLine(QStringLiteral("listening%1 on %2 as %3")
+                     .arg(kind, endpointText(listener.serverAddress(), listener.serverPort()),
                           LogText::quoted(m_settings.name)));
     return true;
 }
@@ -68,7 +89,7 @@ void ChatServer::changeRoomSettings(const ServerSettings &settings)
 
 QString ChatServer::errorString() const
 {
-    return m_listener.errorString();
+    return m_listenError;
 }
 
 quint16 ChatServer::serverPort() const
@@ -76,9 +97,15 @@ quint16 ChatServer::serverPort() const
     return m_listener.serverPort();
 }
 
+quint16 ChatServer::tlsPort() const
+{
+    return m_tlsListener.serverPort();
+}
+
 void ChatServer::stop()
 {
     m_listener.close();
+    m_tlsListener.close();
     const QHash<ClientId, ClientConnection *> connections = std::exchange(m_connections, {});
     for (ClientConnection *connection : connections) {
         connection->abort();
@@ -96,9 +123,9 @@ const ChatRoom &ChatServer::room() const
     return m_room;
 }
 
-void ChatServer::acceptConnections()
+void ChatServer::acceptConnections(ClientListener &listener)
 {
-    while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
+    while (QTcpSocket *socket = listener.nextPendingConnection()) {
         m_acceptFailing = false;
         const ClientId client = ++m_lastClient;
         const QString peer = endpointText(socket->peerAddress(), socket->peerPort());
@@ -124,6 +151,12 @@ void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
         socket->deleteLater();
         return;
     }
+    // A TLS handshake may wait while the user decides whether to trust the server's certificate,
+    // so it has the time of a sign-on, not of a first message; the waiting limits hold as for
+    // any connection that has not signed on.
+    const bool tls = qobject_cast<QSslSocket *>(socket) != nullptr;
+    if (tls)
+        m_signOnGate.heardFrom(client);
     auto *connection = new ClientConnection(socket, &m_pacing, m_settings.gapMs, m_settings.limits, this);
     m_connections.insert(client, connection);
     connect(connection, &ClientConnection::messageReceived, this, [this, client](const QByteArray &message) {
@@ -133,7 +166,7 @@ void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
         connectionFinished(client, reason);
     });
     connect(connection, &ClientConnection::backlogSent, &m_releaseTimer, qOverload<>(&QTimer::start));
-    log(client, QStringLiteral("connected from ") + peer);
+    log(client, QStringLiteral("connected from ") + peer + (tls ? QStringLiteral(" with TLS") : QString()));
     if (!m_signOnTimer.isActive())
         armSignOnTimer();
 }
@@ -144,13 +177,13 @@ void ChatServer::received(ClientId client, const QByteArray &message)
     m_room.receive(client, Windows1250::decode(message));
 }
 
-void ChatServer::acceptFailed(QAbstractSocket::SocketError)
+void ChatServer::acceptFailed(ClientListener &listener)
 {
     // One line per run of failures, not one per retry.
     if (!m_acceptFailing)
-        emit logLine(QStringLiteral("cannot accept connections for now: ") + m_listener.errorString());
+        emit logLine(QStringLiteral("cannot accept connections for now: ") + listener.errorString());
     m_acceptFailing = true;
-    QTimer::singleShot(AcceptRetryMs, this, [this] { m_listener.resumeAccepting(); });
+    QTimer::singleShot(AcceptRetryMs, this, [&listener] { listener.resumeAccepting(); });
 }
 
 void ChatServer::connectionFinished(ClientId client, const QString &reason)

@@ -25,9 +25,15 @@ public:
     explicit ChatServer(const ServerSettings &settings, QObject *parent = nullptr);
     ~ChatServer() override;
 
+    // Before listen(): the TLS port opens too, with this certificate. Later: connections accepted
+    // from then on use it.
+    void setTlsConfiguration(const QSslConfiguration &configuration);
+
     bool listen();
+    // Which port could not be opened, and why.
     QString errorString() const;
     quint16 serverPort() const;
+    quint16 tlsPort() const;
     // Stops listening and closes every connection at once.
     void stop();
 
@@ -43,8 +49,9 @@ signals:
     void logLine(const QString &line);
 
 private:
-    void acceptConnections();
-    void acceptFailed(QAbstractSocket::SocketError error);
+    bool listenOn(ClientListener &listener, quint16 port, const QString &kind);
+    void acceptConnections(ClientListener &listener);
+    void acceptFailed(ClientListener &listener);
     void admit(QTcpSocket *socket, ClientId client, const QString &peer);
     void received(ClientId client, const QByteArray &message);
     void connectionFinished(ClientId client, const QString &reason);
@@ -63,6 +70,9 @@ private:
 
     ServerSettings m_settings;
     ClientListener m_listener;
+    ClientListener m_tlsListener;
+    bool m_tlsConfigured = false;
+    QString m_listenError;
     ChatRoom m_room;
     PacingSchedule m_pacing;
     QHash<ClientId, ClientConnection *> m_connections;

@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QObject>
 
+class QSslSocket;
 class QTcpSocket;
 
 // One client's socket, and the limits that keep one client from costing the others memory or time.
@@ -27,7 +28,9 @@ class QTcpSocket;
 // in ClientInput (192 KiB in all), and the kernel's receive buffer.
 //
 // A reader whose queue grows is closed only when it really stops taking data, or when its queue
-// reaches a hard cap; bytes the kernel holds for it count as waiting. The connection closes itself when a limit is passed or the socket fails.
+// reaches a hard cap; bytes the kernel holds for it count as waiting, and so do bytes a TLS socket
+// has encrypted and not yet handed to the kernel. The connection closes itself when a limit is
+// passed or the socket fails.
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -91,6 +94,8 @@ protected:
 private:
     // Messages not yet handed to the kernel, without framing.
     qint64 queuedBytes() const;
+    // Bytes the socket holds for the kernel, encrypted or not yet.
+    qint64 socketBacklog() const;
     // What waits for the client: the queue, and what the kernel holds that the client has not
     // acknowledged. A reader that takes nothing thus shows even while the kernel's buffer takes
     // what the server sends it.
@@ -119,6 +124,8 @@ private:
     void finish(const QString &reason);
 
     QTcpSocket *m_socket;
+    // The same socket when it speaks TLS, else null.
+    QSslSocket *m_tlsSocket;
     QHostAddress m_peerAddress;
     PacingSchedule *m_pacing;
     int m_gapMs;
@@ -149,4 +156,5 @@ private:
     bool m_offerLeaving = false;
     bool m_closing = false;
     bool m_finished = false;
+    bool m_flushingTls = false;
 };

@@ -11,7 +11,8 @@ const QString passwordVariable = QStringLiteral("KORVANI_ADMIN_PASSWORD");
 ServerCommandLine::ServerCommandLine()
     : m_config(QStringLiteral("config"),
                QStringLiteral("Read settings from FILE: one key=value a line, keys named like the long options "
-                              "below (listen, port, name, motd, admin-password-file, send-gap, max-connections). "
+                              "below (listen, port, name, motd, admin-password-file, send-gap, max-connections, "
+                              "tls-cert, tls-key, tls-port, tls-only). "
                               "Options on the command line win. SIGHUP reads it again."),
                QStringLiteral("FILE"))
     , m_listen(QStringLiteral("listen"),
@@ -42,6 +43,18 @@ ServerCommandLine::ServerCommandLine()
                        QStringLiteral("Most connections held at once; a connection beyond this is "
                                       "closed at once (default 1000)."),
                        QStringLiteral("N"))
+    , m_tlsCert(QStringLiteral("tls-cert"),
+                QStringLiteral("Certificate (PEM, the server's own first, then its chain) for connections with "
+                               "TLS. With --tls-key the server also listens with TLS on --tls-port. SIGHUP reads "
+                               "both files again; when the new ones cannot be used the old ones stay."),
+                QStringLiteral("FILE"))
+    , m_tlsKey(QStringLiteral("tls-key"), QStringLiteral("Private key (PEM, unencrypted) of --tls-cert."),
+               QStringLiteral("FILE"))
+    , m_tlsPort(QStringLiteral("tls-port"), QStringLiteral("TCP port for connections with TLS (default 1291)."),
+                QStringLiteral("N"))
+    , m_tlsOnly(QStringLiteral("tls-only"),
+                QStringLiteral("Listen with TLS only: the plain port stays closed. In the configuration "
+                               "file: tls-only=yes."))
     , m_help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."))
     , m_version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                 QStringLiteral("Show the version and exit."))
@@ -51,9 +64,9 @@ ServerCommandLine::ServerCommandLine()
                        "client is sent on its own. One line on stderr for each start, connection, "
                        "sign-on, leave, kick and refusal, time-stamped unless the systemd journal "
                        "stamps it. Stops on SIGINT or SIGTERM; SIGHUP reads the configuration again "
-                       "(name, message of the day, operator password)."));
+                       "(name, message of the day, operator password, TLS certificate and key)."));
     m_parser.addOptions({m_config, m_listen, m_port, m_name, m_motd, m_adminPassword, m_adminPasswordFile, m_sendGap,
-                         m_maxConnections, m_help, m_version});
+                         m_maxConnections, m_tlsCert, m_tlsKey, m_tlsPort, m_tlsOnly, m_help, m_version});
 }
 
 QHash<QString, QString> ServerCommandLine::systemEnvironment()
@@ -122,7 +135,9 @@ bool ServerCommandLine::readSettings()
     const QStringList fileKeys{m_listen.names().constFirst(),        m_port.names().constFirst(),
                                m_name.names().constFirst(),          m_motd.names().constFirst(),
                                m_adminPassword.names().constFirst(), m_adminPasswordFile.names().constFirst(),
-                               m_sendGap.names().constFirst(),       m_maxConnections.names().constFirst()};
+                               m_sendGap.names().constFirst(),       m_maxConnections.names().constFirst(),
+                               m_tlsCert.names().constFirst(),       m_tlsKey.names().constFirst(),
+                               m_tlsPort.names().constFirst(),       m_tlsOnly.names().constFirst()};
     if (!configFile().isEmpty() && !ServerConfigFile::read(configFile(), fileKeys, &m_fileValues, &m_error))
         return false;
 
@@ -142,7 +157,48 @@ bool ServerCommandLine::readSettings()
     if (isSet(m_motd))
         m_settings.motd = value(m_motd);
     return readAdminPassword(&m_settings.adminPassword) && readNumber(m_sendGap, 0, 1000, &m_settings.gapMs)
-        && readNumber(m_maxConnections, 1, 1000000, &m_settings.maxConnections);
+        && readNumber(m_maxConnections, 1, 1000000, &m_settings.maxConnections) && readTls();
+}
+
+bool ServerCommandLine::readTls()
+{
+    m_settings.tlsCertFile = value(m_tlsCert);
+    m_settings.tlsKeyFile = value(m_tlsKey);
+    if (m_settings.tlsCertFile.isEmpty() != m_settings.tlsKeyFile.isEmpty()) {
+        m_error = QStringLiteral("TLS needs both tls-cert and tls-key");
+        return false;
+    }
+    int port = m_settings.tlsPort;
+    bool tlsOnly = false;
+    if (!readNumber(m_tlsPort, 1, 65535, &port) || !readSwitch(m_tlsOnly, &tlsOnly))
+        return false;
+    m_settings.tlsPort = quint16(port);
+    m_settings.plainPort = !tlsOnly;
+    if (tlsOnly && m_settings.tlsCertFile.isEmpty()) {
+        m_error = QStringLiteral("tls-only needs tls-cert and tls-key");
+        return false;
+    }
+    if (!m_settings.plainPort || m_settings.tlsCertFile.isEmpty() || m_settings.tlsPort != m_settings.port)
+        return true;
+    m_error = QStringLiteral("port and tls-port are both %1").arg(m_settings.port);
+    return false;
+}
+
+// A switch is on when given on the command line, or as yes/no in the configuration file.
+bool ServerCommandLine::readSwitch(const QCommandLineOption &option, bool *value)
+{
+    const QString name = option.names().constFirst();
+    if (m_parser.isSet(option) || !m_fileValues.contains(name)) {
+        *value = m_parser.isSet(option);
+        return true;
+    }
+    const QString text = m_fileValues.value(name).toLower();
+    if (text != QLatin1String("yes") && text != QLatin1String("no")) {
+        m_error = QStringLiteral("%1 takes yes or no, not %2").arg(name, m_fileValues.value(name));
+        return false;
+    }
+    *value = text == QLatin1String("yes");
+    return true;
 }
 
 // The first place that names a password wins: command line, environment, configuration file.

@@ -41,6 +41,8 @@ private:
     bool isSet(const QCommandLineOption &option) const;
     QString value(const QCommandLineOption &option) const;
     bool readNumber(const QCommandLineOption &option, int minimum, int maximum, int *value);
+    bool readTls();
+    bool readSwitch(const QCommandLineOption &option, bool *value);
 
     QCommandLineParser m_parser;
     QCommandLineOption m_config;
@@ -52,6 +54,10 @@ private:
     QCommandLineOption m_adminPasswordFile;
     QCommandLineOption m_sendGap;
     QCommandLineOption m_maxConnections;
+    QCommandLineOption m_tlsCert;
+    QCommandLineOption m_tlsKey;
+    QCommandLineOption m_tlsPort;
+    QCommandLineOption m_tlsOnly;
     QCommandLineOption m_help;
     QCommandLineOption m_version;
     QHash<QString, QString> m_environment;

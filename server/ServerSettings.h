@@ -11,6 +11,12 @@ struct ServerSettings
     // Only this machine can connect unless an address open to the network is given.
     QHostAddress address = QHostAddress(QHostAddress::LocalHost);
     quint16 port = 1290;
+    // With a certificate and its key (PEM files) the server also listens with TLS on tlsPort.
+    QString tlsCertFile;
+    QString tlsKeyFile;
+    quint16 tlsPort = 1291;
+    // False: only the TLS port is open.
+    bool plainPort = true;
     QString name = QStringLiteral("Korvani");
     QString motd;
     QString adminPassword;

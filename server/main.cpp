@@ -3,6 +3,7 @@
 #include "ServerCommandLine.h"
 #include "ServerLog.h"
 #include "StopSignals.h"
+#include "TlsCredentials.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,34 @@ void printLine(const QString &line)
     serverLog().write(line);
 }
 
+// The certificate and key named by settings, for the server: false with a log line when they
+// cannot be used, and the server keeps what it had.
+bool useTlsCredentials(const ServerSettings &settings, ChatServer &server, const QString &when)
+{
+    QSslConfiguration configuration;
+    QString error;
+    if (!TlsCredentials::load(settings.tlsCertFile, settings.tlsKeyFile, &configuration, &error)) {
+        printLine(when + QStringLiteral("cannot use the TLS certificate: ") + error);
+        return false;
+    }
+    server.setTlsConfiguration(configuration);
+    return true;
+}
+
+// SIGHUP after the configuration was read again: a running TLS port takes the certificate and key
+// afresh (files renewed in place included) for the connections that follow.
+void reloadTls(const ServerSettings &before, const ServerSettings &after, ChatServer &server)
+{
+    const bool wasOn = !before.tlsCertFile.isEmpty();
+    const bool isOn = !after.tlsCertFile.isEmpty();
+    if (wasOn && isOn) {
+        if (useTlsCredentials(after, server, QStringLiteral("SIGHUP: kept the old certificate: ")))
+            printLine(QStringLiteral("SIGHUP: read the TLS certificate %1 again").arg(after.tlsCertFile));
+    } else if (wasOn != isOn) {
+        printLine(QStringLiteral("SIGHUP: TLS starts or stops at the next start"));
+    }
+}
+
 // SIGHUP: the configuration file and the password file again. Name, message of the day and
 // operator password apply at once; the rest waits for a restart, and the log says which.
 void reloadConfiguration(ServerCommandLine &commandLine, ChatServer &server)
@@ -37,9 +66,12 @@ void reloadConfiguration(ServerCommandLine &commandLine, ChatServer &server)
                        LogText::quoted(after.name), after.motd.isEmpty() ? QStringLiteral("no") : QStringLiteral("a"),
                        after.adminPassword.isEmpty() ? QStringLiteral("no operator password")
                                                      : QStringLiteral("an operator password")));
+    reloadTls(before, after, server);
     if (after.address != before.address || after.port != before.port || after.gapMs != before.gapMs
-        || after.maxConnections != before.maxConnections)
-        printLine(QStringLiteral("SIGHUP: listen, port, send-gap and max-connections change at the next start"));
+        || after.maxConnections != before.maxConnections || after.tlsPort != before.tlsPort
+        || after.plainPort != before.plainPort)
+        printLine(QStringLiteral("SIGHUP: listen, port, tls-port, tls-only, send-gap and max-connections change "
+                                 "at the next start"));
 }
 
 // Every connection costs a file descriptor, and a server out of descriptors cannot even accept a
@@ -105,6 +137,8 @@ int main(int argc, char *argv[])
     StopSignals stopSignals;
     ChatServer server(settings);
     QObject::connect(&server, &ChatServer::logLine, &printLine);
+    if (!settings.tlsCertFile.isEmpty() && !useTlsCredentials(settings, server, QString()))
+        return 1;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&](int signalNumber) {
         printLine(QStringLiteral("stopping on signal %1").arg(signalNumber));
         server.stop();
@@ -113,10 +147,7 @@ int main(int argc, char *argv[])
     QObject::connect(&stopSignals, &StopSignals::reloadRequested, &app,
                      [&] { reloadConfiguration(commandLine, server); });
     if (!server.listen()) {
-        printLine(QStringLiteral("cannot listen on %1 port %2: %3")
-                      .arg(settings.address.toString())
-                      .arg(settings.port)
-                      .arg(server.errorString()));
+        printLine(QStringLiteral("cannot listen on %1 %2").arg(settings.address.toString(), server.errorString()));
         return 1;
     }
     return app.exec();

@@ -6,6 +6,7 @@
 #include "net/WireProtocol.h"
 
 #include <QRandomGenerator>
+#include <QSslSocket>
 
 namespace {
 const QByteArray messagePrefix = QByteArrayLiteral("Message ");
@@ -32,29 +33,37 @@ BenchClient::BenchClient(int index, Mode mode, int messagesToSend, const QElapse
     , m_messagesToSend(messagesToSend)
     , m_clock(clock)
     , m_stats(stats)
+    , m_socket(mode == Mode::FramedTls ? new QSslSocket(this) : new QTcpSocket(this))
 {
-    connect(&m_socket, &QTcpSocket::connected, this, [this] {
-        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        m_socket.write(m_mode == Mode::Irc ? ircSignOn(m_name) : WireProtocol::join(QString::fromLatin1(m_name)).toLatin1());
+    // With TLS the sign-on waits for the handshake: the socket keeps it until then.
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        m_socket->write(m_mode == Mode::Irc ? ircSignOn(m_name) : WireProtocol::join(QString::fromLatin1(m_name)).toLatin1());
     });
     connect(&m_sendTimer, &QTimer::timeout, this, [this] {
         sendNext();
         if (isDoneSending())
             m_sendTimer.stop();
     });
-    connect(&m_socket, &QTcpSocket::readyRead, this, &BenchClient::readSocket);
+    connect(m_socket, &QTcpSocket::readyRead, this, &BenchClient::readSocket);
 }
 
 void BenchClient::connectTo(const QHostAddress &address, quint16 port, const QHostAddress &source)
 {
     if (!source.isNull())
-        m_socket.bind(source);
-    m_socket.connectToHost(address, port);
+        m_socket->bind(source);
+    if (auto *secure = qobject_cast<QSslSocket *>(m_socket)) {
+        // The benchmark's own self-signed certificate.
+        secure->setPeerVerifyMode(QSslSocket::VerifyNone);
+        secure->connectToHostEncrypted(address.toString(), port);
+    } else {
+        m_socket->connectToHost(address, port);
+    }
 }
 
 bool BenchClient::isConnected() const
 {
-    return m_socket.state() == QAbstractSocket::ConnectedState;
+    return m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
 int BenchClient::usersHeardOf() const
@@ -111,12 +120,12 @@ void BenchClient::readSocket()
         readIrcLines();
         return;
     }
-    const QByteArray bytes = m_socket.readAll();
+    const QByteArray bytes = m_socket->readAll();
     if (m_offered) {
         takeFramed(bytes);
         return;
     }
-    const qsizetype offer = m_mode == Mode::Framed ? bytes.indexOf(FramingBytes::offer()) : -1;
+    const qsizetype offer = m_mode != Mode::Paced ? bytes.indexOf(FramingBytes::offer()) : -1;
     if (offer < 0) {
         takeBlock(bytes);
         return;
@@ -125,13 +134,13 @@ void BenchClient::readSocket()
     takeBlock(bytes.left(offer));
     m_offered = true;
     m_input.offer();
-    m_socket.write(FramingBytes::switchOver());
+    m_socket->write(FramingBytes::switchOver());
     takeFramed(bytes.mid(offer + FramingBytes::offer().size()));
 }
 
 void BenchClient::readIrcLines()
 {
-    const QByteArray bytes = m_partialLine + m_socket.readAll();
+    const QByteArray bytes = m_partialLine + m_socket->readAll();
     qsizetype from = 0;
     for (qsizetype end = bytes.indexOf(ircLineEnd); end >= 0; end = bytes.indexOf(ircLineEnd, from)) {
         takeIrcLine(bytes.mid(from, end - from));
@@ -143,7 +152,7 @@ void BenchClient::readIrcLines()
 void BenchClient::takeIrcLine(const QByteArray &line)
 {
     if (line.startsWith("PING ")) {
-        m_socket.write("PONG " + line.mid(5) + ircLineEnd);
+        m_socket->write("PONG " + line.mid(5) + ircLineEnd);
         return;
     }
     const QList<QByteArray> words = line.split(' ');
@@ -222,11 +231,11 @@ void BenchClient::sendNext()
     ++m_sent;
     const QString text = QString::number(m_sent) + QLatin1Char(' ') + QString::number(m_clock->nsecsElapsed());
     if (m_mode == Mode::Irc) {
-        m_socket.write("PRIVMSG #room :" + text.toLatin1() + ircLineEnd);
+        m_socket->write("PRIVMSG #room :" + text.toLatin1() + ircLineEnd);
         return;
     }
     QByteArray message = WireProtocol::message(QString::fromLatin1(m_name), text).toLatin1();
     if (m_offered)
         message += FramingBytes::terminator;
-    m_socket.write(message);
+    m_socket->write(message);
 }

@@ -16,7 +16,8 @@ class DeliveryStats;
 // carries its send time.
 //
 // Paced, it reads as today's client does: one read is one block. Framed, it answers the server's
-// offer with its switch, and reads and sends framed messages from then on. Irc talks to an IRC
+// offer with its switch, and reads and sends framed messages from then on; FramedTls does the same
+// inside TLS, with the server's TLS port. Irc talks to an IRC
 // server instead, for figures side by side: NICK, USER and JOIN #room to sign on, PRIVMSG #room to
 // send; an IRC server does not send a user's own messages back to it.
 class BenchClient : public QObject
@@ -24,7 +25,7 @@ class BenchClient : public QObject
     Q_OBJECT
 
 public:
-    enum class Mode { Paced, Framed, Irc };
+    enum class Mode { Paced, Framed, FramedTls, Irc };
 
     BenchClient(int index, Mode mode, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
                 QObject *parent = nullptr);
@@ -64,7 +65,7 @@ private:
     int m_sent = 0;
     const QElapsedTimer *m_clock;
     DeliveryStats *m_stats;
-    QTcpSocket m_socket;
+    QTcpSocket *m_socket;
     // Framed: what the server sends after its offer, cut into messages.
     ClientInput m_input;
     bool m_offered = false;

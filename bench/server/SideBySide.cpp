@@ -20,6 +20,8 @@ const char *modeName(BenchClient::Mode mode)
         return "paced";
     case BenchClient::Mode::Framed:
         return "framed";
+    case BenchClient::Mode::FramedTls:
+        return "framed TLS";
     case BenchClient::Mode::Irc:
         break;
     }
@@ -57,6 +59,14 @@ SideBySide::SideBySide(const QHostAddress &address, quint16 port, const QList<Se
         m_columnNames += column.name();
 }
 
+void SideBySide::setTls(const QStringList &tlsArguments)
+{
+    m_tlsArguments = tlsArguments;
+    m_columnNames.clear();
+    for (const Column &column : columns())
+        m_columnNames += column.name();
+}
+
 void SideBySide::rateRuns(const RateRun &run, int repeat)
 {
     for (int round = 0; round < repeat; ++round) {
@@ -75,8 +85,8 @@ void SideBySide::signOnRuns(int repeat)
 
 void SideBySide::printMedians() const
 {
-    const QString reference = m_columnNames.constLast();
-    const bool hasReference = m_servers.constLast().irc;
+    const bool hasReference = m_servers.constLast().irc || !m_tlsArguments.isEmpty();
+    const QString reference = m_servers.constLast().irc ? m_columnNames.constLast() : m_columnNames.constFirst();
     std::printf("\nMedians over the runs%s\n", hasReference ? qPrintable(QStringLiteral(", with the ratio to ") + reference) : "");
     for (const QString &row : m_rows) {
         std::printf("\n%s\n\n| figure | %s |\n|---|", qPrintable(row), qPrintable(m_columnNames.join(QStringLiteral(" | "))));
@@ -106,6 +116,9 @@ QList<SideBySide::Column> SideBySide::columns() const
     for (const Server &server : m_servers) {
         if (server.irc) {
             columns += Column{server, BenchClient::Mode::Irc};
+        } else if (!m_tlsArguments.isEmpty()) {
+            columns += Column{server, BenchClient::Mode::Framed};
+            columns += Column{server, BenchClient::Mode::FramedTls};
         } else {
             columns += Column{server, BenchClient::Mode::Paced};
             columns += Column{server, BenchClient::Mode::Framed};
@@ -125,8 +138,16 @@ bool SideBySide::startServer(ServerChild *child, const Column &column, int conne
 {
     if (column.server.irc)
         return child->startNgircd(column.server.program, m_address, m_port);
+    const QStringList tls = m_tlsArguments.isEmpty()
+        ? QStringList()
+        : m_tlsArguments + QStringList{"--tls-port", QString::number(m_port + 1)};
     return child->start(column.server.program, m_address, m_port,
-                        m_korvaniArguments + QStringList{"--max-connections", QString::number(connections)});
+                        m_korvaniArguments + tls + QStringList{"--max-connections", QString::number(connections)});
+}
+
+quint16 SideBySide::portOf(const Column &column) const
+{
+    return column.mode == BenchClient::Mode::FramedTls ? quint16(m_port + 1) : m_port;
 }
 
 void SideBySide::rateRun(const RateRun &run, const Column &column)
@@ -143,7 +164,7 @@ void SideBySide::rateRun(const RateRun &run, const Column &column)
     if (!startServer(&server, column, run.clients + 16))
         return;
     const qint64 emptyKiB = server.residentKiB();
-    if (!connectClients(&clients, run.clients, column.mode, run.messages, &clock, &stats, m_address, m_port))
+    if (!connectClients(&clients, run.clients, column.mode, run.messages, &clock, &stats, m_address, portOf(column)))
         return;
     const bool everyoneKnown = allHeardOf(clients, run.clients, 300000);
     // Idle memory once the greetings have drained and freed memory has gone back.
@@ -181,6 +202,7 @@ void SideBySide::rateRun(const RateRun &run, const Column &column)
                 received ? 1000.0 * double(cpuMs) / double(received) : 0.0, double(peakKiB) / 1024);
     std::fflush(stdout);
     record(row, column, QStringLiteral("delivered %"), 100.0 * double(received) / double(expected));
+    record(row, column, QStringLiteral("deliveries per second"), double(received) / seconds);
     record(row, column, QStringLiteral("latency median ms"), stats.latencyMs(0.5));
     record(row, column, QStringLiteral("latency p99 ms"), stats.latencyMs(0.99));
     record(row, column, QStringLiteral("merged blocks"), double(stats.mergedBlocks()));
@@ -199,7 +221,7 @@ void SideBySide::signOnRun(const Column &column)
     DeliveryStats stats;
     Clients room;
     if (!startServer(&server, column, signOnRoom + signOnCount + 16)
-        || !connectClients(&room, signOnRoom, column.mode, 0, &clock, &stats, m_address, m_port)
+        || !connectClients(&room, signOnRoom, column.mode, 0, &clock, &stats, m_address, portOf(column))
         || !allHeardOf(room, signOnRoom, 60000)) {
         return;
     }
@@ -210,7 +232,7 @@ void SideBySide::signOnRun(const Column &column)
         Clients newcomer;
         const qint64 start = clock.nsecsElapsed();
         newcomer.push_back(std::make_unique<BenchClient>(signOnRoom + i, column.mode, 0, &clock, &stats));
-        newcomer.front()->connectTo(m_address, m_port, userAddress(i));
+        newcomer.front()->connectTo(m_address, portOf(column), userAddress(i));
         if (!allHeardOf(newcomer, signOnRoom + 1, 10000))
             std::printf("  newcomer %d did not get the user list in 10 s\n", i);
         signOnMs.push_back(double(clock.nsecsElapsed() - start) / 1e6);

@@ -18,6 +18,9 @@
 // Rate runs: a crowd of users signs on, idles, then each sends its messages at a steady rate;
 // every user counts every message it receives (an IRC server sends none back to its sender).
 // Sign-on runs: newcomers sign on one after the other to a quiet room of ten.
+//
+// With TLS (setTls), each korvani-server build runs framed, plain and with TLS on its TLS port (the
+// port after the plain one), and the medians show the ratio to the plain framed run.
 class SideBySide
 {
 public:
@@ -38,6 +41,8 @@ public:
     SideBySide(const QHostAddress &address, quint16 port, const QList<Server> &servers,
                const QStringList &korvaniArguments);
 
+    // The server's --tls-cert and --tls-key arguments.
+    void setTls(const QStringList &tlsArguments);
     void rateRuns(const RateRun &run, int repeat);
     void signOnRuns(int repeat);
     void printMedians() const;
@@ -55,6 +60,7 @@ private:
     // The columns in the order of round `round`.
     QList<Column> columnsInRound(int round) const;
     bool startServer(ServerChild *child, const Column &column, int connections) const;
+    quint16 portOf(const Column &column) const;
     void rateRun(const RateRun &run, const Column &column);
     void signOnRun(const Column &column);
     void record(const QString &row, const Column &column, const QString &figure, double value);
@@ -63,6 +69,7 @@ private:
     quint16 m_port;
     QList<Server> m_servers;
     QStringList m_korvaniArguments;
+    QStringList m_tlsArguments;
     QStringList m_rows;
     QStringList m_columnNames;
     // Row, then column, then figure: the value of every run.

@@ -10,13 +10,17 @@
 // server's processor time for the sign-ons); a newcomer among 1,000 users who never read. Each
 // prints what well-behaved users get meanwhile.
 //
+// TLS: rate runs of framed clients, plain and with TLS, side by side (--tls-rates): deliveries per
+// second and the server's processor time per delivery, with a self-signed certificate made by the
+// openssl program.
+//
 // Side by side (SideBySide): rate runs and sign-on runs of this server, of any other builds given
 // with --compare, and of ngircd when it is installed, in turn; medians and ratios to ngircd.
 //
 //   bench_server [--address 127.0.0.39] [--port 1290] [--runs 10x100,100x100,1000x2]
 //                [--modes paced,framed]
-//                [--scenarios throughput,silent,flooder,framedflood,room,newcomer,rates,signon]
-//                [--rates 1000x0.2x6,100x1x30,1000x5x2] [--repeat 3]
+//                [--scenarios throughput,silent,flooder,framedflood,room,newcomer,rates,signon,tls]
+//                [--rates 1000x0.2x6,100x1x30,1000x5x2] [--tls-rates 100x10x100] [--repeat 3]
 //                [--compare LABEL=PATH,...] [--ngircd /usr/sbin/ngircd]
 //                [--send-gap MS] [--server PATH]
 
@@ -32,6 +36,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -321,6 +327,23 @@ bool framedFlood(const Bench &bench)
     return true;
 }
 
+// A self-signed certificate and key in folder, for the server's TLS port: its --tls-cert and
+// --tls-key arguments, or none when openssl failed.
+QStringList makeCertificate(const QString &folder, const QHostAddress &address)
+{
+    const QString cert = folder + QStringLiteral("/bench.crt");
+    const QString key = folder + QStringLiteral("/bench.key");
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key,
+                   "-out", cert, "-days", "2", "-subj", "/CN=" + address.toString()});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+        std::fprintf(stderr, "openssl could not make a certificate: %s\n", openssl.readAllStandardError().constData());
+        return {};
+    }
+    return {QStringLiteral("--tls-cert"), cert, QStringLiteral("--tls-key"), key};
+}
+
 // 1,000 reading users sign on; then one of them sends one message.
 bool bigRoom(const Bench &bench, Mode mode)
 {
@@ -453,11 +476,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption modesOption(QStringLiteral("modes"), QStringLiteral("Client modes: paced, framed (both)."),
                                          QStringLiteral("LIST"), QStringLiteral("paced,framed"));
     const QCommandLineOption scenariosOption(QStringLiteral("scenarios"),
-                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer, rates, signon (all)."),
-                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer,rates,signon"));
+                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer, rates, signon, tls (all)."),
+                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer,rates,signon,tls"));
     const QCommandLineOption ratesOption(QStringLiteral("rates"),
                                          QStringLiteral("Side-by-side rate runs as CLIENTSxPERSECONDxMESSAGES, comma-separated (1000x0.2x6,100x1x30,1000x5x2)."),
                                          QStringLiteral("LIST"), QStringLiteral("1000x0.2x6,100x1x30,1000x5x2"));
+    const QCommandLineOption tlsRatesOption(QStringLiteral("tls-rates"),
+                                            QStringLiteral("Rate runs framed plain against framed with TLS, as --rates (100x10x100)."),
+                                            QStringLiteral("LIST"), QStringLiteral("100x10x100"));
     const QCommandLineOption repeatOption(QStringLiteral("repeat"), QStringLiteral("Side-by-side runs of each server (3)."),
                                           QStringLiteral("N"), QStringLiteral("3"));
     const QCommandLineOption compareOption(QStringLiteral("compare"),
@@ -470,7 +496,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption serverOption(QStringLiteral("server"),
                                           QStringLiteral("The server program (korvani-server next to this one)."),
                                           QStringLiteral("PATH"));
-    parser.addOptions({addressOption, portOption, runsOption, modesOption, scenariosOption, ratesOption, repeatOption,
+    parser.addOptions({addressOption, portOption, runsOption, modesOption, scenariosOption, ratesOption, tlsRatesOption, repeatOption,
                        compareOption, ngircdOption, gapOption, serverOption});
     parser.process(app);
 
@@ -500,8 +526,10 @@ int main(int argc, char *argv[])
         modes.push_back(name == QLatin1String("framed") ? Mode::Framed : Mode::Paced);
     const QStringList scenarios = parser.value(scenariosOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
     const QList<SideBySide::RateRun> rateRuns = parseRateRuns(parser.value(ratesOption));
-    if (rateRuns.isEmpty()) {
-        std::fprintf(stderr, "bad rate runs %s\n", qPrintable(parser.value(ratesOption)));
+    const QList<SideBySide::RateRun> tlsRateRuns = parseRateRuns(parser.value(tlsRatesOption));
+    if (rateRuns.isEmpty() || tlsRateRuns.isEmpty()) {
+        std::fprintf(stderr, "bad rate runs %s %s\n", qPrintable(parser.value(ratesOption)),
+                     qPrintable(parser.value(tlsRatesOption)));
         return 2;
     }
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
@@ -541,6 +569,18 @@ int main(int argc, char *argv[])
         if (scenarios.contains(QLatin1String("signon")))
             sideBySide.signOnRuns(repeat);
         sideBySide.printMedians();
+    }
+    if (scenarios.contains(QLatin1String("tls"))) {
+        const QTemporaryDir folder;
+        const QStringList tls = makeCertificate(folder.path(), bench.address);
+        if (tls.isEmpty())
+            return 1;
+        SideBySide withTls(bench.address, bench.port, {SideBySide::Server{QStringLiteral("korvani-server"), bench.serverProgram}},
+                           bench.serverArguments);
+        withTls.setTls(tls);
+        for (const SideBySide::RateRun &run : tlsRateRuns)
+            withTls.rateRuns(run, repeat);
+        withTls.printMedians();
     }
     return allDelivered ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "ChatConnection.h"
 
+#include "CertificateCheck.h"
 #include "Framing.h"
 #include "Windows1250.h"
 #include "WireProtocol.h"
@@ -7,7 +8,7 @@
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QPointer>
-#include <QTcpSocket>
+#include <QSslSocket>
 
 namespace {
 constexpr int leaveFlushLimitMs = 1000;
@@ -19,16 +20,50 @@ constexpr qint64 framedReadBytes = 16 * 1024;
 
 ChatConnection::ChatConnection(QObject *parent)
     : QObject(parent)
-    , m_socket(new QTcpSocket(this))
 {
+    useSocket(false);
+}
+
+// A plain connection keeps its plain socket: only a tls:// address uses TLS's.
+void ChatConnection::useSocket(bool tls)
+{
+    if (m_socket && (qobject_cast<QSslSocket *>(m_socket) != nullptr) == tls)
+        return;
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->deleteLater();
+    }
+    auto *secure = tls ? new QSslSocket(this) : nullptr;
+    m_socket = tls ? secure : new QTcpSocket(this);
     m_socket->setReadBufferSize(socketBufferBytes);
     // The protocol has no framing: without no-delay the kernel holds a short message back while
     // an earlier one is unacknowledged, and the server then reads two messages as one.
     connect(m_socket, &QTcpSocket::connected, this,
             [this] { m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
-    connect(m_socket, &QTcpSocket::connected, this, &ChatConnection::connected);
+    if (secure) {
+        connect(secure, &QSslSocket::encrypted, this, &ChatConnection::connected);
+        connect(secure, &QSslSocket::sslErrors, this, &ChatConnection::onSslErrors);
+    } else {
+        connect(m_socket, &QTcpSocket::connected, this, &ChatConnection::connected);
+    }
     connect(m_socket, &QTcpSocket::readyRead, this, &ChatConnection::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &ChatConnection::onDisconnected);
+}
+
+void ChatConnection::setCertificateCheck(CertificateCheck *check)
+{
+    m_certificateCheck = check;
+}
+
+void ChatConnection::onSslErrors(const QList<QSslError> &errors)
+{
+    auto *secure = qobject_cast<QSslSocket *>(m_socket);
+    if (m_certificateCheck && m_certificateCheck->accepts(m_address.endpoint(), errors, secure->peerCertificate())) {
+        secure->ignoreSslErrors();
+        return;
+    }
+    // Refused: the attempt ends as one that failed, with no drop to tell.
+    m_closedByUs = true;
 }
 
 ChatConnection::~ChatConnection()
@@ -45,12 +80,23 @@ void ChatConnection::connectToServer(const QString &address)
     m_reader = ServerStreamReader();
     m_framedOutput = false;
     m_closedByUs = false;
-    m_socket->connectToHost(address, ChatPort);
+    m_address = ServerAddress::parse(address, ChatPort);
+    useSocket(m_address.tls);
+    if (auto *secure = qobject_cast<QSslSocket *>(m_socket))
+        secure->connectToHostEncrypted(m_address.host, m_address.port);
+    else
+        m_socket->connectToHost(m_address.host, m_address.port);
 }
 
 bool ChatConnection::isConnected() const
 {
     return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+bool ChatConnection::isPrivate() const
+{
+    const auto *secure = qobject_cast<const QSslSocket *>(m_socket);
+    return secure && isConnected() && secure->isEncrypted();
 }
 
 QString ChatConnection::localAddress() const
@@ -91,7 +137,9 @@ void ChatConnection::leaveAndFlush(const QString &userName)
     if (!send(WireProtocol::leave(userName)))
         return;
     const QDeadlineTimer deadline(leaveFlushLimitMs);
-    while (m_socket->bytesToWrite() > 0 && !deadline.hasExpired()) {
+    const auto *secure = qobject_cast<const QSslSocket *>(m_socket);
+    const auto unsent = [&] { return m_socket->bytesToWrite() + (secure ? secure->encryptedBytesToWrite() : 0); };
+    while (unsent() > 0 && !deadline.hasExpired()) {
         if (!m_socket->waitForBytesWritten(int(deadline.remainingTime())))
             break;
     }

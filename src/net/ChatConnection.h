@@ -1,11 +1,15 @@
 #pragma once
 
 #include "ReceiveQueue.h"
+#include "ServerAddress.h"
 #include "ServerStreamReader.h"
 
+#include <QList>
 #include <QObject>
+#include <QSslError>
 #include <QString>
 
+class CertificateCheck;
 class QTcpSocket;
 
 // The one TCP connection to the chat server.
@@ -23,6 +27,10 @@ class QTcpSocket;
 // What waits to be handed out is bounded: once ReceiveQueue::MaxBytes wait, the socket is no
 // longer read (its own buffer is bounded too), TCP slows the server down, and reading goes on as
 // the queue drains. Nothing is dropped.
+//
+// An address written tls://host[:port] makes a private connection: the same protocol inside TLS.
+// It counts as made (connected()) once the handshake is done; a certificate that is not trusted
+// as it is goes to the CertificateCheck, and without its yes the attempt ends as a failed one.
 class ChatConnection : public QObject
 {
     Q_OBJECT
@@ -33,9 +41,14 @@ public:
     ~ChatConnection() override;
 
     // Ends any earlier connection or attempt, forgets blocks not yet handed out, and starts
-    // connecting to address (host name or dotted address) on the chat port. Returns at once.
+    // connecting to address (host name or dotted address) on the chat port, or with TLS to a
+    // tls:// address. Returns at once.
     void connectToServer(const QString &address);
+    // Asked about certificates not trusted as they are; none refuses them. Not owned.
+    void setCertificateCheck(CertificateCheck *check);
     bool isConnected() const;
+    // Connected with TLS, the handshake done.
+    bool isPrivate() const;
     // The local end's address in dotted form; "" while not connected.
     QString localAddress() const;
 
@@ -63,6 +76,8 @@ signals:
     void disconnectedByPeer();
 
 private:
+    void useSocket(bool tls);
+    void onSslErrors(const QList<QSslError> &errors);
     void onReadyRead();
     void onDisconnected();
     void takeBytesThatFit();
@@ -72,7 +87,9 @@ private:
     void scheduleDelivery();
     void deliverNext();
 
-    QTcpSocket *m_socket;
+    QTcpSocket *m_socket = nullptr;
+    ServerAddress m_address;
+    CertificateCheck *m_certificateCheck = nullptr;
     ServerStreamReader m_reader;
     ReceiveQueue m_queue;
     bool m_framedOutput = false;

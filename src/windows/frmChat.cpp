@@ -4,6 +4,7 @@
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
 #include "InputLine.h"
+#include "CertificatePrompt.h"
 #include "PanelStatusBar.h"
 #include "ScaledPicture.h"
 #include "SkinTable.h"
@@ -106,6 +107,8 @@ void frmChat::createConnection()
     m_frontEnd = std::make_unique<ChatWindowFrontEnd>(*this);
     m_dispatcher = std::make_unique<Dispatcher>(*m_frontEnd);
     m_status = std::make_unique<ConnectionStatus>(*wskClient, static_cast<ConnectionStatusView &>(*this));
+    m_certificatePrompt = std::make_unique<CertificatePrompt>(this);
+    wskClient->setCertificateCheck(m_certificatePrompt.get());
 
     connect(wskClient, &ChatConnection::connected, this, &frmChat::wskClient_Connect);
     connect(wskClient, &ChatConnection::blockReceived, this, &frmChat::DataParsing);
@@ -444,6 +447,7 @@ void frmChat::setStatusPanels(const QString &first, const QString &second)
 {
     StatusBar1->setPanelText(1, first);
     StatusBar1->setPanelText(2, second);
+    StatusBar1->showPrivate(wskClient->isPrivate());
 }
 
 void frmChat::showNotConnectedBox(const QString &text, const QString &title)
@@ -453,6 +457,7 @@ void frmChat::showNotConnectedBox(const QString &text, const QString &title)
 
 void frmChat::returnToSignon()
 {
+    StatusBar1->showPrivate(false);
     hide();
     Form<frmSignon>::get()->show();
     tmrConnection->stop();

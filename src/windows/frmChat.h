@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class CertificatePrompt;
 class ChatConnection;
 class ChatWindowFrontEnd;
 class ComposeToolbar;
@@ -149,4 +150,5 @@ private:
     std::unique_ptr<ChatWindowFrontEnd> m_frontEnd;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<ConnectionStatus> m_status;
+    std::unique_ptr<CertificatePrompt> m_certificatePrompt;
 };

@@ -93,7 +93,7 @@ private slots:
         QTest::addColumn<QStringList>("notNeeded");
         QTest::newRow("korvani") << "korvani" << QStringList{"libqt6widgets6", "libqt6network6", "libqt6multimedia6", "fonts-liberation2"}
                                  << QStringList();
-        QTest::newRow("korvani-server") << "korvani-server" << QStringList{"libqt6core6", "libqt6network6"}
+        QTest::newRow("korvani-server") << "korvani-server" << QStringList{"libqt6core6", "libqt6network6", "openssl"}
                                         << QStringList{"libqt6widgets6", "libqt6gui6", "fonts-liberation2"};
     }
 

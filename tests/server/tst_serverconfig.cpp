@@ -87,6 +87,47 @@ private slots:
         QCOMPARE(parser.settings().adminPassword, password);
     }
 
+    void tlsSettings_data()
+    {
+        QTest::addColumn<QByteArray>("config"); // empty: no --config
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("cert");
+        QTest::addColumn<int>("tlsPort");
+        QTest::addColumn<bool>("plainPort");
+
+        QTest::newRow("no TLS") << QByteArray() << QStringList() << "" << 1291 << true;
+        QTest::newRow("on the command line") << QByteArray() << QStringList{"--tls-cert", "c.pem", "--tls-key", "k.pem"}
+                                             << "c.pem" << 1291 << true;
+        QTest::newRow("in the file") << QByteArray("tls-cert=/etc/c.pem\ntls-key=/etc/k.pem\ntls-port=1400\ntls-only=yes\n")
+                                     << QStringList() << "/etc/c.pem" << 1400 << false;
+        QTest::newRow("tls-only=no") << QByteArray("tls-cert=c\ntls-key=k\ntls-only=No\n") << QStringList() << "c"
+                                     << 1291 << true;
+        QTest::newRow("command line wins") << QByteArray("tls-cert=c\ntls-key=k\ntls-port=1400\n")
+                                           << QStringList{"--tls-port", "1500", "--tls-only"} << "c" << 1500 << false;
+        QTest::newRow("plain port may take 1291 when closed")
+            << QByteArray() << QStringList{"--tls-cert", "c", "--tls-key", "k", "--port", "1291", "--tls-port", "1291",
+                                           "--tls-only"} << "c" << 1291 << false;
+    }
+
+    void tlsSettings()
+    {
+        QFETCH(QByteArray, config);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, cert);
+        QFETCH(int, tlsPort);
+        QFETCH(bool, plainPort);
+
+        QStringList commandLine{QStringLiteral("korvani-server")};
+        if (!config.isEmpty())
+            commandLine << QStringLiteral("--config") << putFile(QStringLiteral("tls.conf"), config);
+        ServerCommandLine parser;
+        QCOMPARE(parser.parse(commandLine + arguments, {}), ServerCommandLine::Outcome::Run);
+        QCOMPARE(parser.settings().tlsCertFile, cert);
+        QCOMPARE(parser.settings().tlsKeyFile.isEmpty(), cert.isEmpty());
+        QCOMPARE(int(parser.settings().tlsPort), tlsPort);
+        QCOMPARE(parser.settings().plainPort, plainPort);
+    }
+
     void refused_data()
     {
         QTest::addColumn<QByteArray>("config");
@@ -104,6 +145,15 @@ private slots:
         QTest::newRow("missing password file") << QByteArray() << QStringList{"--admin-password-file", "@dir/none"} << "cannot read";
         QTest::newRow("larger than 64 KiB") << QByteArray("# ") + QByteArray(64 * 1024, 'x') << QStringList()
                                             << "larger than 65536 bytes";
+        QTest::newRow("certificate without key") << QByteArray("tls-cert=c\n") << QStringList() << "TLS needs both";
+        QTest::newRow("key without certificate") << QByteArray() << QStringList{"--tls-key", "k"} << "TLS needs both";
+        QTest::newRow("TLS only without certificate") << QByteArray("tls-only=yes\n") << QStringList()
+                                                      << "tls-only needs tls-cert and tls-key";
+        QTest::newRow("tls-only neither yes nor no") << QByteArray("tls-cert=c\ntls-key=k\ntls-only=1\n") << QStringList()
+                                                     << "tls-only takes yes or no, not 1";
+        QTest::newRow("bad TLS port") << QByteArray("tls-port=0\n") << QStringList() << "--tls-port takes a whole number";
+        QTest::newRow("both ports the same") << QByteArray("tls-cert=c\ntls-key=k\nport=1291\n") << QStringList()
+                                             << "port and tls-port are both 1291";
         QTest::newRow("a million-character key") << QByteArray(1000 * 1000, 'k') + "=v" << QStringList() << "larger than";
     }
 

@@ -84,7 +84,8 @@ void ServerProcessTest::helpExplainsEveryOption()
     QCOMPARE(process.exitCode(), 0);
     const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
     for (const char *option : {"--listen <ADDRESS>", "--port <N>", "--name <NAME>", "--motd <TEXT>",
-                               "--admin-password <PW>", "--send-gap <MS>", "--max-connections <N>", "--help"}) {
+                               "--admin-password <PW>", "--send-gap <MS>", "--max-connections <N>", "--tls-cert <FILE>",
+                               "--tls-key <FILE>", "--tls-port <N>", "--tls-only", "--help"}) {
         QVERIFY2(help.contains(QLatin1String(option)), option);
     }
     QVERIFY(help.contains(QLatin1String("127.0.0.1")));

@@ -5,6 +5,7 @@ ServerSettings InProcessServer::settingsFor(const QHostAddress &address)
     ServerSettings settings;
     settings.address = address;
     settings.port = 0;
+    settings.tlsPort = 0;
     settings.name = QStringLiteral("Test");
     settings.gapMs = 1;
     return settings;
@@ -15,11 +16,13 @@ InProcessServer::~InProcessServer()
     stop();
 }
 
-bool InProcessServer::start(const ServerSettings &settings)
+bool InProcessServer::start(const ServerSettings &settings, const QSslConfiguration &tls)
 {
     stop();
     m_server = std::make_unique<ChatServer>(settings);
     connect(m_server.get(), &ChatServer::logLine, this, [this](const QString &line) { m_log += line; });
+    if (!tls.localCertificate().isNull())
+        m_server->setTlsConfiguration(tls);
     if (m_server->listen())
         return true;
     qWarning("cannot listen: %s", qPrintable(m_server->errorString()));
@@ -41,6 +44,11 @@ ChatServer &InProcessServer::server()
 quint16 InProcessServer::port() const
 {
     return m_server->serverPort();
+}
+
+quint16 InProcessServer::tlsPort() const
+{
+    return m_server->tlsPort();
 }
 
 int InProcessServer::logCount(const QString &text) const

@@ -18,11 +18,13 @@ public:
 
     ~InProcessServer() override;
 
-    // Stops any running server and its clients, then starts one; false when it cannot listen.
-    bool start(const ServerSettings &settings);
+    // Stops any running server and its clients, then starts one, with TLS too when a
+    // configuration with a certificate is given; false when it cannot listen.
+    bool start(const ServerSettings &settings, const QSslConfiguration &tls = QSslConfiguration());
     void stop();
     ChatServer &server();
     quint16 port() const;
+    quint16 tlsPort() const;
 
     // A client the server fixture owns; constructed with `arguments`.
     template<typename Client, typename... Arguments>
