@@ -3,6 +3,8 @@
 #include "ChatOutbox.h"
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
+#include "HistoryKeys.h"
+#include "InputHistory.h"
 #include "InputLine.h"
 #include "PanelStatusBar.h"
 #include "ScaledPicture.h"
@@ -141,6 +143,7 @@ void frmChat::createControls()
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
     txtText->setAccessibleName(QStringLiteral("Message"));
+    HistoryKeys::install(txtText, InputHistory::publicMessages());
 
     lstUsers = new UserListBox(this);
     lstUsers->setAccessibleName(QStringLiteral("Users"));
@@ -475,6 +478,7 @@ void frmChat::sendPublicMessage()
     // The connection may have gone while events ran; the text then waits for a later try.
     if (!outbox.sendIfConnected(message))
         return;
+    InputHistory::publicMessages().add(txtText->toPlainText());
     txtText->setText(QString());
 }
 
