@@ -3,6 +3,7 @@
 #include "ChatOutbox.h"
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
+#include "FindBar.h"
 #include "HistoryKeys.h"
 #include "InputHistory.h"
 #include "InputLine.h"
@@ -137,6 +138,7 @@ void frmChat::createControls()
 
     txtHistory = new TranscriptView(this);
     txtHistory->setAccessibleName(QStringLiteral("Conversation"));
+    new FindBar(txtHistory, this);
 
     txtText = new InputLine(this);
     txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
