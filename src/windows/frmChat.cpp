@@ -3,6 +3,7 @@
 #include "ChatOutbox.h"
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
+#include "ConversationSave.h"
 #include "FindBar.h"
 #include "HistoryKeys.h"
 #include "InputHistory.h"
@@ -200,6 +201,7 @@ void frmChat::createMenus()
     mnuHistory = new QMenu(QStringLiteral("Menu"), this);
     mnuClear = item(mnuHistory, QStringLiteral("Clear"), &frmChat::cmdClear_Click);
     mnuPrint = item(mnuHistory, QStringLiteral("Print"), &frmChat::mnuPrint_Click, QKeySequence::Print);
+    mnuSave = item(mnuHistory, QStringLiteral("Save As..."), &frmChat::mnuSave_Click, QKeySequence::Save);
 
     // The window has no menu bar: the File and About commands are offered by their shortcuts and
     // on a right click into the window's own area. A hidden action's shortcut does not fire, so
@@ -210,7 +212,7 @@ void frmChat::createMenus()
     m_windowMenu->addAction(mnuAAC);
     m_windowMenu->addSeparator();
     m_windowMenu->addAction(mnuExit);
-    addActions({mnuDiscon, mnuOpt, mnuPrompt, mnuExit, mnuAAC, mnuPrint});
+    addActions({mnuDiscon, mnuOpt, mnuPrompt, mnuExit, mnuAAC, mnuPrint, mnuSave});
 }
 
 void frmChat::Form_Load()
@@ -333,6 +335,11 @@ void frmChat::mnuPrint_Click()
     connect(print, &TranscriptPrint::progressed, progress, &QProgressDialog::setValue);
     connect(progress, &QProgressDialog::canceled, print, &TranscriptPrint::cancel);
     connect(print, &TranscriptPrint::finished, progress, &QObject::deleteLater);
+}
+
+void frmChat::mnuSave_Click()
+{
+    ConversationSave::run(this, txtHistory->page());
 }
 
 void frmChat::appendToInputLine(const QString &text)
