@@ -19,12 +19,13 @@ QString suffixOf(const QString &fileName)
     return QFileInfo(fileName).suffix().toLower();
 }
 
+// Without a suffix, so the file type chosen in the dialog gives it one.
 QString proposedName()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    return QDir(folder).filePath(QStringLiteral("Korvani %1.html").arg(QDate::currentDate().toString(Qt::ISODate)));
+    return QDir(folder).filePath(QStringLiteral("Korvani %1").arg(QDate::currentDate().toString(Qt::ISODate)));
 }
 
 } // namespace

@@ -31,12 +31,14 @@ class tst_ConversationSave : public ChatWindowTestCase
         QString fileName;
         QString chosenType;
         QString offeredTypes;
+        QString proposed;
         QStringList boxes;
 
-        QString saveFileName(QWidget *, const QString &, const QString &, const QString &filters,
+        QString saveFileName(QWidget *, const QString &, const QString &proposedName, const QString &filters,
                              QString *selectedFilter) override
         {
             offeredTypes = filters;
+            proposed = proposedName;
             *selectedFilter = chosenType;
             return fileName;
         }
@@ -102,6 +104,9 @@ private slots:
         dialogs.chosenType = type;
         QTest::keyClick(chat->txtText, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dialogs.offeredTypes, ConversationSave::htmlType + QStringLiteral(";;") + ConversationSave::textType);
+        // The name proposed has no suffix, so the type chosen gives it one.
+        QVERIFY(!dialogs.proposed.isEmpty());
+        QCOMPARE(QFileInfo(dialogs.proposed).suffix(), QString());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{written});
         const QString saved = QString::fromUtf8(TestFiles::bytes(path(written)));
         const QString stamp = saved.mid(saved.indexOf(u'[') + 1, 8);
