@@ -21,37 +21,79 @@ void foldInto(QStringView text, QString &folded)
 
 void PageSearch::find(const TranscriptPage &page, QString text, Qt::CaseSensitivity sensitivity, int anchorRow)
 {
-    // A text that holds the last one matches only where the last one did, also when the last one
-    // ignored the case and this one does not.
-    const bool narrows = isActive() && m_rowsRead <= page.fragmentCount()
-        && (m_sensitivity == Qt::CaseInsensitive || sensitivity == Qt::CaseSensitive)
-        && text.contains(m_text, m_sensitivity);
-    const QList<RowMatches> candidates = narrows ? std::exchange(m_rows, {}) : QList<RowMatches>();
-    const int readBefore = narrows ? m_rowsRead : 0;
-    clear();
-    m_text = std::move(text);
-    m_sensitivity = sensitivity;
-    foldInto(m_text, m_foldedText);
-    if (!isActive())
-        return;
-    for (const RowMatches &candidate : candidates)
-        readRow(page, candidate.row);
-    m_rowsRead = readBefore;
+    keepEarlier(text, sensitivity);
+    m_current = -1;
+    foldInto(text, m_foldedText);
+    const bool repeated = !m_earlier.isEmpty() && m_earlier.constLast().text == text
+        && m_earlier.constLast().sensitivity == sensitivity;
+    if (repeated) {
+        m_result = m_earlier.takeLast();
+    } else {
+        m_result = Result{std::move(text), sensitivity, {}, 0, 0};
+        if (isActive() && !m_earlier.isEmpty())
+            narrowFrom(page, m_earlier.constLast());
+    }
     readNewRows(page);
-    const auto after = std::lower_bound(m_rows.cbegin(), m_rows.cend(), anchorRow,
+    makeCurrentNear(anchorRow);
+}
+
+// A text that holds an earlier one matches only where that one did, also when that one ignored
+// the case and this one does not.
+bool PageSearch::narrowsTo(const Result &earlier, const QString &text, Qt::CaseSensitivity sensitivity)
+{
+    return (earlier.sensitivity == Qt::CaseInsensitive || sensitivity == Qt::CaseSensitive)
+        && text.contains(earlier.text, earlier.sensitivity);
+}
+
+// The current search joins the earlier ones; those the new text does not grow out of go, and so do
+// the oldest while they hold more rows than the bound.
+void PageSearch::keepEarlier(const QString &text, Qt::CaseSensitivity sensitivity)
+{
+    if (isActive())
+        m_earlier.append(std::exchange(m_result, {}));
+    while (!m_earlier.isEmpty() && !narrowsTo(m_earlier.constLast(), text, sensitivity))
+        m_earlier.removeLast();
+    qsizetype rows = 0;
+    for (const Result &earlier : std::as_const(m_earlier))
+        rows += earlier.rows.size();
+    while (rows > earlierRowsBound) {
+        rows -= m_earlier.constFirst().rows.size();
+        m_earlier.removeFirst();
+    }
+}
+
+void PageSearch::narrowFrom(const TranscriptPage &page, const Result &earlier)
+{
+    for (const RowMatches &candidate : earlier.rows)
+        readRow(page, candidate.row);
+    m_result.rowsRead = earlier.rowsRead;
+}
+
+void PageSearch::makeCurrentNear(int anchorRow)
+{
+    const QList<RowMatches> &rows = m_result.rows;
+    const auto after = std::lower_bound(rows.cbegin(), rows.cend(), anchorRow,
                                         [](const RowMatches &matches, int row) { return matches.row < row; });
-    if (after != m_rows.cend())
+    if (after != rows.cend())
         m_current = after->first;
-    else if (m_count > 0)
-        m_current = m_count - 1;
+    else if (m_result.count > 0)
+        m_current = m_result.count - 1;
 }
 
 bool PageSearch::readNewRows(const TranscriptPage &page)
 {
-    const int before = m_count;
-    for (; isActive() && m_rowsRead < page.fragmentCount(); ++m_rowsRead)
-        readRow(page, m_rowsRead);
-    return m_count > before;
+    const int before = m_result.count;
+    for (; isActive() && m_result.rowsRead < page.fragmentCount(); ++m_result.rowsRead)
+        readRow(page, m_result.rowsRead);
+    return m_result.count > before;
+}
+
+void PageSearch::pageCleared(const TranscriptPage &page)
+{
+    const QString text = m_result.text;
+    const Qt::CaseSensitivity sensitivity = m_result.sensitivity;
+    clear();
+    find(page, text, sensitivity, 0);
 }
 
 void PageSearch::readRow(const TranscriptPage &page, int row)
@@ -61,15 +103,15 @@ void PageSearch::readRow(const TranscriptPage &page, int row)
     const int occurrences = occurrencesIn(page.plainText(row));
     if (occurrences == 0)
         return;
-    m_rows.append({row, m_count});
-    m_count += occurrences;
+    m_result.rows.append({row, m_result.count});
+    m_result.count += occurrences;
 }
 
 int PageSearch::occurrencesIn(const QString &rowText)
 {
     QStringView searched = rowText;
-    QStringView wanted = m_text;
-    if (m_sensitivity == Qt::CaseInsensitive) {
+    QStringView wanted = m_result.text;
+    if (m_result.sensitivity == Qt::CaseInsensitive) {
         foldInto(rowText, m_foldedRow);
         searched = m_foldedRow;
         wanted = m_foldedText;
@@ -82,46 +124,44 @@ int PageSearch::occurrencesIn(const QString &rowText)
 
 void PageSearch::clear()
 {
-    m_text.clear();
-    m_rows.clear();
-    m_count = 0;
+    m_result = {};
+    m_earlier.clear();
     m_current = -1;
-    m_rowsRead = 0;
 }
 
 qsizetype PageSearch::rowIndexOfNumber(int number) const
 {
-    const auto holding = std::upper_bound(m_rows.cbegin(), m_rows.cend(), number,
+    const auto holding = std::upper_bound(m_result.rows.cbegin(), m_result.rows.cend(), number,
                                           [](int wanted, const RowMatches &matches) { return wanted < matches.first; });
-    return holding - m_rows.cbegin() - 1;
+    return holding - m_result.rows.cbegin() - 1;
 }
 
 std::optional<PageSearch::Match> PageSearch::current() const
 {
     if (m_current < 0)
         return std::nullopt;
-    const RowMatches &matches = m_rows.at(rowIndexOfNumber(m_current));
+    const RowMatches &matches = m_result.rows.at(rowIndexOfNumber(m_current));
     return Match{matches.row, m_current - matches.first};
 }
 
 void PageSearch::next()
 {
-    if (m_count > 0)
-        m_current = (m_current + 1) % m_count;
+    if (m_result.count > 0)
+        m_current = (m_current + 1) % m_result.count;
 }
 
 void PageSearch::previous()
 {
-    if (m_count > 0)
-        m_current = (m_current <= 0 ? m_count : m_current) - 1;
+    if (m_result.count > 0)
+        m_current = (m_current <= 0 ? m_result.count : m_current) - 1;
 }
 
 int PageSearch::countIn(int row) const
 {
-    const auto found = std::lower_bound(m_rows.cbegin(), m_rows.cend(), row,
+    const auto found = std::lower_bound(m_result.rows.cbegin(), m_result.rows.cend(), row,
                                         [](const RowMatches &matches, int wanted) { return matches.row < wanted; });
-    if (found == m_rows.cend() || found->row != row)
+    if (found == m_result.rows.cend() || found->row != row)
         return 0;
-    const int end = found + 1 == m_rows.cend() ? m_count : (found + 1)->first;
+    const int end = found + 1 == m_result.rows.cend() ? m_result.count : (found + 1)->first;
     return end - found->first;
 }

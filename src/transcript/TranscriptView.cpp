@@ -159,7 +159,7 @@ void TranscriptView::clearPage()
     restyle();
     // Finding goes on in the rows written from now on.
     if (m_search.isActive()) {
-        m_search.find(m_page, m_search.text(), m_search.sensitivity(), 0);
+        m_search.pageCleared(m_page);
         emit matchesChanged();
     }
 }

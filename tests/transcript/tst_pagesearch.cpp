@@ -139,6 +139,8 @@ private slots:
         QTest::newRow("typed before the text") << QStringList{"ello", "hello", "HELLO"} << QList<bool>{false, false, true};
         QTest::newRow("deleted back") << QStringList{"hello", "hell", "he"} << QList<bool>{false, false, false};
         QTest::newRow("replaced") << QStringList{"bold", "aaaa", "a"} << QList<bool>{false, false, false};
+        QTest::newRow("back and on again") << QStringList{"hel", "hell", "hel", "helo", "hel", "hello"} << QList<bool>{false, false, false, false, false, false};
+        QTest::newRow("back with the case changed") << QStringList{"hel", "Hell", "hel", "Hel"} << QList<bool>{false, true, true, false};
     }
 
     void typingOnFindsWhatAFreshSearchFinds()
@@ -157,6 +159,27 @@ private slots:
             fresh.find(growing, typed.at(i), sensitivity, 0);
             QCOMPARE(walkAll(typing), walkAll(fresh));
         }
+    }
+
+    // Searches kept from before the page was emptied are no guide to the rows written after it.
+    void clearedPageIsSearchedAfresh()
+    {
+        TranscriptPage growing;
+        growing.writeHead();
+        growing.write(chat(QStringLiteral("anna"), QStringLiteral("hello")));
+        PageSearch search;
+        search.find(growing, QStringLiteral("hel"), Qt::CaseInsensitive, 0);
+        search.find(growing, QStringLiteral("hell"), Qt::CaseInsensitive, 0);
+        growing.clear();
+        search.pageCleared(growing);
+        QVERIFY(search.isActive());
+        QCOMPARE(search.count(), 0);
+        growing.writeHead();
+        growing.write(chat(QStringLiteral("bob"), QStringLiteral("nothing")));
+        for (int i = 0; i < 3; ++i)
+            growing.write(chat(QStringLiteral("bob"), QStringLiteral("help %1").arg(i)));
+        search.find(growing, QStringLiteral("hel"), Qt::CaseInsensitive, 0);
+        QCOMPARE(search.count(), 3);
     }
 
     // Rows written during a search are found as they come, behind the matches already there.
