@@ -35,6 +35,12 @@ QString Dialogs::openFileName(QWidget *parent, const QString &title, const QStri
     return QFileDialog::getOpenFileName(parent, title, directory, filter);
 }
 
+QString Dialogs::saveFileName(QWidget *parent, const QString &title, const QString &proposed, const QString &filters,
+                              QString *selectedFilter)
+{
+    return QFileDialog::getSaveFileName(parent, title, proposed, filters, selectedFilter);
+}
+
 Dialogs &Dialogs::current()
 {
     static Dialogs realDialogs;

@@ -23,6 +23,10 @@ public:
     // An open-file dialog; returns the chosen file, or a null string when it was cancelled.
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &directory,
                                  const QString &filter);
+    // A save-file dialog offering the file types of filters (";;" between them); returns the chosen
+    // file, or a null string when it was cancelled, and the type chosen in *selectedFilter.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &proposed,
+                                 const QString &filters, QString *selectedFilter);
     // The print dialog for printer; returns true when the user chose to print.
     virtual bool printDialog(QWidget *parent, QPrinter *printer);
 

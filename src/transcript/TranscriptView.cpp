@@ -1,6 +1,7 @@
 #include "TranscriptView.h"
 
 #include "LinkPolicy.h"
+#include "MatchMarks.h"
 #include "TranscriptAccessible.h"
 #include "TranscriptPrint.h"
 
@@ -19,7 +20,9 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -112,6 +115,8 @@ void TranscriptView::write(const QString &fragment)
     scheduleFrame();
     if (textBefore >= 0)
         announceNewText(textBefore);
+    if (m_search.readNewRows(m_page))
+        emit matchesChanged();
 }
 
 // A screen reader reads a new row out as it arrives.
@@ -152,6 +157,11 @@ void TranscriptView::clearPage()
     m_topOffset = -topMargin;
     m_endWanted = false;
     restyle();
+    // Finding goes on in the rows written from now on.
+    if (m_search.isActive()) {
+        m_search.pageCleared(m_page);
+        emit matchesChanged();
+    }
 }
 
 TranscriptPrint *TranscriptView::printPage(std::unique_ptr<QPrinter> printer)
@@ -398,6 +408,8 @@ void TranscriptView::drawRow(QPainter &painter, const VisibleRow &visible, const
     context.palette = palette();
     // The clip lets the layout skip the lines of a tall row that draw nothing here.
     context.clip = QRectF(drawnHere.adjusted(0, -m_inkReach, 0, m_inkReach)).translated(-area.topLeft());
+    if (m_search.countIn(visible.row) > 0)
+        context.selections = MatchMarks::marks(*document, m_search.text(), m_search.sensitivity(), QColor(255, 230, 80));
     if (const auto range = m_selection.rangeIn(visible.row)) {
         QTextCursor selected(const_cast<TranscriptDocument *>(document));
         const int end = range->to < 0 ? lastPosition(document) : std::min(range->to, lastPosition(document));
@@ -417,6 +429,7 @@ void TranscriptView::drawRow(QPainter &painter, const VisibleRow &visible, const
 
 void TranscriptView::resizeEvent(QResizeEvent *event)
 {
+    placeBottomWidget();
     const QScrollBar *bar = verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     QAbstractScrollArea::resizeEvent(event);
@@ -606,6 +619,105 @@ void TranscriptView::contextMenuEvent(QContextMenuEvent *event)
         : event->globalPos();
     event->accept();
     emit contextMenuRequested(position);
+}
+
+// Finding --------------------------------------------------------------------------------------------
+
+void TranscriptView::beginFind()
+{
+    m_findAnchor = m_topRow;
+}
+
+void TranscriptView::find(const QString &text, Qt::CaseSensitivity sensitivity)
+{
+    m_search.find(m_page, text, sensitivity, m_findAnchor);
+    selectCurrentMatch();
+}
+
+void TranscriptView::findNext()
+{
+    m_search.next();
+    selectCurrentMatch();
+}
+
+void TranscriptView::findPrevious()
+{
+    m_search.previous();
+    selectCurrentMatch();
+}
+
+void TranscriptView::endFind()
+{
+    m_search.clear();
+    viewport()->update();
+}
+
+// Typing on goes on from the match found, not from where finding began.
+void TranscriptView::selectCurrentMatch()
+{
+    const std::optional<PageSearch::Match> match = m_search.current();
+    viewport()->update();
+    if (!match) {
+        m_selection.clear();
+        return;
+    }
+    m_findAnchor = match->row;
+    m_focusedLink.reset();
+    measure(match->row);
+    TranscriptDocument *document = m_documents.find(match->row);
+    const QTextCursor found = document == nullptr ? QTextCursor()
+        : MatchMarks::occurrence(*document, m_search.text(), m_search.sensitivity(), match->occurrence);
+    if (found.isNull()) {
+        m_selection.clear();
+        scrollToMatch(match->row, 0, 0);
+        return;
+    }
+    m_selection.start({match->row, found.selectionStart()});
+    m_selection.extendTo({match->row, found.selectionEnd()});
+    const QTextBlock block = found.block();
+    const QTextLine line = block.layout()->lineForTextPosition(found.selectionStart() - block.position());
+    const qreal blockTop = document->documentLayout()->blockBoundingRect(block).top();
+    scrollToMatch(match->row, int(blockTop + (line.isValid() ? line.y() : 0)),
+                  int(line.isValid() ? line.height() : 0));
+}
+
+// A match on screen stays where it is; any other comes to a third of the way down the view.
+void TranscriptView::scrollToMatch(int row, int y, int height)
+{
+    const auto shown = std::find_if(m_visible.cbegin(), m_visible.cend(),
+                                    [row](const VisibleRow &visible) { return visible.row == row; });
+    if (shown != m_visible.cend() && shown->y + y >= 0 && shown->y + y + height <= viewport()->height())
+        return;
+    m_endWanted = false;
+    m_topRow = row;
+    m_topOffset = y;
+    moveTop(-viewport()->height() / 3);
+    relayout();
+}
+
+void TranscriptView::setBottomWidget(QWidget *widget)
+{
+    m_bottomWidget = widget;
+    widget->installEventFilter(this);
+    placeBottomWidget();
+}
+
+bool TranscriptView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_bottomWidget && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        placeBottomWidget();
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+// The widget takes the bottom of the view's frame under the rows, beside the scroll bar.
+void TranscriptView::placeBottomWidget()
+{
+    const int height = m_bottomWidget && !m_bottomWidget->isHidden() ? m_bottomWidget->sizeHint().height() : 0;
+    setViewportMargins(0, 0, 0, height);
+    if (height > 0) {
+        const QRect rows = viewport()->geometry();
+        m_bottomWidget->setGeometry(rows.left(), rows.bottom() + 1, rows.width(), height);
+    }
 }
 
 // Selection and links -----------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageSearch.h"
 #include "PageText.h"
 #include "RowDocuments.h"
 #include "RowHeights.h"
@@ -60,10 +61,28 @@ public:
     // The text the page shows, one line per row, for assistive technology; from the first call on,
     // each row written is announced to it.
     const QString &pageText() const;
+    // The page as its source keeps it, for saving.
+    const TranscriptPage &page() const { return m_page; }
+
+    // Finding text in the rows: every match on screen is marked, the current one is selected and
+    // scrolled to. The first match current is the one at or after the top row shown when finding
+    // began (the newest before it when there is none after), and Next and Previous walk round the
+    // page. Rows written meanwhile are searched as they come.
+    void beginFind();
+    void find(const QString &text, Qt::CaseSensitivity sensitivity);
+    void findNext();
+    void findPrevious();
+    // The marks go; the current match stays selected.
+    void endFind();
+    const PageSearch &search() const { return m_search; }
+    // A child shown under the rows while it is visible (the find bar).
+    void setBottomWidget(QWidget *widget);
 
 signals:
     // A right click or context-menu key in the view: the main window shows mnuHistory there.
     void contextMenuRequested(const QPoint &globalPosition);
+    // Rows written brought more matches of the text being found.
+    void matchesChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -78,6 +97,7 @@ protected:
     // Tab and Shift+Tab walk the links of the rows on screen before leaving the view.
     bool focusNextPrevChild(bool next) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct VisibleRow
@@ -109,12 +129,18 @@ private:
     void announceNewText(int textBefore);
     bool moveLinkFocus(bool next);
     void clearLinkFocus();
+    void selectCurrentMatch();
+    void scrollToMatch(int row, int y, int height);
+    void placeBottomWidget();
 
     TranscriptPage m_page;
     RowHeights m_heights;
     mutable RowDocuments m_documents;
     RowSelection m_selection;
     mutable PageText m_pageText;
+    PageSearch m_search;
+    int m_findAnchor = 0;
+    QWidget *m_bottomWidget = nullptr;
     // Once assistive technology has read the page, every new row is told to it.
     mutable bool m_pageTextAsked = false;
     QList<VisibleRow> m_visible;

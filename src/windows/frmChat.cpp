@@ -3,6 +3,10 @@
 #include "ChatOutbox.h"
 #include "ChatWindowFrontEnd.h"
 #include "ComposeToolbar.h"
+#include "ConversationSave.h"
+#include "FindBar.h"
+#include "HistoryKeys.h"
+#include "InputHistory.h"
 #include "InputLine.h"
 #include "CertificatePrompt.h"
 #include "PanelStatusBar.h"
@@ -138,12 +142,14 @@ void frmChat::createControls()
 
     txtHistory = new TranscriptView(this);
     txtHistory->setAccessibleName(QStringLiteral("Conversation"));
+    new FindBar(txtHistory, this);
 
     txtText = new InputLine(this);
     txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
     txtText->setAccessibleName(QStringLiteral("Message"));
+    HistoryKeys::install(txtText, InputHistory::publicMessages());
 
     lstUsers = new UserListBox(this);
     lstUsers->setAccessibleName(QStringLiteral("Users"));
@@ -198,6 +204,7 @@ void frmChat::createMenus()
     mnuHistory = new QMenu(QStringLiteral("Menu"), this);
     mnuClear = item(mnuHistory, QStringLiteral("Clear"), &frmChat::cmdClear_Click);
     mnuPrint = item(mnuHistory, QStringLiteral("Print"), &frmChat::mnuPrint_Click, QKeySequence::Print);
+    mnuSave = item(mnuHistory, QStringLiteral("Save As..."), &frmChat::mnuSave_Click, QKeySequence::Save);
 
     // The window has no menu bar: the File and About commands are offered by their shortcuts and
     // on a right click into the window's own area. A hidden action's shortcut does not fire, so
@@ -208,7 +215,7 @@ void frmChat::createMenus()
     m_windowMenu->addAction(mnuAAC);
     m_windowMenu->addSeparator();
     m_windowMenu->addAction(mnuExit);
-    addActions({mnuDiscon, mnuOpt, mnuPrompt, mnuExit, mnuAAC, mnuPrint});
+    addActions({mnuDiscon, mnuOpt, mnuPrompt, mnuExit, mnuAAC, mnuPrint, mnuSave});
 }
 
 void frmChat::Form_Load()
@@ -331,6 +338,11 @@ void frmChat::mnuPrint_Click()
     connect(print, &TranscriptPrint::progressed, progress, &QProgressDialog::setValue);
     connect(progress, &QProgressDialog::canceled, print, &TranscriptPrint::cancel);
     connect(print, &TranscriptPrint::finished, progress, &QObject::deleteLater);
+}
+
+void frmChat::mnuSave_Click()
+{
+    ConversationSave::run(this, txtHistory->page());
 }
 
 void frmChat::appendToInputLine(const QString &text)
@@ -480,6 +492,7 @@ void frmChat::sendPublicMessage()
     // The connection may have gone while events ran; the text then waits for a later try.
     if (!outbox.sendIfConnected(message))
         return;
+    InputHistory::publicMessages().add(txtText->toPlainText());
     txtText->setText(QString());
 }
 

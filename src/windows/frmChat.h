@@ -79,6 +79,7 @@ public:
     QMenu *mnuHistory; // context menu of the transcript
     QAction *mnuClear;
     QAction *mnuPrint;
+    QAction *mnuSave; // Ctrl+S: the conversation as a web page or as text
 
     void Form_Load();
     void Form_Resize();
@@ -98,6 +99,7 @@ public:
     void AddChatPM(const QString &user, const QString &text);
     void cmdClear_Click(); // empty the page, write its head and the welcome banner
     void mnuPrint_Click(); // the print dialog, then the page
+    void mnuSave_Click();  // the save dialog, then the file
 
     // The input line and its toolbar.
     void appendToInputLine(const QString &text);

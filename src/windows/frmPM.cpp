@@ -1,6 +1,8 @@
 #include "frmPM.h"
 
 #include "ChatOutbox.h"
+#include "HistoryKeys.h"
+#include "InputHistory.h"
 #include "WindowFont.h"
 #include "frmChat.h"
 
@@ -44,6 +46,7 @@ frmPM::frmPM()
     txtPM->setTabChangesFocus(true);
     txtPM->setAccessibleName(QStringLiteral("Private message"));
     txtPM->installEventFilter(this);
+    HistoryKeys::install(txtPM, InputHistory::privateMessages());
 
     cmdSendPM = new QPushButton(QStringLiteral("Send PM"), this);
     cmdSendPM->setGeometry(Twips::toPixels(QRect(1800, 1200, 1335, 255)));
@@ -66,6 +69,7 @@ void frmPM::cmdSendPM_Click()
     const QString message = WireProtocol::pmMessage(lblUserPM->text(), Form<frmChat>::get()->txtUser->text(), text);
     if (!ChatOutbox::current().sendIfConnected(message))
         return;
+    InputHistory::privateMessages().add(text);
     txtPM->clear();
     LetPendingEventsRun();
 }

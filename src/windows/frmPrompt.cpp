@@ -1,6 +1,8 @@
 #include "frmPrompt.h"
 
 #include "ChatOutbox.h"
+#include "HistoryKeys.h"
+#include "InputHistory.h"
 #include "WindowFont.h"
 
 #include "app/Form.h"
@@ -27,6 +29,7 @@ frmPrompt::frmPrompt()
     txtPrompt->setGeometry(Twips::toPixels(QRect(120, 120, 4215, 285)));
     // A line edit inserts nothing for Enter; it only announces it.
     connect(txtPrompt, &QLineEdit::returnPressed, this, &frmPrompt::cmdSend_Click);
+    HistoryKeys::install(txtPrompt, InputHistory::promptCommands());
 
     cmdSend = new QPushButton(QStringLiteral("Send"), this);
     cmdSend->setGeometry(Twips::toPixels(QRect(3000, 480, 1335, 255)));
@@ -45,6 +48,7 @@ void frmPrompt::cmdSend_Click()
         return;
     if (!ChatOutbox::current().sendIfConnected(WireProtocol::prompt(text)))
         return;
+    InputHistory::promptCommands().add(text);
     txtPrompt->clear();
     LetPendingEventsRun();
 }
