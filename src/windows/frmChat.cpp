@@ -14,6 +14,7 @@
 #include "frmSmile.h"
 #include "frmUrl.h"
 
+#include "app/ChatFeatures.h"
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
@@ -30,6 +31,7 @@
 #include "options/OptionChoices.h"
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
+#include "transcript/ChatLog.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
@@ -38,6 +40,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +115,9 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
+
+    m_chatLog = new ChatLog(this);
+    connect(m_chatLog, &ChatLog::stopped, this, &frmChat::tellLoggingStopped);
 }
 
 // Created back to front, which is the order they are drawn in.
@@ -282,6 +288,21 @@ void frmChat::setLayoutGeometry(const ChatLayout::Geometry &geometry)
 void frmChat::AppendHistory(const QString &html)
 {
     txtHistory->AppendHistory(html);
+    logRow(html);
+}
+
+// The switch is asked at every row, so Apply turns logging on or off from the next row on.
+void frmChat::logRow(const QString &html)
+{
+    m_chatLog->setEnabled(ChatFeatures::inForce().logging);
+    m_chatLog->appendRow(QDateTime::currentDateTime(), html);
+}
+
+// The conversation goes on without its log; the row says so once, and why.
+void frmChat::tellLoggingStopped(const QString &reason)
+{
+    AppendHistory(TranscriptRows::textRow(TranscriptRows::timeStamp(),
+                                          QStringLiteral("  ~// Logging has stopped: ") + reason.toHtmlEscaped()));
 }
 
 void frmChat::AddText(const QString &text)
@@ -411,6 +432,7 @@ void frmChat::mnuExit_Click()
 
 void frmChat::Connect(const QString &address)
 {
+    m_chatLog->setServer(address);
     wskClient->connectToServer(address);
 }
 

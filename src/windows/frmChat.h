@@ -10,6 +10,7 @@
 #include <memory>
 
 class ChatConnection;
+class ChatLog;
 class ChatWindowFrontEnd;
 class ComposeToolbar;
 class ConnectionStatus;
@@ -131,6 +132,8 @@ private:
     void returnToSignon() override;
 
     void createConnection();
+    void logRow(const QString &html);
+    void tellLoggingStopped(const QString &reason);
     void sendPublicMessage();
     void showUserCount();
     // Leave, take the tray icon away, stop the program: the end of every way out.
@@ -149,4 +152,5 @@ private:
     std::unique_ptr<ChatWindowFrontEnd> m_frontEnd;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<ConnectionStatus> m_status;
+    ChatLog *m_chatLog; // every row, while logging is on
 };
