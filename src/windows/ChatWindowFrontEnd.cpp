@@ -172,5 +172,5 @@ void ChatWindowFrontEnd::sendText(const QString &text)
 
 void ChatWindowFrontEnd::closeConnection()
 {
-    m_chat.wskClient->close();
+    m_chat.closeConnection();
 }

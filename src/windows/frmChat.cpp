@@ -25,6 +25,7 @@
 #include "net/ConnectionStatus.h"
 #include "net/Dispatcher.h"
 #include "net/MachineAddress.h"
+#include "net/Reconnection.h"
 #include "net/WireProtocol.h"
 #include "notify/ChatTrayMenu.h"
 #include "notify/frmSysTray.h"
@@ -115,6 +116,10 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
+
+    m_reconnection = new Reconnection(*wskClient, ReconnectSchedule(), this);
+    connect(m_reconnection, &Reconnection::attemptScheduled, this, &frmChat::tellNextAttempt);
+    connect(m_reconnection, &Reconnection::resumed, this, &frmChat::tellResumed);
 
     m_chatLog = new ChatLog(this);
     connect(m_chatLog, &ChatLog::stopped, this, &frmChat::tellLoggingStopped);
@@ -403,6 +408,7 @@ void frmChat::showWindow(QWidget *window)
 // The window stays as it is; the next tick of the status timer finds the connection gone.
 void frmChat::mnuDiscon_Click()
 {
+    m_reconnection->stop();
     if (isConnected())
         sendText(WireProtocol::leave(txtUser->text()));
     LetPendingEventsRun();
@@ -433,6 +439,7 @@ void frmChat::mnuExit_Click()
 void frmChat::Connect(const QString &address)
 {
     m_chatLog->setServer(address);
+    m_reconnection->follow(address);
     wskClient->connectToServer(address);
 }
 
@@ -459,7 +466,38 @@ void frmChat::wskClient_Close()
 
 void frmChat::tmrConnection_Timer()
 {
+    if (keepsReconnecting()) {
+        setStatusPanels(QStringLiteral("Reconnecting..."), QString());
+        return;
+    }
     m_status->check();
+}
+
+// With reconnecting on, a connection that stood and was lost keeps the window and its conversation
+// while it is tried again. Turned off meanwhile, the next tick gives up as without it.
+bool frmChat::keepsReconnecting()
+{
+    if (isConnected() || !ChatFeatures::inForce().reconnect)
+        return false;
+    m_reconnection->resume();
+    return m_reconnection->isActive();
+}
+
+void frmChat::tellNextAttempt(int delayMs)
+{
+    const int seconds = (delayMs + 999) / 1000;
+    AppendHistory(TranscriptRows::textRow(
+        TranscriptRows::timeStamp(),
+        QStringLiteral("  ~// Reconnecting in %1 %2; Disconnect (Ctrl+D) stops it.")
+            .arg(seconds)
+            .arg(seconds == 1 ? QStringLiteral("second") : QStringLiteral("seconds"))));
+}
+
+void frmChat::tellResumed()
+{
+    AppendHistory(TranscriptRows::textRow(TranscriptRows::timeStamp(),
+                                          QStringLiteral("  ~// Connected again; signing on as ")
+                                              + txtUser->text().toHtmlEscaped() + QLatin1Char('.')));
 }
 
 void frmChat::setStatusPanels(const QString &first, const QString &second)
@@ -475,6 +513,7 @@ void frmChat::showNotConnectedBox(const QString &text, const QString &title)
 
 void frmChat::returnToSignon()
 {
+    m_reconnection->stop();
     hide();
     Form<frmSignon>::get()->show();
     tmrConnection->stop();
@@ -515,8 +554,15 @@ void frmChat::Leave()
     wskClient->leaveAndFlush(txtUser->text());
 }
 
+void frmChat::closeConnection()
+{
+    m_reconnection->stop();
+    wskClient->close();
+}
+
 void frmChat::endProgram()
 {
+    m_reconnection->stop();
     Leave();
     removeTrayIcon();
     modMain::StopProgram();

@@ -23,6 +23,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class Reconnection;
 class TranscriptView;
 class frmSysTray;
 
@@ -119,6 +120,8 @@ public:
     // "Leave " + own name while connected, given at most a second to go out, then the connection
     // closes. Every way out calls it first.
     void Leave();
+    // Closes the connection for good: a refused sign-on is not tried again.
+    void closeConnection();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -132,6 +135,9 @@ private:
     void returnToSignon() override;
 
     void createConnection();
+    bool keepsReconnecting();
+    void tellNextAttempt(int delayMs);
+    void tellResumed();
     void logRow(const QString &html);
     void tellLoggingStopped(const QString &reason);
     void sendPublicMessage();
@@ -153,4 +159,5 @@ private:
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<ConnectionStatus> m_status;
     ChatLog *m_chatLog; // every row, while logging is on
+    Reconnection *m_reconnection; // a lost connection tried again, while reconnecting is on
 };
