@@ -488,7 +488,7 @@ void frmChat::tellNextAttempt(int delayMs)
     const int seconds = (delayMs + 999) / 1000;
     AppendHistory(TranscriptRows::textRow(
         TranscriptRows::timeStamp(),
-        QStringLiteral("  ~// Reconnecting in %1 %2; Disconnect (Ctrl+D) stops it.")
+        QStringLiteral("  ~// Reconnecting in %1 %2 (Ctrl+D stops it).")
             .arg(seconds)
             .arg(seconds == 1 ? QStringLiteral("second") : QStringLiteral("seconds"))));
 }

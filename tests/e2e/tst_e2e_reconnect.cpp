@@ -119,10 +119,10 @@ private slots:
 
         QVERIFY(server.stop());
         QVERIFY(pageShowsAfter(before.size(), droppedText));
-        QVERIFY(pageShowsAfter(before.size(), QStringLiteral("Reconnecting in 1 second;")));
+        QVERIFY(pageShowsAfter(before.size(), QStringLiteral("Reconnecting in 1 second (")));
         QVERIFY(waitFor([] { return chat()->StatusBar1->panelText(1) == QLatin1String("Reconnecting..."); }));
         // Attempts while the server is away fail, and the waits grow.
-        QVERIFY(pageShowsAfter(before.size(), QStringLiteral("Reconnecting in 2 seconds;")));
+        QVERIFY(pageShowsAfter(before.size(), QStringLiteral("Reconnecting in 2 seconds (")));
         QVERIFY(chat()->isVisible());
         QVERIFY(!signonShown());
         QVERIFY(dialogs.boxes.isEmpty());
