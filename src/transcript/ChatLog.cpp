@@ -61,6 +61,8 @@ void ChatLog::appendRow(const QDateTime &when, const QString &html)
         return;
     if (!m_gathered.isEmpty() && when.date() != m_gatheredDate)
         flush();
+    if (m_stopped)
+        return;
     m_gatheredDate = when.date();
     m_gathered += text;
     if (m_gathered.size() >= FlushBytes)
@@ -112,7 +114,8 @@ bool ChatLog::openFileFor(QDate date)
         return false;
     }
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Private messages are logged too: the files are the user's alone.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         stop(m_file.errorString());
         return false;
     }

@@ -141,6 +141,8 @@ private slots:
         QVERIFY2(lines.at(1).contains(QStringLiteral("first second")), qPrintable(lines.at(1)));
         QVERIFY2(lines.at(2).contains(QStringLiteral("The connection was unexpectedly droped!!")), qPrintable(lines.at(2)));
         QCOMPARE(lines.at(3), QString());
+        QCOMPARE(QFile::permissions(file), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                               | QFileDevice::WriteUser);
     }
 
     // Rows after midnight go to the next day's file, also when both wait in memory together.
@@ -219,6 +221,25 @@ private slots:
             QSKIP("no unprivileged user here");
         QCOMPARE(outcome, 0);
         QCOMPARE(entries(logs()), QStringList());
+    }
+
+    // Rows of a new day flush the day before first; when that write fails, the new row is not kept
+    // to fail again.
+    void failureAtMidnightIsToldOnce()
+    {
+        ChatLog log;
+        startLog(log);
+        QSignalSpy stopped(&log, &ChatLog::stopped);
+        log.appendRow(evening, chatRow(QStringLiteral("Ana"), QStringLiteral("late")));
+        {
+            const FileSizeLimit fullDisk(0);
+            QVERIFY(fullDisk.isValid());
+            log.appendRow(midnight, chatRow(QStringLiteral("Ana"), QStringLiteral("early")));
+            log.flush();
+            QTest::qWait(ChatLog::FlushDelayMs + 200);
+        }
+        QCOMPARE(stopped.size(), 1);
+        QVERIFY(!QFileInfo::exists(log.filePath(midnight.date())));
     }
 
     // A full disk stops logging with one notice; what was gathered is dropped, not kept growing.
