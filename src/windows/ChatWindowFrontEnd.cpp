@@ -22,6 +22,11 @@
 #include <QApplication>
 #include <QLineEdit>
 
+namespace {
+// As long as a balloon of the tray shows.
+constexpr int messageNoticeMs = 5000;
+} // namespace
+
 ChatWindowFrontEnd::ChatWindowFrontEnd(frmChat &chat)
     : m_chat(chat)
 {
@@ -31,11 +36,6 @@ void ChatWindowFrontEnd::AppendHistory(const QString &html)
 {
     m_chat.AppendHistory(html);
 }
-
-namespace {
-// As long as a balloon of the tray shows.
-constexpr int messageNoticeMs = 5000;
-} // namespace
 
 // The name is looked for in what the row shows: no tag or smiley code counts.
 void ChatWindowFrontEnd::AddChat(const QString &user, const QString &text)

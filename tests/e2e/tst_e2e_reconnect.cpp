@@ -5,6 +5,7 @@
 
 #include "support/EventLoopWait.h"
 #include "ServerProcess.h"
+#include "support/TestClient.h"
 
 #include "app/AppDir.h"
 #include "app/ChatFeatures.h"
@@ -153,6 +154,23 @@ private slots:
         QVERIFY2(server.start(), qPrintable(server.log()));
         EventLoopWait::during(3000);
         QVERIFY2(server.log().indexOf(QLatin1String("connected from"), logFrom) < 0, qPrintable(server.log().mid(logFrom)));
+        Form<frmSignon>::unload();
+    }
+
+    // A name in use, and the user declines another: the connection is closed for good and not
+    // tried again under the taken name.
+    void declinedNameInUseIsNotTriedAgain()
+    {
+        TestClient carol;
+        QVERIFY(carol.signOn(QHostAddress(serverAddress), 1290, QStringLiteral("carol")));
+        const qsizetype logFrom = server.log().size();
+        frmChat::signOn(QStringLiteral("carol"), serverAddress);
+        QVERIFY(waitFor(&signonShown));
+        QCOMPARE(dialogs.boxes.size(), 2);
+        QVERIFY(dialogs.boxes.first().contains(QLatin1String("is in use")));
+        QCOMPARE(dialogs.boxes.last(), QStringLiteral("You are not connected on Server!!"));
+        EventLoopWait::during(2500);
+        QCOMPARE(server.log().mid(logFrom).count(QLatin1String("connected from")), 1);
         Form<frmSignon>::unload();
     }
 
