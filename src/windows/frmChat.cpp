@@ -474,11 +474,16 @@ void frmChat::tmrConnection_Timer()
 }
 
 // With reconnecting on, a connection that stood and was lost keeps the window and its conversation
-// while it is tried again. Turned off meanwhile, the next tick gives up as without it.
+// while it is tried again. Turned off meanwhile, the next tick gives up as without it, and no
+// attempt may sign on behind the box that says so.
 bool frmChat::keepsReconnecting()
 {
-    if (isConnected() || !ChatFeatures::inForce().reconnect)
+    if (isConnected())
         return false;
+    if (!ChatFeatures::inForce().reconnect) {
+        m_reconnection->stop();
+        return false;
+    }
     m_reconnection->resume();
     return m_reconnection->isActive();
 }

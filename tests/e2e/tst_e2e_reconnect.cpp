@@ -24,6 +24,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+#include <utility>
+
 namespace {
 
 const QString serverAddress = QStringLiteral("127.0.0.217");
@@ -37,15 +40,18 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs = waitMs)
     return EventLoopWait::until(done, timeoutMs);
 }
 
-// Counts the boxes and answers each with OK.
+// Counts the boxes and answers each with OK, after whileOpen has run as the user reads it.
 class CountingDialogs : public Dialogs
 {
 public:
     QStringList boxes;
+    std::function<void()> whileOpen;
     QMessageBox::StandardButton messageBox(QWidget *, QMessageBox::Icon, const QString &, const QString &text,
                                            QMessageBox::StandardButtons, QMessageBox::StandardButton) override
     {
         boxes.append(text);
+        if (whileOpen)
+            std::exchange(whileOpen, nullptr)();
         return QMessageBox::Ok;
     }
 };
@@ -153,6 +159,29 @@ private slots:
         const qsizetype logFrom = server.log().size();
         QVERIFY2(server.start(), qPrintable(server.log()));
         EventLoopWait::during(3000);
+        QVERIFY2(server.log().indexOf(QLatin1String("connected from"), logFrom) < 0, qPrintable(server.log().mid(logFrom)));
+        Form<frmSignon>::unload();
+    }
+
+    // Turned off while waiting: the next tick gives up as without it, and no attempt signs on
+    // behind the box that says so.
+    void turnedOffWhileWaitingGivesUp()
+    {
+        QVERIFY(signedOnAs(QStringLiteral("alice")));
+        const qsizetype mark = page().size();
+        QVERIFY(server.stop());
+        QVERIFY(pageShowsAfter(mark, QStringLiteral("Reconnecting in")));
+        qsizetype logFrom = 0;
+        dialogs.whileOpen = [this, &logFrom] {
+            logFrom = server.log().size();
+            QVERIFY(server.start());
+            // Longer than any attempt and wait the schedule had begun.
+            EventLoopWait::during(8000);
+        };
+        ChatFeatures::setInForce({});
+        QVERIFY(waitFor(&signonShown));
+        QCOMPARE(dialogs.boxes, QStringList{QStringLiteral("You are not connected on Server!!")});
+        EventLoopWait::during(1000);
         QVERIFY2(server.log().indexOf(QLatin1String("connected from"), logFrom) < 0, qPrintable(server.log().mid(logFrom)));
         Form<frmSignon>::unload();
     }
