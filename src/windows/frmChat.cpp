@@ -565,10 +565,12 @@ void frmChat::closeConnection()
     wskClient->close();
 }
 
+// The program ends at once, with no destructor run: the rows the log gathered are written first.
 void frmChat::endProgram()
 {
     m_reconnection->stop();
     Leave();
+    m_chatLog->flush();
     removeTrayIcon();
     modMain::StopProgram();
 }

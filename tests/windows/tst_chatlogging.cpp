@@ -9,6 +9,7 @@
 
 #include "app/ChatFeatures.h"
 #include "app/Form.h"
+#include "app/modMain.h"
 #include "transcript/TranscriptView.h"
 #include "windows/frmChat.h"
 
@@ -86,6 +87,21 @@ private slots:
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines.at(0).endsWith(QLatin1String("] bob: hi there")), qPrintable(lines.at(0)));
         QVERIFY2(lines.at(1).endsWith(QLatin1String("] bob: psst <b>")), qPrintable(lines.at(1)));
+    }
+
+    // Exit ends the program at once, with no destructor run: the rows gathered are on disk by then.
+    void exitWritesTheGatheredRows()
+    {
+        ChatFeatures::setInForce(loggingOn(true));
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        QVERIFY(server.send("Message bob:last words"));
+        QTRY_VERIFY(page().contains(QLatin1String("last words")));
+        QByteArray atStop;
+        modMain::SetStopAction([&] { atStop = TestFiles::bytes(logFile()); });
+        Form<frmChat>::loaded()->mnuExit_Click();
+        modMain::SetStopAction([] {});
+        QVERIFY2(atStop.contains("bob: last words"), atStop.constData());
     }
 
     // A full disk: one row says logging stopped, and the rows after it still show.
