@@ -33,4 +33,10 @@ inline constexpr QLatin1String JoinLeaveNoticeKey("UMsg");  // "Win" or "Ball"
 inline constexpr QLatin1String InterfaceSection("Interface");
 inline constexpr QLatin1String SkinKey("Style");
 
+// What the chat does beyond the conversation on screen; every one is off until the user asks.
+inline constexpr QLatin1String ChatSection("Chat");
+inline constexpr QLatin1String LogKey("Log");             // "On" or "Off": rows appended to a log file
+inline constexpr QLatin1String ReconnectKey("Reconnect"); // "On" or "Off": a lost connection is tried again
+inline constexpr QLatin1String NotifyKey("Notify");       // "On" or "Off": private messages and mentions notified
+
 } // namespace SettingsKeys

@@ -133,6 +133,7 @@ void OptionsModel::fill()
     const QString storedJoinRow = read(MessageSection, JoinRowInMainKey);
     const QString storedJoinLeave = read(MessageSection, JoinLeaveNoticeKey);
     m_skinName = read(InterfaceSection, SkinKey);
+    m_chatFeatures = ChatFeatures::read();
 
     m_joinLeaveNotice = joinLeaveNoticeFromStored(storedJoinLeave);
     LetPendingEventsRun();
@@ -160,7 +161,7 @@ void OptionsModel::apply(const QPointer<QWidget> &noticeParent)
     writes.store(motdValues());
     LetPendingEventsRun();
     showSkinNoticeIfChanged(noticeParent);
-    writes.store({{InterfaceSection, SkinKey, m_skinName.trimmed()}});
+    writes.store(QList<modMain::IniValue>{{InterfaceSection, SkinKey, m_skinName.trimmed()}} + m_chatFeatures.values());
     if (!writes.failure().isEmpty())
         modMain::TellSettingsNotSaved(noticeParent.data(), writes.failure());
 }
@@ -178,6 +179,7 @@ void OptionsModel::setSwitches() const
 {
     modMain::DisplayCorrectionOn = m_displayCorrectionChoice;
     modMain::SoundsOn = m_soundsChoice;
+    ChatFeatures::setInForce(m_chatFeatures);
 }
 
 QList<modMain::IniValue> OptionsModel::switchValues() const

@@ -2,6 +2,7 @@
 
 #include "OptionChoices.h"
 
+#include "app/ChatFeatures.h"
 #include "app/LoadedSettings.h"
 #include "app/modMain.h"
 
@@ -34,7 +35,7 @@ public:
     void fill();
 
     // Stores in Options.ini every value that differs from the file as fill() found it (or as the
-    // last apply() left it), and sets the global flags DisplayCorrectionOn and SoundsOn. Lets pending events run between its steps; a skin notice is shown over noticeParent when the
+    // last apply() left it), and sets the global flags DisplayCorrectionOn and SoundsOn and the chat features in force. Lets pending events run between its steps; a skin notice is shown over noticeParent when the
     // skin changes to one of the five names, and so is the first failure to save in this run.
     // The caller keeps the model alive across the call.
     void apply(const QPointer<QWidget> &noticeParent);
@@ -64,6 +65,10 @@ public:
     bool autoConnect() const { return m_autoConnect; }
     void setAutoConnect(bool ticked) { m_autoConnect = ticked; }
 
+    // Logging, reconnecting and notifications: in force from Apply on, like the sound switch.
+    ChatFeatures chatFeatures() const { return m_chatFeatures; }
+    void setChatFeatures(const ChatFeatures &features) { m_chatFeatures = features; }
+
     // The values Apply stores for "Display Correcting" and the sound switch.
     bool displayCorrectionChoice() const { return m_displayCorrectionChoice; }
     void setDisplayCorrectionChoice(bool on) { m_displayCorrectionChoice = on; }
@@ -90,4 +95,5 @@ private:
     bool m_autoConnect = false;
     bool m_displayCorrectionChoice = false;
     bool m_soundsChoice = false;
+    ChatFeatures m_chatFeatures;
 };

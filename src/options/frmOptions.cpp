@@ -76,6 +76,14 @@ QRect groupRow(int index)
     return QRect(8, 16 + 16 * index, 281, 17);
 }
 
+// The tree's pages, in the order of the page stack.
+const QStringList &pageNames()
+{
+    static const QStringList pages{QStringLiteral("General Options"), QStringLiteral("Sound"),
+                                   QStringLiteral("Message"), QStringLiteral("Interface"), QStringLiteral("Chat")};
+    return pages;
+}
+
 // Paths rarely fit their column; the tooltip shows the whole one.
 void showSoundFile(QTreeWidgetItem *row, const QString &path)
 {
@@ -118,6 +126,7 @@ frmOptions::frmOptions()
     createSoundPage();
     createMessagePage();
     createStylePage();
+    createChatPage();
     createStrip();
     arrangeTabOrder();
     widenToCaptions();
@@ -211,6 +220,17 @@ void frmOptions::createStylePage()
     styleIzbor->setInsertPolicy(QComboBox::NoInsert);
 }
 
+void frmOptions::createChatPage()
+{
+    chatOptions = addPage(SSTab1, QStringLiteral("chatOptions"), QStringLiteral("Chat Options"));
+    chkLog = place(new QCheckBox(QStringLiteral("Log the conversation to a file."), chatOptions),
+                   QStringLiteral("chkLog"), groupRow(0));
+    chkReconnect = place(new QCheckBox(QStringLiteral("Reconnect when the connection is lost."), chatOptions),
+                         QStringLiteral("chkReconnect"), groupRow(1));
+    chkNotify = place(new QCheckBox(QStringLiteral("Notify me of private messages and of my name."), chatOptions),
+                      QStringLiteral("chkNotify"), groupRow(2));
+}
+
 // The strip along the bottom, with the buttons on it showing the same picture. Without the
 // picture the strip stays plain and the buttons look like any other.
 void frmOptions::createStrip()
@@ -254,6 +274,7 @@ void frmOptions::arrangeTabOrder()
     const QList<QWidget *> order{Tree,       txtNickname, txtIp,     txtServer,  ChkAU,      soundlist,
                                  txtBrowse,  Command1,    Command2,  chkSound,   ChkMain,    UMWindows,
                                  UMBalloon,  modMain,     modWindows, modBalloon, chkLine,    styleIzbor,
+                                 chkLog,     chkReconnect, chkNotify,
                                  cmdApply,   cmdOK,       cmdCancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
@@ -338,6 +359,11 @@ void frmOptions::showChoices()
     showLocalAddress();
     txtServer->setText(m_model->server());
     ChkAU->setChecked(m_model->autoConnect());
+
+    const ChatFeatures features = m_model->chatFeatures();
+    chkLog->setChecked(features.logging);
+    chkReconnect->setChecked(features.reconnect);
+    chkNotify->setChecked(features.notifications);
 }
 
 void frmOptions::showLocalAddress()
@@ -358,8 +384,7 @@ void frmOptions::buildTree()
 {
     auto *root = new QTreeWidgetItem(Tree, {QStringLiteral("Options")});
     root->setData(0, Qt::UserRole, QStringLiteral("Root"));
-    const QStringList pages{QStringLiteral("General Options"), QStringLiteral("Sound"), QStringLiteral("Message"),
-                            QStringLiteral("Interface")};
+    const QStringList &pages = pageNames();
     for (qsizetype page = 0; page < pages.size(); ++page) {
         auto *child = new QTreeWidgetItem(root, {pages.at(page)});
         child->setData(0, Qt::UserRole, QStringLiteral("child%1").arg(page));
@@ -396,9 +421,21 @@ void frmOptions::followEdits()
     connect(txtNickname, &QLineEdit::textChanged, this, [this](const QString &text) { m_model->setNickname(text); });
     connect(txtServer, &QLineEdit::textChanged, this, [this](const QString &text) { m_model->setServer(text); });
     connect(ChkAU, &QCheckBox::toggled, this, [this](bool ticked) { m_model->setAutoConnect(ticked); });
+    followChatFeature(chkLog, &ChatFeatures::logging);
+    followChatFeature(chkReconnect, &ChatFeatures::reconnect);
+    followChatFeature(chkNotify, &ChatFeatures::notifications);
     // Moving through the tree or the list with the keyboard acts like clicking the node or row.
     connect(Tree, &QTreeWidget::itemSelectionChanged, this, &frmOptions::Tree_Click);
     connect(soundlist, &QTreeWidget::itemSelectionChanged, this, &frmOptions::soundlist_Click);
+}
+
+void frmOptions::followChatFeature(QCheckBox *box, bool ChatFeatures::*feature)
+{
+    connect(box, &QCheckBox::toggled, this, [this, feature](bool ticked) {
+        ChatFeatures features = m_model->chatFeatures();
+        features.*feature = ticked;
+        m_model->setChatFeatures(features);
+    });
 }
 
 void frmOptions::Tree_Click()
@@ -406,9 +443,7 @@ void frmOptions::Tree_Click()
     const QList<QTreeWidgetItem *> selected = Tree->selectedItems();
     if (selected.isEmpty())
         return;
-    static const QStringList pages{QStringLiteral("General Options"), QStringLiteral("Sound"),
-                                   QStringLiteral("Message"), QStringLiteral("Interface")};
-    const qsizetype page = pages.indexOf(selected.first()->text(0));
+    const qsizetype page = pageNames().indexOf(selected.first()->text(0));
     if (page >= 0)
         SSTab1->setCurrentIndex(int(page));
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+struct ChatFeatures;
 class OptionChoices;
 class OptionsModel;
 class QCheckBox;
@@ -83,6 +84,11 @@ public:
     QGroupBox *styles;
     QComboBox *styleIzbor;
 
+    QGroupBox *chatOptions;
+    QCheckBox *chkLog;
+    QCheckBox *chkReconnect;
+    QCheckBox *chkNotify;
+
     QLabel *Image1;
     QPushButton *cmdCancel;
     QPushButton *cmdOK;
@@ -110,12 +116,14 @@ private:
     void createSoundPage();
     void createMessagePage();
     void createStylePage();
+    void createChatPage();
     void createStrip();
     void arrangeTabOrder();
     void widenToCaptions();
     void showChoices();
     void buildTree();
     void followEdits();
+    void followChatFeature(QCheckBox *box, bool ChatFeatures::*feature);
     int selectedSoundRow() const;
 
     std::shared_ptr<OptionsModel> m_model;

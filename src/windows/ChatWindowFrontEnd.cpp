@@ -2,21 +2,30 @@
 
 #include "frmChat.h"
 
+#include "app/ChatFeatures.h"
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "net/ChatConnection.h"
 #include "notify/DesktopNotifications.h"
+#include "notify/MessageNotices.h"
 #include "notify/NotificationRoute.h"
 #include "notify/frmMessage.h"
 #include "notify/frmNewuser.h"
 #include "notify/frmSysTray.h"
 #include "options/OptionChoices.h"
 #include "options/SoundEvents.h"
+#include "transcript/MessageMarkup.h"
+#include "transcript/RowText.h"
 #include "transcript/TranscriptRows.h"
 
 #include <QApplication>
 #include <QLineEdit>
+
+namespace {
+// As long as a balloon of the tray shows.
+constexpr int messageNoticeMs = 5000;
+} // namespace
 
 ChatWindowFrontEnd::ChatWindowFrontEnd(frmChat &chat)
     : m_chat(chat)
@@ -28,14 +37,29 @@ void ChatWindowFrontEnd::AppendHistory(const QString &html)
     m_chat.AppendHistory(html);
 }
 
+// The name is looked for in what the row shows: no tag or smiley code counts.
 void ChatWindowFrontEnd::AddChat(const QString &user, const QString &text)
 {
     m_chat.AddChat(user, text);
+    if (!noticesWanted())
+        return;
+    if (const auto notice = MessageNotices::forPublic(user, RowText::plainText(MessageMarkup::ConvertMarkup(text)),
+                                                      m_chat.txtUser->text(), m_chat.isActiveWindow()))
+        showBalloon(notice->text, notice->title, InformationIcon, messageNoticeMs);
 }
 
 void ChatWindowFrontEnd::AddChatPM(const QString &user, const QString &text)
 {
     m_chat.AddChatPM(user, text);
+    if (!noticesWanted())
+        return;
+    if (const auto notice = MessageNotices::forPrivate(user, text, m_chat.txtUser->text(), m_chat.isActiveWindow()))
+        showBalloon(notice->text, notice->title, InformationIcon, messageNoticeMs);
+}
+
+bool ChatWindowFrontEnd::noticesWanted() const
+{
+    return ChatFeatures::inForce().notifications;
 }
 
 QString ChatWindowFrontEnd::timeStamp() const
@@ -172,5 +196,5 @@ void ChatWindowFrontEnd::sendText(const QString &text)
 
 void ChatWindowFrontEnd::closeConnection()
 {
-    m_chat.wskClient->close();
+    m_chat.closeConnection();
 }

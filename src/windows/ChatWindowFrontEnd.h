@@ -47,6 +47,9 @@ public:
     void closeConnection() override;
 
 private:
+    // With notifications on, a private message, or a public one naming the user, while the window
+    // is not the active one, is told as a balloon, wherever this desktop shows balloons.
+    bool noticesWanted() const;
     bool sentAsNotification(DesktopNotifications *&notices, const QString &caption, const QString &text,
                             int shownMs);
 

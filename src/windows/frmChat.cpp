@@ -19,6 +19,7 @@
 #include "frmSmile.h"
 #include "frmUrl.h"
 
+#include "app/ChatFeatures.h"
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
@@ -29,12 +30,14 @@
 #include "net/ConnectionStatus.h"
 #include "net/Dispatcher.h"
 #include "net/MachineAddress.h"
+#include "net/Reconnection.h"
 #include "net/WireProtocol.h"
 #include "notify/ChatTrayMenu.h"
 #include "notify/frmSysTray.h"
 #include "options/OptionChoices.h"
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
+#include "transcript/ChatLog.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
@@ -44,6 +47,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -119,6 +123,13 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
+
+    m_reconnection = new Reconnection(*wskClient, ReconnectSchedule(), this);
+    connect(m_reconnection, &Reconnection::attemptScheduled, this, &frmChat::tellNextAttempt);
+    connect(m_reconnection, &Reconnection::resumed, this, &frmChat::tellResumed);
+
+    m_chatLog = new ChatLog(this);
+    connect(m_chatLog, &ChatLog::stopped, this, &frmChat::tellLoggingStopped);
 }
 
 // Created back to front, which is the order they are drawn in.
@@ -292,6 +303,21 @@ void frmChat::setLayoutGeometry(const ChatLayout::Geometry &geometry)
 void frmChat::AppendHistory(const QString &html)
 {
     txtHistory->AppendHistory(html);
+    logRow(html);
+}
+
+// The switch is asked at every row, so Apply turns logging on or off from the next row on.
+void frmChat::logRow(const QString &html)
+{
+    m_chatLog->setEnabled(ChatFeatures::inForce().logging);
+    m_chatLog->appendRow(QDateTime::currentDateTime(), html);
+}
+
+// The conversation goes on without its log; the row says so once, and why.
+void frmChat::tellLoggingStopped(const QString &reason)
+{
+    AppendHistory(TranscriptRows::textRow(TranscriptRows::timeStamp(),
+                                          QStringLiteral("  ~// Logging has stopped: ") + reason.toHtmlEscaped()));
 }
 
 void frmChat::AddText(const QString &text)
@@ -397,6 +423,7 @@ void frmChat::showWindow(QWidget *window)
 // The window stays as it is; the next tick of the status timer finds the connection gone.
 void frmChat::mnuDiscon_Click()
 {
+    m_reconnection->stop();
     if (isConnected())
         sendText(WireProtocol::leave(txtUser->text()));
     LetPendingEventsRun();
@@ -426,6 +453,8 @@ void frmChat::mnuExit_Click()
 
 void frmChat::Connect(const QString &address)
 {
+    m_chatLog->setServer(address);
+    m_reconnection->follow(address);
     wskClient->connectToServer(address);
 }
 
@@ -452,7 +481,43 @@ void frmChat::wskClient_Close()
 
 void frmChat::tmrConnection_Timer()
 {
+    if (keepsReconnecting()) {
+        setStatusPanels(QStringLiteral("Reconnecting..."), QString());
+        return;
+    }
     m_status->check();
+}
+
+// With reconnecting on, a connection that stood and was lost keeps the window and its conversation
+// while it is tried again. Turned off meanwhile, the next tick gives up as without it, and no
+// attempt may sign on behind the box that says so.
+bool frmChat::keepsReconnecting()
+{
+    if (isConnected())
+        return false;
+    if (!ChatFeatures::inForce().reconnect) {
+        m_reconnection->stop();
+        return false;
+    }
+    m_reconnection->resume();
+    return m_reconnection->isActive();
+}
+
+void frmChat::tellNextAttempt(int delayMs)
+{
+    const int seconds = (delayMs + 999) / 1000;
+    AppendHistory(TranscriptRows::textRow(
+        TranscriptRows::timeStamp(),
+        QStringLiteral("  ~// Reconnecting in %1 %2 (Ctrl+D stops it).")
+            .arg(seconds)
+            .arg(seconds == 1 ? QStringLiteral("second") : QStringLiteral("seconds"))));
+}
+
+void frmChat::tellResumed()
+{
+    AppendHistory(TranscriptRows::textRow(TranscriptRows::timeStamp(),
+                                          QStringLiteral("  ~// Connected again; signing on as ")
+                                              + txtUser->text().toHtmlEscaped() + QLatin1Char('.')));
 }
 
 void frmChat::setStatusPanels(const QString &first, const QString &second)
@@ -470,6 +535,7 @@ void frmChat::showNotConnectedBox(const QString &text, const QString &title)
 void frmChat::returnToSignon()
 {
     StatusBar1->showPrivate(false);
+    m_reconnection->stop();
     hide();
     Form<frmSignon>::get()->show();
     tmrConnection->stop();
@@ -511,9 +577,18 @@ void frmChat::Leave()
     wskClient->leaveAndFlush(txtUser->text());
 }
 
+void frmChat::closeConnection()
+{
+    m_reconnection->stop();
+    wskClient->close();
+}
+
+// The program ends at once, with no destructor run: the rows the log gathered are written first.
 void frmChat::endProgram()
 {
+    m_reconnection->stop();
     Leave();
+    m_chatLog->flush();
     removeTrayIcon();
     modMain::StopProgram();
 }

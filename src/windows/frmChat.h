@@ -11,6 +11,7 @@
 
 class CertificatePrompt;
 class ChatConnection;
+class ChatLog;
 class ChatWindowFrontEnd;
 class ComposeToolbar;
 class ConnectionStatus;
@@ -23,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class Reconnection;
 class TranscriptView;
 class frmSysTray;
 
@@ -121,6 +123,8 @@ public:
     // "Leave " + own name while connected, given at most a second to go out, then the connection
     // closes. Every way out calls it first.
     void Leave();
+    // Closes the connection for good: a refused sign-on is not tried again.
+    void closeConnection();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -134,6 +138,11 @@ private:
     void returnToSignon() override;
 
     void createConnection();
+    bool keepsReconnecting();
+    void tellNextAttempt(int delayMs);
+    void tellResumed();
+    void logRow(const QString &html);
+    void tellLoggingStopped(const QString &reason);
     void sendPublicMessage();
     void showUserCount();
     // Leave, take the tray icon away, stop the program: the end of every way out.
@@ -153,4 +162,6 @@ private:
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<ConnectionStatus> m_status;
     std::unique_ptr<CertificatePrompt> m_certificatePrompt;
+    ChatLog *m_chatLog; // every row, while logging is on
+    Reconnection *m_reconnection; // a lost connection tried again, while reconnecting is on
 };

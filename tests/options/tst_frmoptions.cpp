@@ -3,6 +3,7 @@
 #include "app/Form.h"
 #include "support/FileSizeLimit.h"
 #include "support/ReplacementCounter.h"
+#include "app/ChatFeatures.h"
 #include "app/modMain.h"
 #include "options/OptionChoices.h"
 #include "options/frmOptions.h"
@@ -133,6 +134,12 @@ private slots:
                                     << QRect(8, 48, 281, 17);
         QTest::newRow("page 3") << "styles" << "Styles" << QRect(0, 0, 313, 201);
         QTest::newRow("styleIzbor") << "styleIzbor" << "" << QRect(40, 16, 161, 21);
+        QTest::newRow("page 4") << "chatOptions" << "Chat Options" << QRect(0, 0, 313, 201);
+        QTest::newRow("chkLog") << "chkLog" << "Log the conversation to a file." << QRect(8, 16, 281, 17);
+        QTest::newRow("chkReconnect") << "chkReconnect" << "Reconnect when the connection is lost."
+                                      << QRect(8, 32, 281, 17);
+        QTest::newRow("chkNotify") << "chkNotify" << "Notify me of private messages and of my name."
+                                   << QRect(8, 48, 281, 17);
         QTest::newRow("Image1") << "Image1" << "" << QRect(0, 216, 494, 34);
         QTest::newRow("cmdCancel") << "cmdCancel" << "Cancel" << QRect(264, 224, 65, 17);
         QTest::newRow("cmdOK") << "cmdOK" << "OK" << QRect(336, 224, 65, 17);
@@ -203,7 +210,7 @@ private slots:
         QStringList children;
         for (int i = 0; i < root->childCount(); ++i)
             children.append(root->child(i)->text(0));
-        QCOMPARE(children, QStringList({"General Options", "Sound", "Message", "Interface"}));
+        QCOMPARE(children, QStringList({"General Options", "Sound", "Message", "Interface", "Chat"}));
         QCOMPARE(window->SSTab1->currentIndex(), 0);
 
         clickNode(window, QStringLiteral("Message"));
@@ -212,6 +219,8 @@ private slots:
         QCOMPARE(window->SSTab1->currentIndex(), 2);
         clickNode(window, QStringLiteral("Interface"));
         QCOMPARE(window->SSTab1->currentIndex(), 3);
+        clickNode(window, QStringLiteral("Chat"));
+        QCOMPARE(window->SSTab1->currentIndex(), 4);
         clickNode(window, QStringLiteral("Sound"));
         QCOMPARE(window->SSTab1->currentIndex(), 1);
         clickNode(window, QStringLiteral("General Options"));
@@ -352,7 +361,7 @@ private slots:
                       "System={app}/sound/system.wav", "Login={app}/sound/message.wav",
                       "Logout={app}/sound/message.wav", "Value=Off", "[DisplayCorrection]", "On=False", "[UserSvr]",
                       "User=", "Svr=", "AC=0", "[Message]", "Umain=0", "UMsg=Ball", "mssg=Main", "[Interface]",
-                      "Style="});
+                      "Style=", "[Chat]", "Log=Off", "Reconnect=Off", "Notify=Off"});
         QTest::newRow("everything changed, typed values trimmed")
             << QString() << Edit([](frmOptions *window, FakeDialogs *dialogs) {
                    window->txtNickname->setText(QStringLiteral("  Ana "));
@@ -367,19 +376,22 @@ private slots:
                    window->soundlist->setCurrentItem(window->soundlist->topLevelItem(2));
                    dialogs->fileAnswers = QStringList{QStringLiteral(" /picked/system.wav ")};
                    window->Command1->click();
+                   window->chkLog->click();
+                   window->chkReconnect->click();
+                   window->chkNotify->click();
                })
             << lines({"[Sounds]", "Message={app}/sound/message.wav", "PM_message={app}/sound/pmprivate.wav",
                       "System=/picked/system.wav", "Login={app}/sound/message.wav",
                       "Logout={app}/sound/message.wav", "Value=On", "[DisplayCorrection]", "On=True", "[UserSvr]",
                       "User=Ana", "Svr=10.0.0.9", "AC=1", "[Message]", "Umain=1", "UMsg=Win", "mssg=Windows",
-                      "[Interface]", "Style=Black Skin"});
+                      "[Interface]", "Style=Black Skin", "[Chat]", "Log=On", "Reconnect=On", "Notify=On"});
         QTest::newRow("groups without a selection keep their stored value")
             << lines({"[Message]", "UMsg=Other", "mssg=Other", "[Sounds]", "Value=On", "Message=/a.wav"})
             << Edit([](frmOptions *, FakeDialogs *) {})
             << lines({"[Message]", "UMsg=Other", "mssg=Other", "Umain=0", "[Sounds]", "Value=Off",
                       "Message=/a.wav", "PM_message={app}/sound/pmprivate.wav", "System={app}/sound/system.wav",
                       "Login={app}/sound/message.wav", "Logout={app}/sound/message.wav", "[DisplayCorrection]",
-                      "On=False", "[UserSvr]", "User=", "Svr=", "AC=0", "[Interface]", "Style="});
+                      "On=False", "[UserSvr]", "User=", "Svr=", "AC=0", "[Interface]", "Style=", "[Chat]", "Log=Off", "Reconnect=Off", "Notify=Off"});
         QTest::newRow("a selection made replaces an unknown value")
             << lines({"[Message]", "UMsg=Other", "mssg=Other"})
             << Edit([](frmOptions *window, FakeDialogs *) {
@@ -390,7 +402,7 @@ private slots:
                       "Message={app}/sound/message.wav", "PM_message={app}/sound/pmprivate.wav",
                       "System={app}/sound/system.wav", "Login={app}/sound/message.wav",
                       "Logout={app}/sound/message.wav", "Value=Off", "[DisplayCorrection]", "On=False", "[UserSvr]",
-                      "User=", "Svr=", "AC=0", "[Interface]", "Style="});
+                      "User=", "Svr=", "AC=0", "[Interface]", "Style=", "[Chat]", "Log=Off", "Reconnect=Off", "Notify=Off"});
     }
     void applyWritesEveryKey()
     {
@@ -617,6 +629,32 @@ private slots:
         QCOMPARE(m_fakes->dialogs.messageBoxes.first().icon, QMessageBox::Warning);
     }
 
+    // The chat's features are off unless [Chat] says "On"; a change is followed from Apply on, and
+    // Cancel leaves what is in force.
+    void chatFeaturesTakeEffectWithApply()
+    {
+        m_fakes->dir.writeSettings(lines({"[Chat]", "Log=On", "Reconnect=on", "Notify=1"}));
+        ChatFeatures::setInForce({});
+        frmOptions *window = Form<frmOptions>::get();
+        window->show();
+        QVERIFY(window->chkLog->isChecked());
+        QVERIFY(!window->chkReconnect->isChecked());
+        QVERIFY(!window->chkNotify->isChecked());
+
+        window->chkReconnect->click();
+        QVERIFY(!ChatFeatures::inForce().reconnect);
+        window->cmdApply->click();
+        QVERIFY(ChatFeatures::inForce().logging);
+        QVERIFY(ChatFeatures::inForce().reconnect);
+        QVERIFY(!ChatFeatures::inForce().notifications);
+        QVERIFY(m_fakes->dir.settings().startsWith(lines({"[Chat]", "Log=On", "Reconnect=On", "Notify=Off"})));
+
+        window->chkLog->click();
+        window->cmdCancel->click();
+        QVERIFY(ChatFeatures::inForce().logging);
+        QCOMPARE(ChatFeatures::read().logging, true);
+    }
+
     // The user may close the window while Apply waits for events; Apply still finishes its writes.
     void closingDuringApplyFinishesTheWrites()
     {
@@ -626,7 +664,7 @@ private slots:
         QTimer::singleShot(0, window, [window] { window->cmdCancel->click(); });
         window->cmdApply->click();
         QVERIFY(!Form<frmOptions>::isLoaded());
-        QVERIFY(m_fakes->dir.settings().endsWith(QStringLiteral("Style=Rad Skin\r\n")));
+        QVERIFY(m_fakes->dir.settings().contains(QStringLiteral("Style=Rad Skin\r\n")));
         QCOMPARE(m_fakes->dialogs.messageBoxes.size(), 1);
     }
 
