@@ -1,5 +1,6 @@
 #include "ChatWindowFrontEnd.h"
 
+#include "ScreenReaderNotice.h"
 #include "frmChat.h"
 
 #include "app/Dialogs.h"
@@ -121,6 +122,11 @@ void ChatWindowFrontEnd::flash()
 void ChatWindowFrontEnd::playSound(SoundRow row)
 {
     SoundEvents::PlaySoundEvent(row);
+}
+
+void ChatWindowFrontEnd::speak(const QString &text)
+{
+    m_chat.notice->speak(text);
 }
 
 bool ChatWindowFrontEnd::joinRowInMain() const

@@ -6,6 +6,7 @@
 #include "InputLine.h"
 #include "PanelStatusBar.h"
 #include "ScaledPicture.h"
+#include "ScreenReaderNotice.h"
 #include "SkinTable.h"
 #include "UserListMenu.h"
 #include "frmAbout.h"
@@ -31,6 +32,7 @@
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
 #include "transcript/MessageMarkup.h"
+#include "transcript/RowText.h"
 #include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
@@ -147,6 +149,7 @@ void frmChat::createControls()
 
     StatusBar1 = new PanelStatusBar(this);
     StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));
+    notice = new ScreenReaderNotice(StatusBar1);
 
     cmdSend = new QPushButton(QStringLiteral("&Send"), this);
     cmdSend->hide();
@@ -292,12 +295,15 @@ void frmChat::AddText(const QString &text)
 
 void frmChat::AddChat(const QString &user, const QString &text)
 {
-    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, MessageMarkup::ConvertMarkup(text)));
+    const QString html = MessageMarkup::ConvertMarkup(text);
+    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, html));
+    notice->speak(user + QStringLiteral(": ") + RowText::plainText(html));
 }
 
 void frmChat::AddChatPM(const QString &user, const QString &text)
 {
     AppendHistory(TranscriptRows::pmRow(TranscriptRows::timeStamp(), user, text));
+    notice->speak(QStringLiteral("Private message from %1: %2").arg(user, text));
     SoundEvents::PlaySoundEvent(4);
 }
 

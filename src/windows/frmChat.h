@@ -22,6 +22,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class ScreenReaderNotice;
 class TranscriptView;
 class frmSysTray;
 
@@ -57,6 +58,7 @@ public:
     QLabel *style_userlist; // header picture of the user column
     QLabel *style;          // the skin, behind everything
     PanelStatusBar *StatusBar1;
+    ScreenReaderNotice *notice; // says new rows to a screen reader
     QPushButton *cmdSend;  // hidden; enabled exactly while the input line holds text
     QPushButton *cmdClear; // hidden
     QLineEdit *txtUser;    // hidden; the own user name

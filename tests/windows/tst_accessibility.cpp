@@ -3,6 +3,7 @@
 #include "app/Form.h"
 #include "app/WindowAccessibility.h"
 #include "options/frmOptions.h"
+#include "windows/ScreenReaderNotice.h"
 #include "windows/frmAbout.h"
 #include "windows/frmChat.h"
 #include "windows/frmPM.h"
@@ -99,6 +100,36 @@ private slots:
                      qPrintable(QStringLiteral("%1 (%2) has no name").arg(control->objectName(),
                                                                           control->metaObject()->className())));
         }
+    }
+
+    // A screen reader speaks a notification that appears in a status bar whatever has the focus:
+    // each new message, private message and join appears as one, saying who and what. (That it
+    // appears is told over the desktop's accessibility bus alone: screen_reader_view listens there.)
+    void newRowsAreSpoken_data()
+    {
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("public message") << "Message bob:hello" << "bob: hello";
+        QTest::newRow("public message with tags and a smiley") << "Message bob:[B]so[/B] happy :)" << "bob: so happy ";
+        QTest::newRow("private message") << "PMMessage bob|psst" << "Private message from bob: psst";
+        QTest::newRow("private message with markup as typed") << "PMMessage bob|<b>x</b> [B]" << "Private message from bob: <b>x</b> [B]";
+        QTest::newRow("join") << "Joined bob" << "bob joined the chat";
+        QTest::newRow("longest message, cut")
+            << "Message bob:" + QString(64 * 1024, u'w') << "bob: " + QString(ScreenReaderNotice::spokenLimit - 5, u'w');
+    }
+
+    void newRowsAreSpoken()
+    {
+        QFETCH(QString, block);
+        QFETCH(QString, spoken);
+        frmChat *chat = Form<frmChat>::get();
+        chat->DataParsing(block);
+
+        QAccessibleInterface *notice = QAccessible::queryAccessibleInterface(chat->notice);
+        QCOMPARE(notice->role(), QAccessible::Notification);
+        QCOMPARE(notice->text(QAccessible::Name), spoken);
+        QVERIFY(notice->parent());
+        QCOMPARE(notice->parent()->role(), QAccessible::StatusBar);
     }
 
     // The sign-on boxes are named by their labels, not by the frame around them.
