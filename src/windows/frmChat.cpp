@@ -364,9 +364,9 @@ void frmChat::Toolbar1_ButtonClick()
             continue;
         switch (index) {
         case 1: mnuOpt_Click(); break;
-        case 3: appendToInputLine(QStringLiteral("[B][/B]")); break;
-        case 4: appendToInputLine(QStringLiteral("[U][/U]")); break;
-        case 5: appendToInputLine(QStringLiteral("[I][/I]")); break;
+        case 3: txtText->wrapSelection(QStringLiteral("[B]"), QStringLiteral("[/B]")); break;
+        case 4: txtText->wrapSelection(QStringLiteral("[U]"), QStringLiteral("[/U]")); break;
+        case 5: txtText->wrapSelection(QStringLiteral("[I]"), QStringLiteral("[/I]")); break;
         case 6: showWindow(Form<frmSmile>::get()); break;
         case 7: appendToInputLine(QStringLiteral("[HR]")); break;
         case 8: showWindow(Form<frmUrl>::get()); break;
