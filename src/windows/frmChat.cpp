@@ -15,6 +15,7 @@
 #include "frmSmile.h"
 #include "frmUrl.h"
 
+#include "app/DecorativePicture.h"
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
@@ -127,6 +128,8 @@ void frmChat::createControls()
 
     style_userlist = new ScaledPicture(this);
     style_userlist->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/userlist_header.png")));
+    DecorativePicture::mark(style);
+    DecorativePicture::mark(style_userlist);
 
     users = new QLabel(QStringLiteral("0 Users"), this);
     users->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -172,8 +172,14 @@ def main():
             for said in ("bob joined the chat", "bob: hello, screen reader", "Private message from bob: psst"):
                 check(said in spoken, f"a status bar notification says {said!r}", failures)
         for _, role, name, _ in nodes(chat):
-            if role in ("push button", "toggle button", "text", "list", "check box"):
+            if role in ("push button", "toggle button", "text", "list", "check box", "image"):
                 check(bool(name and name.strip()), f"a {role} in the chat window has no name", failures)
+        toolbar = find(chat, "tool bar")
+        if toolbar is not None:
+            buttons = [node for _, role, _, node in nodes(toolbar) if role not in ("tool bar", "separator", "filler")]
+            for button in buttons:
+                check(button.getRoleName() == "push button",
+                      f"the tool bar's {button.name!r} is a push button, not a {button.getRoleName()}", failures)
 
     for failure in failures:
         print("FAIL:", failure)
