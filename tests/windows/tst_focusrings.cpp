@@ -1,7 +1,6 @@
 #include "support/ChatWindowTestCase.h"
 
 #include "app/FocusFrame.h"
-#include "app/FocusRing.h"
 #include "app/Form.h"
 #include "options/frmOptions.h"
 #include "windows/ClickablePicture.h"
@@ -13,6 +12,8 @@
 
 #include <QImage>
 #include <QTest>
+
+#include <cmath>
 
 // The keyboard focus is seen on every control of every window, the chat window in every skin: the
 // pixels that change as a control takes the focus stand out from the window around the control.
@@ -26,6 +27,23 @@ class tst_FocusRings : public ChatWindowTestCase
     static Loader loader()
     {
         return [] { return static_cast<QWidget *>(Form<Window>::get()); };
+    }
+
+    static double relativeLuminance(const QColor &colour)
+    {
+        const auto linear = [](double channel) {
+            return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    }
+
+    // The lighter colour's relative luminance to the darker one's, each plus 0.05: 1 for equal
+    // colours up to 21 for black on white.
+    static double contrast(const QColor &one, const QColor &other)
+    {
+        const double a = relativeLuminance(one) + 0.05;
+        const double b = relativeLuminance(other) + 0.05;
+        return a > b ? a / b : b / a;
     }
 
     static QList<QWidget *> reachableControls(QWidget *window)
@@ -69,7 +87,7 @@ class tst_FocusRings : public ChatWindowTestCase
                     continue;
                 const QPoint outside = outsideNear(rect, {x, y}, 2);
                 if (before.rect().contains(outside)
-                    && FocusRing::contrast(after.pixelColor(x, y), before.pixelColor(outside)) >= FocusRing::minimumContrast)
+                    && contrast(after.pixelColor(x, y), before.pixelColor(outside)) >= 3.0)
                     ++visible;
             }
         }
