@@ -1,4 +1,5 @@
 #include "app/ClientCommandLine.h"
+#include "app/FocusFrame.h"
 #include "app/Form.h"
 #include "app/FormRegistry.h"
 #include "app/Pictures.h"
@@ -68,6 +69,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     FormRegistry::setOnLastUnloaded([] { QCoreApplication::quit(); });
     WindowAccessibility::install();
+    FocusFrame::install();
 
     SettingsLocation::setFile(commandLine.settingsFile());
     modMain::Main(commandLine.remainingArguments());

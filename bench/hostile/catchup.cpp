@@ -170,6 +170,7 @@ public:
     void showMessageOfDay(const QString &) override {}
     void flash() override {}
     void playSound(SoundRow) override {}
+    void speak(const QString &) override {}
     bool joinRowInMain() const override { return false; }
     bool joinLeaveBalloon() const override { return false; }
     bool motdInMain() const override { return false; }

@@ -53,6 +53,9 @@ public:
     virtual void showMessageOfDay(const QString &text) = 0;  // frmMessage's txtmessage
     virtual void flash() = 0;
     virtual void playSound(SoundRow row) = 0; // silent while sounds are off
+    // Has a screen reader say text at once, wherever the keyboard focus is. AddChat and AddChatPM
+    // have their rows said by themselves.
+    virtual void speak(const QString &text) = 0;
 
     // The notice choices as the options window shows them now, applied or not.
     virtual bool joinRowInMain() const = 0;    // ChkMain ticked

@@ -109,6 +109,7 @@ void Dispatcher::onUserList(const WireProtocol::Received &received)
 void Dispatcher::onJoined(const WireProtocol::Received &received)
 {
     m_frontEnd.appendUser(received.payload);
+    m_frontEnd.speak(received.payload + QStringLiteral(" joined the chat"));
     if (m_frontEnd.joinRowInMain()) {
         m_frontEnd.AppendHistory(TranscriptRows::joinedRow(m_frontEnd.timeStamp(), received.payload));
         m_frontEnd.yield();

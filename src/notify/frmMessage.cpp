@@ -1,5 +1,6 @@
 #include "frmMessage.h"
 
+#include "app/DecorativePicture.h"
 #include "app/Form.h"
 #include "app/Pictures.h"
 #include "app/Twips.h"
@@ -25,6 +26,7 @@ frmMessage::frmMessage()
 {
     Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image1->setScaledContents(true);
+    DecorativePicture::mark(Image1);
 
     QFont heading(QStringLiteral("MotterFemD"));
     heading.setPointSizeF(14.25);

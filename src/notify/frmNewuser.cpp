@@ -1,5 +1,6 @@
 #include "frmNewuser.h"
 
+#include "app/DecorativePicture.h"
 #include "app/Form.h"
 #include "app/Pictures.h"
 #include "app/Twips.h"
@@ -15,6 +16,7 @@ frmNewuser::frmNewuser()
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image1->installEventFilter(this);
+    DecorativePicture::mark(Image1);
 
     // The label shows a name another user chose: never let it render as markup.
     lblNewuser->setTextFormat(Qt::PlainText);

@@ -3,6 +3,7 @@
 #include "OptionsModel.h"
 #include "SoundPlayer.h"
 #include "app/AppDir.h"
+#include "app/DecorativePicture.h"
 #include "app/Dialogs.h"
 #include "app/EscapeKey.h"
 #include "app/Form.h"
@@ -247,6 +248,7 @@ void frmOptions::createStrip()
         return;
     Image1->setPixmap(strip);
     Image1->setScaledContents(true);
+    DecorativePicture::mark(Image1);
     const QString buttonStyle = QStringLiteral(
         "QPushButton { background-image: url(%1); background-position: center; border: 1px solid palette(dark);"
         " border-radius: 2px; padding: 0px; }"

@@ -1,5 +1,6 @@
 #include "ChatWindowFrontEnd.h"
 
+#include "ScreenReaderNotice.h"
 #include "frmChat.h"
 
 #include "app/ChatFeatures.h"
@@ -145,6 +146,11 @@ void ChatWindowFrontEnd::flash()
 void ChatWindowFrontEnd::playSound(SoundRow row)
 {
     SoundEvents::PlaySoundEvent(row);
+}
+
+void ChatWindowFrontEnd::speak(const QString &text)
+{
+    m_chat.notice->speak(text);
 }
 
 bool ChatWindowFrontEnd::joinRowInMain() const

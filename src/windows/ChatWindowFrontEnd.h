@@ -31,6 +31,7 @@ public:
     void showMessageOfDay(const QString &text) override;
     void flash() override;
     void playSound(SoundRow row) override;
+    void speak(const QString &text) override;
 
     bool joinRowInMain() const override;
     bool joinLeaveBalloon() const override;

@@ -2,8 +2,6 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOptionFocusRect>
 
 ClickablePicture::ClickablePicture(QWidget *parent)
     : QLabel(parent)
@@ -30,15 +28,4 @@ void ClickablePicture::keyPressEvent(QKeyEvent *event)
     default:
         QLabel::keyPressEvent(event);
     }
-}
-
-void ClickablePicture::paintEvent(QPaintEvent *event)
-{
-    QLabel::paintEvent(event);
-    if (!hasFocus())
-        return;
-    QPainter painter(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

@@ -3,7 +3,7 @@
 #include <QLabel>
 
 // A picture that reports a left click (button released over it), as the smiley faces need. It
-// takes the keyboard focus too, shows it with a frame, and Enter or Space click it.
+// takes the keyboard focus too (the window's focus frame shows it), and Enter or Space click it.
 class ClickablePicture : public QLabel
 {
     Q_OBJECT
@@ -16,5 +16,4 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 };

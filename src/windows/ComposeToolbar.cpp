@@ -1,5 +1,7 @@
 #include "ComposeToolbar.h"
 
+#include "ToolbarButtonAccessible.h"
+
 #include "app/Pictures.h"
 
 #include <QAction>
@@ -32,6 +34,7 @@ constexpr ButtonLook looks[ComposeToolbar::ButtonCount] = {
 ComposeToolbar::ComposeToolbar(QWidget *parent)
     : QToolBar(parent)
 {
+    ToolbarButtonAccessible::install();
     setMovable(false);
     setFloatable(false);
     setIconSize(QSize(24, 24));

@@ -51,6 +51,32 @@ void InputLine::appendText(const QString &text)
     end.insertText(text);
 }
 
+void InputLine::wrapSelection(const QString &opening, const QString &closing)
+{
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        appendText(opening + closing);
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::Left, QTextCursor::MoveAnchor, int(closing.size()));
+        setTextCursor(cursor);
+        return;
+    }
+    const bool backwards = cursor.position() < cursor.anchor();
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    cursor.beginEditBlock();
+    cursor.setPosition(end);
+    cursor.insertText(closing);
+    cursor.setPosition(start);
+    cursor.insertText(opening);
+    cursor.endEditBlock();
+    const int innerStart = start + int(opening.size());
+    const int innerEnd = end + int(opening.size());
+    cursor.setPosition(backwards ? innerEnd : innerStart);
+    cursor.setPosition(backwards ? innerStart : innerEnd, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
 // Enter is the send key with or without Shift or Ctrl, so no line break can be typed; pasted text
 // keeps its line breaks.
 void InputLine::keyPressEvent(QKeyEvent *event)

@@ -18,6 +18,9 @@ public:
     // Adds text at the very end, with no blank or line break before it; the caret stays where the
     // user left it. Cheap on a long line: nothing already there is read or laid out again.
     void appendText(const QString &text);
+    // Puts opening and closing around the selected text, which stays selected. With nothing
+    // selected they go at the very end, as appendText puts them, and the caret between them.
+    void wrapSelection(const QString &opening, const QString &closing);
 
 signals:
     void enterPressed();

@@ -80,19 +80,21 @@ bool UserListMenu::filterListMouse(QEvent *event)
     return true;
 }
 
-// The menu key and Shift+F10 open the menu for the selected row, below it, as a right press on it
-// would.
+// The menu key and Shift+F10 open the menu below the row with the keyboard focus, which they
+// select first: the focus frame may stand on a row nothing selected yet, or on another than the
+// selected one.
 bool UserListMenu::filterListKey(const QKeyEvent *key)
 {
     const bool menuKey = key->key() == Qt::Key_Menu
         || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
     if (!menuKey)
         return false;
-    const QList<QListWidgetItem *> selected = m_chat.lstUsers->selectedItems();
-    if (!selected.isEmpty()) {
-        const QRect row = m_chat.lstUsers->visualItemRect(selected.first());
-        lstUsers_MouseDown(Qt::RightButton, m_chat.lstUsers->viewport()->mapToGlobal(row.bottomLeft()));
-    }
+    QListWidgetItem *focused = m_chat.lstUsers->currentItem();
+    if (!focused)
+        return true;
+    m_chat.lstUsers->setCurrentItem(focused, QItemSelectionModel::ClearAndSelect);
+    const QRect row = m_chat.lstUsers->visualItemRect(focused);
+    lstUsers_MouseDown(Qt::RightButton, m_chat.lstUsers->viewport()->mapToGlobal(row.bottomLeft()));
     return true;
 }
 

@@ -41,6 +41,7 @@ frmAbout::frmAbout()
     Image1 = new QLabel(this);
     Image1->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/about_logo.png")));
     Image1->setScaledContents(true);
+    Image1->setAccessibleName(QStringLiteral("Korvani"));
     Image1->setGeometry(Twips::toPixels(QRect(0, 0, 2895, 2130)));
 
     Frame1 = new QFrame(this);

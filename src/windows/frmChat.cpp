@@ -11,6 +11,7 @@
 #include "CertificatePrompt.h"
 #include "PanelStatusBar.h"
 #include "ScaledPicture.h"
+#include "ScreenReaderNotice.h"
 #include "SkinTable.h"
 #include "UserListMenu.h"
 #include "frmAbout.h"
@@ -20,6 +21,7 @@
 #include "frmUrl.h"
 
 #include "app/ChatFeatures.h"
+#include "app/DecorativePicture.h"
 #include "app/Dialogs.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
@@ -39,6 +41,7 @@
 #include "options/frmOptions.h"
 #include "transcript/ChatLog.h"
 #include "transcript/MessageMarkup.h"
+#include "transcript/RowText.h"
 #include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
 #include "transcript/TranscriptView.h"
@@ -143,6 +146,8 @@ void frmChat::createControls()
 
     style_userlist = new ScaledPicture(this);
     style_userlist->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/userlist_header.png")));
+    DecorativePicture::mark(style);
+    DecorativePicture::mark(style_userlist);
 
     users = new QLabel(QStringLiteral("0 Users"), this);
     users->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -167,6 +172,7 @@ void frmChat::createControls()
 
     StatusBar1 = new PanelStatusBar(this);
     StatusBar1->setPanelText(1, QStringLiteral("Connecting..."));
+    notice = new ScreenReaderNotice(StatusBar1);
 
     cmdSend = new QPushButton(QStringLiteral("&Send"), this);
     cmdSend->hide();
@@ -328,12 +334,15 @@ void frmChat::AddText(const QString &text)
 
 void frmChat::AddChat(const QString &user, const QString &text)
 {
-    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, MessageMarkup::ConvertMarkup(text)));
+    const QString html = MessageMarkup::ConvertMarkup(text);
+    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, html));
+    notice->speak(user + QStringLiteral(": ") + RowText::plainText(html));
 }
 
 void frmChat::AddChatPM(const QString &user, const QString &text)
 {
     AppendHistory(TranscriptRows::pmRow(TranscriptRows::timeStamp(), user, text));
+    notice->speak(QStringLiteral("Private message from %1: %2").arg(user, text));
     SoundEvents::PlaySoundEvent(4);
 }
 
@@ -399,9 +408,9 @@ void frmChat::Toolbar1_ButtonClick()
             continue;
         switch (index) {
         case 1: mnuOpt_Click(); break;
-        case 3: appendToInputLine(QStringLiteral("[B][/B]")); break;
-        case 4: appendToInputLine(QStringLiteral("[U][/U]")); break;
-        case 5: appendToInputLine(QStringLiteral("[I][/I]")); break;
+        case 3: txtText->wrapSelection(QStringLiteral("[B]"), QStringLiteral("[/B]")); break;
+        case 4: txtText->wrapSelection(QStringLiteral("[U]"), QStringLiteral("[/U]")); break;
+        case 5: txtText->wrapSelection(QStringLiteral("[I]"), QStringLiteral("[/I]")); break;
         case 6: showWindow(Form<frmSmile>::get()); break;
         case 7: appendToInputLine(QStringLiteral("[HR]")); break;
         case 8: showWindow(Form<frmUrl>::get()); break;

@@ -25,6 +25,7 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class Reconnection;
+class ScreenReaderNotice;
 class TranscriptView;
 class frmSysTray;
 
@@ -60,6 +61,7 @@ public:
     QLabel *style_userlist; // header picture of the user column
     QLabel *style;          // the skin, behind everything
     PanelStatusBar *StatusBar1;
+    ScreenReaderNotice *notice; // says new rows to a screen reader
     QPushButton *cmdSend;  // hidden; enabled exactly while the input line holds text
     QPushButton *cmdClear; // hidden
     QLineEdit *txtUser;    // hidden; the own user name

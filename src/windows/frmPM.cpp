@@ -6,6 +6,7 @@
 #include "WindowFont.h"
 #include "frmChat.h"
 
+#include "app/DecorativePicture.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "app/Pictures.h"
@@ -32,6 +33,7 @@ frmPM::frmPM()
     Image2 = new QLabel(this);
     Image2->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image2->setScaledContents(true);
+    DecorativePicture::mark(Image2);
     Image2->setGeometry(Twips::toPixels(QRect(0, -240, 5160, 2250)));
 
     Label2 = new QLabel(QStringLiteral("Send to:"), this);

@@ -2,6 +2,7 @@
 
 #include "ScaledPicture.h"
 
+#include "app/DecorativePicture.h"
 #include "app/Form.h"
 #include "app/PendingEvents.h"
 #include "app/Pictures.h"
@@ -78,6 +79,7 @@ void frmSignon::createControls()
 {
     picBanner = place(new ScaledPicture(this), "picBanner", 0, 0, 3090, 2520);
     picBanner->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/banner.png")));
+    DecorativePicture::mark(picBanner);
 
     Frame1 = place(new QGroupBox(QStringLiteral("Information "), this), "Frame1", 120, 2520, 2895, 2655);
     Label2 = place(new QLabel(QStringLiteral("Username:"), Frame1), "Label2", 120, 240, 855, 255);

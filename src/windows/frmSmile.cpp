@@ -4,6 +4,7 @@
 #include "frmChat.h"
 
 #include "app/AppDir.h"
+#include "app/DecorativePicture.h"
 #include "app/EscapeKey.h"
 #include "app/Form.h"
 #include "app/Pictures.h"
@@ -57,6 +58,7 @@ frmSmile::frmSmile()
     Image18->setPixmap(Pictures::forOneUse(QStringLiteral(":/pictures/panel.png")));
     Image18->move(0, Twips::toPixels(-240));
     Image18->adjustSize();
+    DecorativePicture::mark(Image18);
 
     const QString folder = applicationDirectory() + QStringLiteral("/smile/");
     for (int number = 1; number <= PictureCount; ++number) {

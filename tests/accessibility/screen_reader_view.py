@@ -82,23 +82,59 @@ def find(top, role, name=None):
     return None
 
 
+def status_bar_notification(event):
+    """The text of a notification that appeared inside a status bar, which Orca speaks by its name
+    alone wherever the focus is; None for any other event."""
+    try:
+        if not event.detail1 or event.source.getRoleName() != "notification":
+            return None
+        ancestor = event.source.parent
+        while ancestor is not None and ancestor.getRoleName() != "status bar":
+            ancestor = ancestor.parent
+        return event.source.name if ancestor is not None else None
+    except Exception:  # a node that went away while being read
+        return None
+
+
+def ignore(event):
+    pass
+
+
 def rows_heard(conversation, server_address):
-    """The text a screen reader is told of while another user joins and writes."""
-    heard = []
+    """What a screen reader is told while another user joins, writes and writes privately: the text
+    inserted into the conversation, and the notifications it would speak."""
+    inserted, spoken = [], []
 
     def on_insert(event):
         if event.source == conversation:
-            heard.append(event.any_data)
+            inserted.append(event.any_data)
+
+    def on_showing(event):
+        text = status_bar_notification(event)
+        if text is not None:
+            spoken.append(text)
 
     pyatspi.Registry.registerEventListener(on_insert, "object:text-changed:insert")
+    pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
+    # As a screen reader does, so that the names it reads are the new ones.
+    pyatspi.Registry.registerEventListener(ignore, "object:property-change:accessible-name")
+    # Each block goes out from the event loop, after what the one before caused has been read: a
+    # notification's name is read when its event is, and the next block changes it.
+    blocks = [b"Join bob", b"Message bob:hello, screen reader", b"PMMessage reader:bob|psst"]
     with socket.create_connection((server_address, 1290)) as peer:
-        peer.sendall(b"Join bob")
-        time.sleep(0.5)
-        peer.sendall(b"Message bob:hello, screen reader")
-        GLib.timeout_add(3000, pyatspi.Registry.stop)
+        def send_next():
+            if blocks:
+                peer.sendall(blocks.pop(0))
+                return True
+            pyatspi.Registry.stop()
+            return False
+
+        GLib.timeout_add(1000, send_next)
         pyatspi.Registry.start()
     pyatspi.Registry.deregisterEventListener(on_insert, "object:text-changed:insert")
-    return "".join(heard)
+    pyatspi.Registry.deregisterEventListener(on_showing, "object:state-changed:showing")
+    pyatspi.Registry.deregisterEventListener(ignore, "object:property-change:accessible-name")
+    return "".join(inserted), spoken
 
 
 def main():
@@ -129,12 +165,21 @@ def main():
         if conversation is not None:
             check("Welcome to Korvani Server" in (text_of(conversation) or ""),
                   "the conversation's text reads the welcome banner", failures)
-            heard = rows_heard(conversation, server_address)
-            print(f"== told while bob joined and wrote: {heard!r}")
-            check("bob: hello, screen reader" in heard, "a new row is told to the screen reader", failures)
+            inserted, spoken = rows_heard(conversation, server_address)
+            print(f"== inserted while bob joined and wrote: {inserted!r}")
+            print(f"== spoken while bob joined and wrote: {spoken!r}")
+            check("bob: hello, screen reader" in inserted, "a new row is inserted into the conversation", failures)
+            for said in ("bob joined the chat", "bob: hello, screen reader", "Private message from bob: psst"):
+                check(said in spoken, f"a status bar notification says {said!r}", failures)
         for _, role, name, _ in nodes(chat):
-            if role in ("push button", "toggle button", "text", "list", "check box"):
+            if role in ("push button", "toggle button", "text", "list", "check box", "image"):
                 check(bool(name and name.strip()), f"a {role} in the chat window has no name", failures)
+        toolbar = find(chat, "tool bar")
+        if toolbar is not None:
+            buttons = [node for _, role, _, node in nodes(toolbar) if role not in ("tool bar", "separator", "filler")]
+            for button in buttons:
+                check(button.getRoleName() == "push button",
+                      f"the tool bar's {button.name!r} is a push button, not a {button.getRoleName()}", failures)
 
     for failure in failures:
         print("FAIL:", failure)

@@ -98,14 +98,15 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QList<int>>("buttons");
         QTest::addColumn<QString>("after");
-        QTest::newRow("bold") << QString() << QList<int>{3} << QStringLiteral("[B][/B]");
-        QTest::newRow("bold twice") << QString() << QList<int>{3, 3} << QStringLiteral("[B][/B][B][/B]");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("bold") << QString() << QList<int>{3} << QStringLiteral("[B][/B]") << 3;
+        QTest::newRow("bold twice") << QString() << QList<int>{3, 3} << QStringLiteral("[B][/B][B][/B]") << 10;
         QTest::newRow("underline after text") << QStringLiteral("hello") << QList<int>{4}
-                                              << QStringLiteral("hello[U][/U]");
-        QTest::newRow("italic") << QStringLiteral("a ") << QList<int>{5} << QStringLiteral("a [I][/I]");
-        QTest::newRow("rule") << QStringLiteral("x") << QList<int>{7} << QStringLiteral("x[HR]");
+                                              << QStringLiteral("hello[U][/U]") << 8;
+        QTest::newRow("italic") << QStringLiteral("a ") << QList<int>{5} << QStringLiteral("a [I][/I]") << 5;
+        QTest::newRow("rule") << QStringLiteral("x") << QList<int>{7} << QStringLiteral("x[HR]") << 0;
         QTest::newRow("all four") << QString() << QList<int>{3, 4, 5, 7}
-                                  << QStringLiteral("[B][/B][U][/U][I][/I][HR]");
+                                  << QStringLiteral("[B][/B][U][/U][I][/I][HR]") << 17;
     }
 
     void tagButtonsAppendTheirTags()
@@ -113,6 +114,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QList<int>, buttons);
         QFETCH(QString, after);
+        QFETCH(int, caret);
         chat()->txtText->setText(before);
         chat()->txtText->moveCursor(QTextCursor::Start);
 
@@ -123,9 +125,60 @@ private slots:
 
         QCOMPARE(chat()->txtText->text(), after);
         QVERIFY(chat()->cmdSend->isEnabled());
-        // The caret stays where it was: before the old text, or after the tags on an empty line,
-        // never between an opening and a closing tag.
-        QCOMPARE(chat()->txtText->textCursor().position(), before.isEmpty() ? after.size() : 0);
+        // The caret goes between the last pair of tags, ready for the text they mark; a rule has no
+        // pair, and leaves the caret where it was.
+        QCOMPARE(chat()->txtText->textCursor().position(), caret);
+        QCOMPARE(sends(), 0);
+    }
+
+    // Ctrl+B, Ctrl+U and Ctrl+I put their tags around the selected text, which stays selected; with
+    // nothing selected they add the tags at the end of the line, as their buttons do, with the caret
+    // between them.
+    void tagKeysWrapTheSelection_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("bold on an empty line") << "" << 0 << 0 << Qt::Key_B << "[B][/B]" << "" << 3;
+        QTest::newRow("underline with the caret before the text")
+            << "hello" << 0 << 0 << Qt::Key_U << "hello[U][/U]" << "" << 8;
+        QTest::newRow("italic with the caret inside the text")
+            << "hello" << 2 << 2 << Qt::Key_I << "hello[I][/I]" << "" << 8;
+        QTest::newRow("bold around a word") << "say hi now" << 4 << 6 << Qt::Key_B << "say [B]hi[/B] now" << "hi" << 9;
+        QTest::newRow("underline around a word selected backwards")
+            << "say hi now" << 6 << 4 << Qt::Key_U << "say [U]hi[/U] now" << "hi" << 7;
+        QTest::newRow("italic around the whole line") << "hello" << 0 << 5 << Qt::Key_I << "[I]hello[/I]" << "hello" << 8;
+        QTest::newRow("bold around the end of the line") << "a bc" << 2 << 4 << Qt::Key_B << "a [B]bc[/B]" << "bc" << 7;
+        QTest::newRow("bold around a smiley code") << "x :) y" << 2 << 4 << Qt::Key_B << "x [B]:)[/B] y" << ":)" << 7;
+    }
+
+    void tagKeysWrapTheSelection()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, anchor);
+        QFETCH(int, position);
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, after);
+        QFETCH(QString, selected);
+        QFETCH(int, caret);
+        InputLine *line = chat()->txtText;
+        line->setText(before);
+        QTextCursor cursor = line->textCursor();
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+        line->setTextCursor(cursor);
+        chat()->activateWindow();
+        line->setFocus();
+
+        QTest::keyClick(line, key, Qt::ControlModifier);
+
+        QCOMPARE(line->text(), after);
+        QCOMPARE(line->textCursor().selectedText(), selected);
+        QCOMPARE(line->textCursor().position(), caret);
         QCOMPARE(sends(), 0);
     }
 

@@ -179,28 +179,40 @@ private slots:
         QVERIFY(!Form<frmPM>::isLoaded());
     }
 
+    // The keys act on the row with the focus, which they select, whatever was selected before.
     void userListMenuFromTheKeyboard_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("selected"); // -1: no row selected
+        QTest::addColumn<int>("focused");
+        QTest::addColumn<int>("selectedBefore"); // -1: no row selected
         QTest::addColumn<bool>("menuShown");
 
-        QTest::newRow("menu key") << int(Qt::Key_Menu) << 0 << 1 << true;
-        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << 2 << true;
-        QTest::newRow("menu key, nothing selected") << int(Qt::Key_Menu) << 0 << -1 << false;
-        QTest::newRow("F10 alone") << int(Qt::Key_F10) << 0 << 1 << false;
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << 0 << 1 << 1 << true;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << 2 << 2 << true;
+        QTest::newRow("menu key, nothing selected") << int(Qt::Key_Menu) << 0 << 1 << -1 << true;
+        QTest::newRow("Shift+F10, nothing selected") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << 2 << -1 << true;
+        QTest::newRow("menu key, another row selected") << int(Qt::Key_Menu) << 0 << 2 << 0 << true;
+        QTest::newRow("F10 alone") << int(Qt::Key_F10) << 0 << 1 << 1 << false;
     }
 
     void userListMenuFromTheKeyboard()
     {
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        QFETCH(int, selected);
+        QFETCH(int, focused);
+        QFETCH(int, selectedBefore);
         QFETCH(bool, menuShown);
-        setUsers({QStringLiteral("Anna"), QStringLiteral("Bob"), QStringLiteral("Cyril")}, selected);
+        setUsers({QStringLiteral("Anna"), QStringLiteral("Bob"), QStringLiteral("Cyril")}, -1);
         QListWidget *list = chat->lstUsers;
+        // The focus frame alone, as the list puts it on its first row when it takes the focus, or
+        // Ctrl with the arrows moves it, leaving the selection where it is.
+        list->setCurrentRow(focused, QItemSelectionModel::NoUpdate);
+        list->clearSelection();
+        if (selectedBefore >= 0)
+            list->item(selectedBefore)->setSelected(true);
         list->setFocus();
+        const int selected = menuShown ? focused : selectedBefore;
 
         QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 

@@ -87,6 +87,11 @@ void FakeFrontEnd::playSound(SoundRow row)
     log << QStringLiteral("sound %1").arg(int(row));
 }
 
+void FakeFrontEnd::speak(const QString &text)
+{
+    spoken << text;
+}
+
 bool FakeFrontEnd::joinRowInMain() const
 {
     return chkMain;

@@ -17,6 +17,8 @@ public:
     static inline const QString stamp = QStringLiteral("10:00:00");
 
     QStringList log;
+    // What a screen reader was given to say, apart from the log.
+    QStringList spoken;
     QStringList users;
     QString ownName = QStringLiteral("me");
 
@@ -52,6 +54,7 @@ public:
     void showMessageOfDay(const QString &text) override;
     void flash() override;
     void playSound(SoundRow row) override;
+    void speak(const QString &text) override;
 
     bool joinRowInMain() const override;
     bool joinLeaveBalloon() const override;
