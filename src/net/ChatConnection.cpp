@@ -1,5 +1,6 @@
 #include "ChatConnection.h"
 
+#include "DeadPeerDetection.h"
 #include "Framing.h"
 #include "Windows1250.h"
 #include "WireProtocol.h"
@@ -24,8 +25,11 @@ ChatConnection::ChatConnection(QObject *parent)
     m_socket->setReadBufferSize(socketBufferBytes);
     // The protocol has no framing: without no-delay the kernel holds a short message back while
     // an earlier one is unacknowledged, and the server then reads two messages as one.
-    connect(m_socket, &QTcpSocket::connected, this,
-            [this] { m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+    // A server that vanished shows as a dropped connection within a minute.
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        DeadPeerDetection::enable(m_socket->socketDescriptor());
+    });
     connect(m_socket, &QTcpSocket::connected, this, &ChatConnection::connected);
     connect(m_socket, &QTcpSocket::readyRead, this, &ChatConnection::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &ChatConnection::onDisconnected);
