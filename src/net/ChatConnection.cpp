@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QTcpSocket>
 
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+
 namespace {
 constexpr int leaveFlushLimitMs = 1000;
 // The socket's own buffer: what it holds while the queue is full. Unframed, a read ends a block,
@@ -49,6 +52,8 @@ void ChatConnection::connectToServer(const QString &address)
     m_reader = ServerStreamReader();
     m_framedOutput = false;
     m_closedByUs = false;
+    m_sentBytes = 0;
+    m_acknowledgedBytes = 0;
     m_socket->connectToHost(address, ChatPort);
 }
 
@@ -72,9 +77,17 @@ bool ChatConnection::send(const QString &text)
     if (!isConnected())
         return false;
     const QByteArray bytes = Windows1250::encode(text);
-    m_socket->write(m_framedOutput ? Framing::frame(bytes) : bytes);
-    m_socket->flush();
+    write(m_framedOutput ? Framing::frame(bytes) : bytes);
     return true;
+}
+
+qint64 ChatConnection::acknowledgedBytes()
+{
+    // What the kernel still holds for the server is what the server's machine has not acknowledged.
+    int unacknowledged = 0;
+    if (isConnected() && ::ioctl(int(m_socket->socketDescriptor()), SIOCOUTQ, &unacknowledged) == 0)
+        m_acknowledgedBytes = m_sentBytes - m_socket->bytesToWrite() - unacknowledged;
+    return m_acknowledgedBytes;
 }
 
 void ChatConnection::close()
@@ -162,9 +175,15 @@ void ChatConnection::readBytes(const QByteArray &bytes)
 void ChatConnection::sendSwitch()
 {
     // One send, so the server sees where our unframed messages end.
-    m_socket->write(Framing::switchOver().toByteArray());
-    m_socket->flush();
+    write(Framing::switchOver().toByteArray());
     m_framedOutput = true;
+}
+
+void ChatConnection::write(const QByteArray &bytes)
+{
+    m_socket->write(bytes);
+    m_socket->flush();
+    m_sentBytes += bytes.size();
 }
 
 void ChatConnection::pullArrivedBytes()

@@ -9,6 +9,7 @@
 #include "SkinTable.h"
 #include "UserListMenu.h"
 #include "frmAbout.h"
+#include "frmPM.h"
 #include "frmPrompt.h"
 #include "frmSignon.h"
 #include "frmSmile.h"
@@ -41,6 +42,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -110,6 +112,7 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::connected, this, &frmChat::wskClient_Connect);
     connect(wskClient, &ChatConnection::blockReceived, this, &frmChat::DataParsing);
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
+    connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::noteAcknowledged);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
 }
@@ -411,6 +414,7 @@ void frmChat::mnuExit_Click()
 
 void frmChat::Connect(const QString &address)
 {
+    m_pending.clear();
     wskClient->connectToServer(address);
 }
 
@@ -421,6 +425,9 @@ void frmChat::wskClient_Connect()
 
 void frmChat::DataParsing(const QString &block)
 {
+    const WireProtocol::Received received = WireProtocol::split(block);
+    if (received.kind == WireProtocol::Command::Message && received.sender == txtUser->text())
+        m_pending.relayed(received.text);
     m_dispatcher->DataParsing(block);
 }
 
@@ -433,10 +440,40 @@ void frmChat::showUserCount()
 void frmChat::wskClient_Close()
 {
     m_dispatcher->connectionDropped();
+    reportUndelivered();
+}
+
+// The rows go into this window's transcript, which the "not connected" box leaves in view and
+// which is there again when the user signs on anew; the input line keeps the text until then.
+void frmChat::reportUndelivered()
+{
+    noteAcknowledged();
+    const QList<PendingMessages::Message> undelivered = m_pending.takeAll();
+    QString lastPublic;
+    for (const PendingMessages::Message &message : undelivered) {
+        if (message.isPrivate()) {
+            AppendHistory(TranscriptRows::pmNotDeliveredRow(TranscriptRows::timeStamp(), message.recipient, message.text));
+            frmPM *privateWindow = Form<frmPM>::loaded();
+            if (privateWindow && privateWindow->lblUserPM->text() == message.recipient
+                && privateWindow->txtPM->toPlainText().isEmpty())
+                privateWindow->txtPM->setPlainText(message.text);
+        } else {
+            AppendHistory(TranscriptRows::notDeliveredRow(TranscriptRows::timeStamp(), message.text));
+            lastPublic = message.text;
+        }
+    }
+    if (!lastPublic.isEmpty() && txtText->text().isEmpty())
+        txtText->setText(lastPublic);
+}
+
+void frmChat::noteAcknowledged()
+{
+    m_pending.acknowledged(wskClient->acknowledgedBytes());
 }
 
 void frmChat::tmrConnection_Timer()
 {
+    noteAcknowledged();
     m_status->check();
 }
 
@@ -475,6 +512,7 @@ void frmChat::sendPublicMessage()
     // The connection may have gone while events ran; the text then waits for a later try.
     if (!outbox.sendIfConnected(message))
         return;
+    m_pending.sentPublic(text, wskClient->sentBytes());
     txtText->setText(QString());
 }
 
@@ -486,6 +524,11 @@ bool frmChat::isConnected() const
 bool frmChat::sendText(const QString &message)
 {
     return wskClient->send(message);
+}
+
+void frmChat::privateMessageSent(const QString &recipient, const QString &text)
+{
+    m_pending.sentPrivate(recipient, text, wskClient->sentBytes());
 }
 
 void frmChat::Leave()

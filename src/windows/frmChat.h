@@ -4,6 +4,7 @@
 #include "UserListBox.h"
 
 #include "net/ConnectionStatusView.h"
+#include "net/PendingMessages.h"
 
 #include <QWidget>
 
@@ -87,7 +88,9 @@ public:
     void Connect(const QString &address);
     void wskClient_Connect();
     void DataParsing(const QString &block); // one block from the server, whole
-    void wskClient_Close();                 // the server dropped the connection
+    // The server dropped the connection: the dropped row, then a row for each message of the
+    // user's own it perhaps never delivered; the last of them goes back where it was typed.
+    void wskClient_Close();
     void tmrConnection_Timer();
 
     // The transcript. Every row of the program goes through AppendHistory.
@@ -115,6 +118,8 @@ public:
     bool isConnected() const;
     // Sends one message to the server; false, sending nothing, while not connected.
     bool sendText(const QString &message);
+    // The private-message window sent text to recipient: it is watched until delivered.
+    void privateMessageSent(const QString &recipient, const QString &text);
     // "Leave " + own name while connected, given at most a second to go out, then the connection
     // closes. Every way out calls it first.
     void Leave();
@@ -131,6 +136,9 @@ private:
     void returnToSignon() override;
 
     void createConnection();
+    // Forgets the messages the server's machine has acknowledged since the last look.
+    void noteAcknowledged();
+    void reportUndelivered();
     void sendPublicMessage();
     void showUserCount();
     // Leave, take the tray icon away, stop the program: the end of every way out.
@@ -149,4 +157,5 @@ private:
     std::unique_ptr<ChatWindowFrontEnd> m_frontEnd;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<ConnectionStatus> m_status;
+    PendingMessages m_pending;
 };
