@@ -498,6 +498,45 @@ private slots:
         QCOMPARE(chat()->txtText->text(), inputAfter);
     }
 
+    // No acknowledgement of the private message was seen before the drop (no block came after it).
+    void dropReportsPrivateMessageInItsWindow_data()
+    {
+        QTest::addColumn<QString>("addressedAtDrop");
+        QTest::addColumn<QString>("draft");
+        QTest::addColumn<QString>("textAfter");
+
+        QTest::newRow("window still to the recipient") << "bob" << QString() << "psst";
+        QTest::newRow("window readdressed") << "carl" << QString() << QString();
+        QTest::newRow("text typed since stays") << "bob" << "draft" << "draft";
+    }
+
+    void dropReportsPrivateMessageInItsWindow()
+    {
+        QFETCH(QString, addressedAtDrop);
+        QFETCH(QString, draft);
+        QFETCH(QString, textAfter);
+        const QString address = QStringLiteral("127.0.0.188");
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        frmPM *privateWindow = Form<frmPM>::get();
+        privateWindow->lblUserPM->setText(QStringLiteral("bob"));
+        privateWindow->txtPM->setPlainText(QStringLiteral("psst"));
+        privateWindow->cmdSendPM_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(server.received(), QByteArray("Join anaPMMessage bob:ana|psst"), waitMs);
+        privateWindow->lblUserPM->setText(addressedAtDrop);
+        privateWindow->txtPM->setPlainText(draft);
+
+        server.dropClient();
+
+        const QString dropped = serverRow(QStringLiteral(" The connection was unexpectedly droped!!"));
+        QTRY_VERIFY_WITH_TIMEOUT(page().contains(dropped.section(anyStamp, 1)), waitMs);
+        QVERIFY2(hasRowsInOrder(page(), {dropped, TranscriptRows::pmNotDeliveredRow(anyStamp, QStringLiteral("bob"),
+                                                                                     QStringLiteral("psst"))}),
+                 qPrintable(page().right(1000)));
+        QCOMPARE(privateWindow->txtPM->toPlainText(), textAfter);
+        QCOMPARE(chat()->txtText->text(), QString());
+    }
+
     // The server answers nothing to a private message that reached its recipient; one whose bytes
     // the server's machine took is not reported when the connection drops later.
     void acknowledgedPrivateMessageIsNotReported()
