@@ -48,6 +48,20 @@ void ChatRoom::disconnected(ClientId client)
     m_output->log(client, LogText::quoted(name) + QStringLiteral(" left (connection closed)"));
 }
 
+void ChatRoom::changeSettings(const Settings &settings)
+{
+    const bool passwordChanged = settings.adminPassword != m_settings.adminPassword;
+    m_settings = settings;
+    if (!passwordChanged)
+        return;
+    for (auto member = m_members.begin(); member != m_members.end(); ++member) {
+        if (!std::exchange(member->isOperator, false))
+            continue;
+        m_output->log(member.key(), LogText::quoted(member->name)
+                                        + QStringLiteral(" is no longer an operator: the operator password changed"));
+    }
+}
+
 bool ChatRoom::isSignedOn(ClientId client) const
 {
     return m_members.contains(client);
@@ -143,19 +157,20 @@ void ChatRoom::login(ClientId client, const QString &password)
     if (m_settings.adminPassword.isEmpty())
         return;
     Member &member = m_members[client];
+    const QHostAddress address = m_output->peerAddress(client);
     qint64 waitMs = 0;
-    if (!m_loginThrottle.allows(&waitMs)) {
+    if (!m_loginGuard.allows(client, address, &waitMs)) {
         m_output->log(client, QStringLiteral("refused operator login of %1 unchecked: %2 ms left of the pause after wrong passwords")
                                   .arg(LogText::quoted(member.name))
                                   .arg(waitMs));
         return;
     }
     if (password != m_settings.adminPassword) {
-        m_loginThrottle.failed();
+        m_loginGuard.failed(client, address);
         m_output->log(client, QStringLiteral("refused operator login of ") + LogText::quoted(member.name));
         return;
     }
-    m_loginThrottle.succeeded();
+    m_loginGuard.succeeded(client, address);
     member.isOperator = true;
     m_output->log(client, LogText::quoted(member.name) + QStringLiteral(" is an operator"));
 }
@@ -186,6 +201,7 @@ void ChatRoom::leave(ClientId client)
 
 void ChatRoom::remove(ClientId client)
 {
+    m_loginGuard.forget(client);
     m_clientByName.remove(m_members.take(client).name);
     m_signOnOrder.removeOne(client);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoginThrottle.h"
+#include "OperatorLoginGuard.h"
 #include "RoomOutput.h"
 #include "UserNameRules.h"
 
@@ -30,7 +30,9 @@ public:
     void disconnected(ClientId client);
 
     // A reloaded configuration: the next greeting, message of the day and operator login use it.
-    void changeSettings(const Settings &settings) { m_settings = settings; }
+    // A changed or removed operator password ends every operator's rights: they were given for
+    // knowing the old one.
+    void changeSettings(const Settings &settings);
 
     bool isSignedOn(ClientId client) const;
     // In sign-on order.
@@ -63,5 +65,5 @@ private:
     QHash<ClientId, Member> m_members;
     QHash<QString, ClientId> m_clientByName;
     QList<ClientId> m_signOnOrder;
-    LoginThrottle m_loginThrottle;
+    OperatorLoginGuard m_loginGuard;
 };

@@ -262,10 +262,15 @@ void ChatServer::closeWhenSent(ClientId client)
         connection->closeWhenSent();
 }
 
-void ChatServer::log(ClientId client, const QString &event)
+QHostAddress ChatServer::peerAddress(ClientId client) const
 {
     const ClientConnection *connection = m_connections.value(client);
-    logFrom(connection ? connection->peerAddress() : QHostAddress(), client, event);
+    return connection ? connection->peerAddress() : QHostAddress();
+}
+
+void ChatServer::log(ClientId client, const QString &event)
+{
+    logFrom(peerAddress(client), client, event);
 }
 
 void ChatServer::logFrom(const QHostAddress &source, ClientId client, const QString &event)

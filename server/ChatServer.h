@@ -64,6 +64,7 @@ private:
     void send(const QList<ClientId> &recipients, const QString &message) override;
     void signedOn(ClientId client) override;
     void closeWhenSent(ClientId client) override;
+    QHostAddress peerAddress(ClientId client) const override;
     void log(ClientId client, const QString &event) override;
     // A line about a connection from `source`, as far as the log takes lines about that address.
     void logFrom(const QHostAddress &source, ClientId client, const QString &event);

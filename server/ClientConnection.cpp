@@ -2,6 +2,8 @@
 
 #include "FramingBytes.h"
 
+#include "net/DeadPeerDetection.h"
+
 #include <QSslSocket>
 #include <QTimerEvent>
 
@@ -36,6 +38,8 @@ ClientConnection::ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, i
     m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferSize);
     m_kernelSendBuffer = m_socket->socketOption(QAbstractSocket::SendBufferSizeSocketOption).toLongLong();
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferSize);
+    // A client that vanished is closed within a minute, and its name is free again.
+    DeadPeerDetection::enable(m_socket->socketDescriptor());
     // A TCP socket keeps a buffer of its own whatever the open mode, and without a bound it would
     // take everything the client sends while the server does not read.
     m_socket->setReadBufferSize(ReadBufferSize);

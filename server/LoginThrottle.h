@@ -7,8 +7,7 @@
 // Slows down guessing the operator password. The first few wrong passwords in a row cost nothing
 // (a typo); after that every attempt must wait for a pause that doubles with each further wrong
 // password, up to a limit. An attempt made during the pause is refused unchecked, the right
-// password included. The room keeps one for all its users, so opening more connections does not
-// buy more guesses; a right password ends the pauses.
+// password included. A right password ends the pauses.
 class LoginThrottle
 {
 public:
@@ -23,6 +22,7 @@ public:
     bool allows(qint64 *waitMs = nullptr) const;
     void failed();
     void succeeded();
+    qint64 lastFailureMs() const { return m_lastFailureMs; }
 
 private:
     qint64 pauseMs() const;

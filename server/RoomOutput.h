@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QList>
 #include <QString>
 
@@ -19,6 +20,12 @@ public:
     virtual void signedOn(ClientId client) { Q_UNUSED(client); }
     // Closes the connection once what was sent to it has gone out; it sends nothing more.
     virtual void closeWhenSent(ClientId client) = 0;
+    // Where the connection comes from; a null address when that is unknown.
+    virtual QHostAddress peerAddress(ClientId client) const
+    {
+        Q_UNUSED(client);
+        return {};
+    }
     // One line for the server's log about this connection.
     virtual void log(ClientId client, const QString &event) = 0;
 };

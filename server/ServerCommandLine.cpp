@@ -1,5 +1,6 @@
 #include "ServerCommandLine.h"
 
+#include "LogText.h"
 #include "ServerConfigFile.h"
 
 #include <QProcessEnvironment>
@@ -83,7 +84,9 @@ ServerCommandLine::Outcome ServerCommandLine::parse(const QStringList &arguments
 {
     m_environment = environment;
     if (!m_parser.parse(arguments)) {
-        m_error = m_parser.errorText();
+        // Qt's own message would hold the option as it was typed, between bare quotes.
+        const QStringList unknown = m_parser.unknownOptionNames();
+        m_error = unknown.isEmpty() ? m_parser.errorText() : QStringLiteral("Unknown option ") + LogText::quoted(unknown.constFirst());
         return Outcome::Error;
     }
     if (m_parser.isSet(m_help))
@@ -91,7 +94,7 @@ ServerCommandLine::Outcome ServerCommandLine::parse(const QStringList &arguments
     if (m_parser.isSet(m_version))
         return Outcome::Version;
     if (!m_parser.positionalArguments().isEmpty()) {
-        m_error = QStringLiteral("Unexpected argument: ") + m_parser.positionalArguments().constFirst();
+        m_error = QStringLiteral("Unexpected argument: ") + LogText::quoted(m_parser.positionalArguments().constFirst());
         return Outcome::Error;
     }
     return readSettings() ? Outcome::Run : Outcome::Error;
@@ -144,7 +147,7 @@ bool ServerCommandLine::readSettings()
     if (isSet(m_listen)) {
         const QString address = value(m_listen);
         if (!m_settings.address.setAddress(address)) {
-            m_error = QStringLiteral("Not an IP address: ") + address;
+            m_error = QStringLiteral("Not an IP address: ") + LogText::quoted(address);
             return false;
         }
     }
@@ -250,7 +253,7 @@ bool ServerCommandLine::readNumber(const QCommandLineOption &option, int minimum
                       .arg(option.names().constFirst())
                       .arg(minimum)
                       .arg(maximum)
-                      .arg(this->value(option));
+                      .arg(LogText::quoted(this->value(option)));
         return false;
     }
     *value = number;

@@ -1,5 +1,7 @@
 #include "ServerConfigFile.h"
 
+#include "LogText.h"
+
 #include <QFile>
 
 namespace {
@@ -8,20 +10,22 @@ bool readSmallFile(const QString &path, QByteArray *bytes, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("cannot read %1: %2").arg(LogText::quoted(path, LogText::MaxPathCharacters), file.errorString());
         return false;
     }
     *bytes = file.read(ServerConfigFile::MaxBytes + 1);
     if (bytes->size() > ServerConfigFile::MaxBytes) {
-        *error = QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(ServerConfigFile::MaxBytes);
+        *error = QStringLiteral("%1 is larger than %2 bytes")
+                     .arg(LogText::quoted(path, LogText::MaxPathCharacters))
+                     .arg(ServerConfigFile::MaxBytes);
         return false;
     }
     return true;
 }
 
-bool isComment(const QString &line)
+bool isComment(const QByteArray &line)
 {
-    return line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';'));
+    return line.isEmpty() || line.startsWith('#') || line.startsWith(';');
 }
 
 } // namespace
@@ -29,32 +33,37 @@ bool isComment(const QString &line)
 bool ServerConfigFile::read(const QString &path, const QStringList &keys, QHash<QString, QString> *values, QString *error)
 {
     QByteArray bytes;
-    return readSmallFile(path, &bytes, error) && parse(QString::fromUtf8(bytes), path, keys, values, error);
+    return readSmallFile(path, &bytes, error) && parse(bytes, path, keys, values, error);
 }
 
-bool ServerConfigFile::parse(const QString &text, const QString &path, const QStringList &keys,
+bool ServerConfigFile::parse(const QByteArray &bytes, const QString &path, const QStringList &keys,
                              QHash<QString, QString> *values, QString *error)
 {
     values->clear();
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QByteArrayList lines = bytes.split('\n');
     for (qsizetype number = 1; number <= lines.size(); ++number) {
-        const QString line = lines.at(number - 1).trimmed();
+        const QByteArray line = lines.at(number - 1).trimmed();
         if (isComment(line))
             continue;
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        const QString key = line.left(equals).trimmed();
+        const qsizetype equals = line.indexOf('=');
+        // The key is kept as bytes for the message, so the log shows what the file really holds.
+        const QByteArray keyBytes = line.left(equals).trimmed();
+        const QString key = QString::fromUtf8(keyBytes);
         QString problem;
         if (equals < 0)
             problem = QStringLiteral("expected key=value");
         else if (!keys.contains(key))
-            problem = QStringLiteral("unknown key \"%1\"").arg(key);
+            problem = QStringLiteral("unknown key ") + LogText::quotedBytes(keyBytes);
         else if (values->contains(key))
-            problem = QStringLiteral("\"%1\" given twice").arg(key);
+            problem = LogText::quoted(key) + QStringLiteral(" given twice");
         if (!problem.isEmpty()) {
-            *error = QStringLiteral("%1 line %2: %3").arg(path).arg(number).arg(problem);
+            *error = QStringLiteral("%1 line %2: %3")
+                         .arg(LogText::quoted(path, LogText::MaxPathCharacters))
+                         .arg(number)
+                         .arg(problem);
             return false;
         }
-        values->insert(key, line.mid(equals + 1).trimmed());
+        values->insert(key, QString::fromUtf8(line.mid(equals + 1)).trimmed());
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -17,8 +18,8 @@ public:
     // not accept.
     static bool read(const QString &path, const QStringList &keys, QHash<QString, QString> *values, QString *error);
 
-    // The same for text already read; path only names it in messages.
-    static bool parse(const QString &text, const QString &path, const QStringList &keys,
+    // The same for bytes already read; path only names it in messages. Values are UTF-8.
+    static bool parse(const QByteArray &bytes, const QString &path, const QStringList &keys,
                       QHash<QString, QString> *values, QString *error);
 
     // The first line of a small file (a password), without its line end.

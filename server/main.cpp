@@ -62,7 +62,9 @@ void reloadConfiguration(ServerCommandLine &commandLine, ChatServer &server)
     const ServerSettings after = commandLine.settings();
     server.changeRoomSettings(after);
     printLine(QStringLiteral("SIGHUP: read the configuration%1 again: name %2, %3 message of the day, %4")
-                  .arg(commandLine.configFile().isEmpty() ? QString() : QLatin1Char(' ') + commandLine.configFile(),
+                  .arg(commandLine.configFile().isEmpty()
+                           ? QString()
+                           : QLatin1Char(' ') + LogText::quoted(commandLine.configFile(), LogText::MaxPathCharacters),
                        LogText::quoted(after.name), after.motd.isEmpty() ? QStringLiteral("no") : QStringLiteral("a"),
                        after.adminPassword.isEmpty() ? QStringLiteral("no operator password")
                                                      : QStringLiteral("an operator password")));

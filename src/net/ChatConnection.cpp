@@ -1,6 +1,7 @@
 #include "ChatConnection.h"
 
 #include "CertificateCheck.h"
+#include "DeadPeerDetection.h"
 #include "Framing.h"
 #include "Windows1250.h"
 #include "WireProtocol.h"
@@ -9,6 +10,9 @@
 #include <QHostAddress>
 #include <QPointer>
 #include <QSslSocket>
+
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 
 namespace {
 constexpr int leaveFlushLimitMs = 1000;
@@ -37,9 +41,12 @@ void ChatConnection::useSocket(bool tls)
     m_socket = tls ? secure : new QTcpSocket(this);
     m_socket->setReadBufferSize(socketBufferBytes);
     // The protocol has no framing: without no-delay the kernel holds a short message back while
-    // an earlier one is unacknowledged, and the server then reads two messages as one.
-    connect(m_socket, &QTcpSocket::connected, this,
-            [this] { m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+    // an earlier one is unacknowledged, and the server then reads two messages as one. Keep-alive
+    // makes a server that vanished show as a dropped connection within a minute.
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        DeadPeerDetection::enable(m_socket->socketDescriptor());
+    });
     if (secure) {
         connect(secure, &QSslSocket::encrypted, this, &ChatConnection::connected);
         connect(secure, &QSslSocket::sslErrors, this, &ChatConnection::onSslErrors);
@@ -80,6 +87,8 @@ void ChatConnection::connectToServer(const QString &address)
     m_reader = ServerStreamReader();
     m_framedOutput = false;
     m_closedByUs = false;
+    m_sentBytes = 0;
+    m_acknowledgedBytes = 0;
     m_address = ServerAddress::parse(address, ChatPort);
     useSocket(m_address.tls);
     if (auto *secure = qobject_cast<QSslSocket *>(m_socket))
@@ -114,9 +123,17 @@ bool ChatConnection::send(const QString &text)
     if (!isConnected())
         return false;
     const QByteArray bytes = Windows1250::encode(text);
-    m_socket->write(m_framedOutput ? Framing::frame(bytes) : bytes);
-    m_socket->flush();
+    write(m_framedOutput ? Framing::frame(bytes) : bytes);
     return true;
+}
+
+qint64 ChatConnection::acknowledgedBytes()
+{
+    // What the kernel still holds for the server is what the server's machine has not acknowledged.
+    int unacknowledged = 0;
+    if (isConnected() && ::ioctl(int(m_socket->socketDescriptor()), SIOCOUTQ, &unacknowledged) == 0)
+        m_acknowledgedBytes = m_sentBytes - m_socket->bytesToWrite() - unacknowledged;
+    return m_acknowledgedBytes;
 }
 
 void ChatConnection::close()
@@ -206,9 +223,15 @@ void ChatConnection::readBytes(const QByteArray &bytes)
 void ChatConnection::sendSwitch()
 {
     // One send, so the server sees where our unframed messages end.
-    m_socket->write(Framing::switchOver().toByteArray());
-    m_socket->flush();
+    write(Framing::switchOver().toByteArray());
     m_framedOutput = true;
+}
+
+void ChatConnection::write(const QByteArray &bytes)
+{
+    m_socket->write(bytes);
+    m_socket->flush();
+    m_sentBytes += bytes.size();
 }
 
 void ChatConnection::pullArrivedBytes()

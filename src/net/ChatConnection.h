@@ -63,6 +63,11 @@ public:
     // for the bytes to reach the system, then closes.
     void leaveAndFlush(const QString &userName);
 
+    // Bytes this connection has sent so far, and how many of them the server's machine has
+    // acknowledged as far as was last seen (once the connection is gone, what was seen before).
+    qint64 sentBytes() const { return m_sentBytes; }
+    qint64 acknowledgedBytes();
+
     // Bytes received and not yet handed out, as the queue counts them.
     qsizetype waitingBytes() const;
 
@@ -83,6 +88,7 @@ private:
     void takeBytesThatFit();
     void readBytes(const QByteArray &bytes);
     void sendSwitch();
+    void write(const QByteArray &bytes);
     void pullArrivedBytes();
     void scheduleDelivery();
     void deliverNext();
@@ -92,6 +98,8 @@ private:
     CertificateCheck *m_certificateCheck = nullptr;
     ServerStreamReader m_reader;
     ReceiveQueue m_queue;
+    qint64 m_sentBytes = 0;
+    qint64 m_acknowledgedBytes = 0;
     bool m_framedOutput = false;
     bool m_closedByUs = false;
     bool m_deliveryScheduled = false;

@@ -170,6 +170,19 @@ QString TranscriptRows::droppedRow(const QString &stamp)
     return systemRow(stamp, QStringLiteral(" The connection was unexpectedly droped!!"));
 }
 
+QString TranscriptRows::notDeliveredRow(const QString &stamp, const QString &text)
+{
+    return systemRow(stamp, QStringLiteral("Perhaps not delivered before the connection dropped: ")
+                                + text.toHtmlEscaped());
+}
+
+QString TranscriptRows::pmNotDeliveredRow(const QString &stamp, const QString &recipient, const QString &text)
+{
+    return systemRow(stamp, QStringLiteral("Private message to ") + recipient.toHtmlEscaped()
+                                + QStringLiteral(" perhaps not delivered before the connection dropped: ")
+                                + text.toHtmlEscaped());
+}
+
 QString TranscriptRows::pmErrorRow(const QString &stamp, const QString &recipient)
 {
     return serverRow(systemCellWithBlank, stamp,

@@ -35,6 +35,10 @@ public:
     static QString kickedRow(const QString &stamp, const QString &user);
     static QString youWereKickedRow(const QString &stamp, const QString &byUser);
     static QString droppedRow(const QString &stamp);
+    // A message of the user's own that the dropped connection perhaps never delivered, with its
+    // text as typed.
+    static QString notDeliveredRow(const QString &stamp, const QString &text);
+    static QString pmNotDeliveredRow(const QString &stamp, const QString &recipient, const QString &text);
     // No such recipient for a private message.
     static QString pmErrorRow(const QString &stamp, const QString &recipient);
     // The own name chosen as the recipient of a private message.

@@ -15,6 +15,7 @@
 #include "SkinTable.h"
 #include "UserListMenu.h"
 #include "frmAbout.h"
+#include "frmPM.h"
 #include "frmPrompt.h"
 #include "frmSignon.h"
 #include "frmSmile.h"
@@ -53,6 +54,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -124,6 +126,7 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::connected, this, &frmChat::wskClient_Connect);
     connect(wskClient, &ChatConnection::blockReceived, this, &frmChat::DataParsing);
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
+    connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::noteAcknowledged);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
 
@@ -464,6 +467,7 @@ void frmChat::Connect(const QString &address)
 {
     m_chatLog->setServer(address);
     m_reconnection->follow(address);
+    m_pending.clear();
     wskClient->connectToServer(address);
 }
 
@@ -474,6 +478,9 @@ void frmChat::wskClient_Connect()
 
 void frmChat::DataParsing(const QString &block)
 {
+    const WireProtocol::Received received = WireProtocol::split(block);
+    if (received.kind == WireProtocol::Command::Message && received.sender == txtUser->text())
+        m_pending.relayed(received.text);
     m_dispatcher->DataParsing(block);
 }
 
@@ -486,10 +493,40 @@ void frmChat::showUserCount()
 void frmChat::wskClient_Close()
 {
     m_dispatcher->connectionDropped();
+    reportUndelivered();
+}
+
+// The rows go into this window's transcript, which the "not connected" box leaves in view and
+// which is there again when the user signs on anew; the input line keeps the text until then.
+void frmChat::reportUndelivered()
+{
+    noteAcknowledged();
+    const QList<PendingMessages::Message> undelivered = m_pending.takeAll();
+    QString lastPublic;
+    for (const PendingMessages::Message &message : undelivered) {
+        if (message.isPrivate()) {
+            AppendHistory(TranscriptRows::pmNotDeliveredRow(TranscriptRows::timeStamp(), message.recipient, message.text));
+            frmPM *privateWindow = Form<frmPM>::loaded();
+            if (privateWindow && privateWindow->lblUserPM->text() == message.recipient
+                && privateWindow->txtPM->toPlainText().isEmpty())
+                privateWindow->txtPM->setPlainText(message.text);
+        } else {
+            AppendHistory(TranscriptRows::notDeliveredRow(TranscriptRows::timeStamp(), message.text));
+            lastPublic = message.text;
+        }
+    }
+    if (!lastPublic.isEmpty() && txtText->text().isEmpty())
+        txtText->setText(lastPublic);
+}
+
+void frmChat::noteAcknowledged()
+{
+    m_pending.acknowledged(wskClient->acknowledgedBytes());
 }
 
 void frmChat::tmrConnection_Timer()
 {
+    noteAcknowledged();
     if (keepsReconnecting()) {
         setStatusPanels(QStringLiteral("Reconnecting..."), QString());
         return;
@@ -568,6 +605,7 @@ void frmChat::sendPublicMessage()
     if (!outbox.sendIfConnected(message))
         return;
     InputHistory::publicMessages().add(txtText->toPlainText());
+    m_pending.sentPublic(text, wskClient->sentBytes());
     txtText->setText(QString());
 }
 
@@ -579,6 +617,11 @@ bool frmChat::isConnected() const
 bool frmChat::sendText(const QString &message)
 {
     return wskClient->send(message);
+}
+
+void frmChat::privateMessageSent(const QString &recipient, const QString &text)
+{
+    m_pending.sentPrivate(recipient, text, wskClient->sentBytes());
 }
 
 void frmChat::Leave()

@@ -4,6 +4,7 @@
 #include "UserListBox.h"
 
 #include "net/ConnectionStatusView.h"
+#include "net/PendingMessages.h"
 
 #include <QWidget>
 
@@ -93,7 +94,9 @@ public:
     void Connect(const QString &address);
     void wskClient_Connect();
     void DataParsing(const QString &block); // one block from the server, whole
-    void wskClient_Close();                 // the server dropped the connection
+    // The server dropped the connection: the dropped row, then a row for each message of the
+    // user's own it perhaps never delivered; the last of them goes back where it was typed.
+    void wskClient_Close();
     void tmrConnection_Timer();
 
     // The transcript. Every row of the program goes through AppendHistory.
@@ -122,6 +125,8 @@ public:
     bool isConnected() const;
     // Sends one message to the server; false, sending nothing, while not connected.
     bool sendText(const QString &message);
+    // The private-message window sent text to recipient: it is watched until delivered.
+    void privateMessageSent(const QString &recipient, const QString &text);
     // "Leave " + own name while connected, given at most a second to go out, then the connection
     // closes. Every way out calls it first.
     void Leave();
@@ -145,6 +150,9 @@ private:
     void tellResumed();
     void logRow(const QString &html);
     void tellLoggingStopped(const QString &reason);
+    // Forgets the messages the server's machine has acknowledged since the last look.
+    void noteAcknowledged();
+    void reportUndelivered();
     void sendPublicMessage();
     void showUserCount();
     // Leave, take the tray icon away, stop the program: the end of every way out.
@@ -166,4 +174,5 @@ private:
     std::unique_ptr<CertificatePrompt> m_certificatePrompt;
     ChatLog *m_chatLog; // every row, while logging is on
     Reconnection *m_reconnection; // a lost connection tried again, while reconnecting is on
+    PendingMessages m_pending;
 };

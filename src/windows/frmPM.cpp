@@ -68,10 +68,12 @@ void frmPM::cmdSendPM_Click()
     const QString text = txtPM->toPlainText();
     if (text.isEmpty())
         return;
-    const QString message = WireProtocol::pmMessage(lblUserPM->text(), Form<frmChat>::get()->txtUser->text(), text);
+    frmChat *chat = Form<frmChat>::get();
+    const QString message = WireProtocol::pmMessage(lblUserPM->text(), chat->txtUser->text(), text);
     if (!ChatOutbox::current().sendIfConnected(message))
         return;
     InputHistory::privateMessages().add(text);
+    chat->privateMessageSent(lblUserPM->text(), text);
     txtPM->clear();
     LetPendingEventsRun();
 }

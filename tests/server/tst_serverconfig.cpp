@@ -139,7 +139,7 @@ private slots:
         QTest::newRow("line without equals sign") << QByteArray("name\n") << QStringList() << "line 1: expected key=value";
         QTest::newRow("key twice") << QByteArray("port=1\nport=2\n") << QStringList() << "\"port\" given twice";
         QTest::newRow("bad number") << QByteArray("port=70000\n") << QStringList() << "--port takes a whole number";
-        QTest::newRow("bad address") << QByteArray("listen=here\n") << QStringList() << "Not an IP address: here";
+        QTest::newRow("bad address") << QByteArray("listen=here\n") << QStringList() << "Not an IP address: \"here\"";
         QTest::newRow("password twice in one place")
             << QByteArray("admin-password=a\nadmin-password-file=/etc/hostname\n") << QStringList() << "give the operator password once";
         QTest::newRow("missing password file") << QByteArray() << QStringList{"--admin-password-file", "@dir/none"} << "cannot read";
@@ -155,6 +155,12 @@ private slots:
         QTest::newRow("both ports the same") << QByteArray("tls-cert=c\ntls-key=k\nport=1291\n") << QStringList()
                                              << "port and tls-port are both 1291";
         QTest::newRow("a million-character key") << QByteArray(1000 * 1000, 'k') + "=v" << QStringList() << "larger than";
+        // The log shows the key's bytes as they are in the file, and a quote cannot end the quoting.
+        QTest::newRow("key of bytes 00 FF FE") << QByteArray("\x00\xFF\xFE=1\n", 6) << QStringList()
+                                               << "line 1: unknown key \"\\x00\\xff\\xfe\"";
+        QTest::newRow("key with a quote") << QByteArray("na\"me=1\n") << QStringList() << "unknown key \"na\\\"me\"";
+        QTest::newRow("file name with a line end") << QByteArray() << QStringList{"--config", "@dir/a\nb"}
+                                                   << "cannot read \"";
     }
 
     void refused()

@@ -14,6 +14,8 @@ class ServerLogTest : public QObject
 private slots:
     void valuesAreEscapedAndCut_data();
     void valuesAreEscapedAndCut();
+    void bytesAreQuotedAsRead_data();
+    void bytesAreQuotedAsRead();
     void linesCarryNoRawControlCharacter();
     void linesAboutOneAddressAreThrottled();
 };
@@ -47,6 +49,32 @@ void ServerLogTest::valuesAreEscapedAndCut()
     QFETCH(QString, quoted);
 
     QCOMPARE(LogText::quoted(value), quoted);
+}
+
+void ServerLogTest::bytesAreQuotedAsRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("quoted");
+
+    QTest::newRow("plain") << QByteArray("name") << QStringLiteral("\"name\"");
+    QTest::newRow("NUL and bytes that are no UTF-8") << QByteArray("\x00\xFF\xFE", 3) << QStringLiteral("\"\\x00\\xff\\xfe\"");
+    QTest::newRow("UTF-8 shows as its characters") << QByteArray("p\xC3\xA9") << QString::fromUtf8("\"p\xC3\xA9\"");
+    QTest::newRow("quote, backslash and line end") << QByteArray("a\"\\\n") << QStringLiteral("\"a\\\"\\\\\\x0a\"");
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QStringLiteral("\"\\xc0\\xaf\"");
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << QStringLiteral("\"\\xed\\xa0\\x80\"");
+    QTest::newRow("sequence cut short") << QByteArray("\xE2\x82x") << QStringLiteral("\"\\xe2\\x82x\"");
+    QTest::newRow("replacement character as written") << QByteArray("\xEF\xBF\xBD") << QStringLiteral("\"\uFFFD\"");
+    QTest::newRow("1 MB of 0xFF") << QByteArray(1000000, '\xFF')
+                                  << QLatin1Char('"') + QStringLiteral("\\xff").repeated(64)
+                                         + QStringLiteral("\"... (999936 more bytes)");
+}
+
+void ServerLogTest::bytesAreQuotedAsRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, quoted);
+
+    QCOMPARE(LogText::quotedBytes(bytes), quoted);
 }
 
 void ServerLogTest::linesCarryNoRawControlCharacter()

@@ -96,15 +96,15 @@ void ServerProcessTest::badOptionsAreRefused_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("complaint");
 
-    QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port takes a whole number from 1 to 65535, not 0";
+    QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port takes a whole number from 1 to 65535, not \"0\"";
     QTest::newRow("port too high") << QStringList{"--port", "65536"} << "--port takes a whole number";
     QTest::newRow("port not a number") << QStringList{"--port", "http"} << "--port takes a whole number";
-    QTest::newRow("host name as address") << QStringList{"--listen", "example.org"} << "Not an IP address: example.org";
+    QTest::newRow("host name as address") << QStringList{"--listen", "example.org"} << "Not an IP address: \"example.org\"";
     QTest::newRow("negative gap") << QStringList{"--send-gap", "-1"} << "--send-gap takes a whole number";
     QTest::newRow("no connections") << QStringList{"--max-connections", "0"} << "--max-connections takes";
-    QTest::newRow("unknown option") << QStringList{"--verbose"} << "Unknown option 'verbose'";
+    QTest::newRow("unknown option") << QStringList{"--verbose"} << "Unknown option \"verbose\"";
     QTest::newRow("value missing") << QStringList{"--motd"} << "Missing value after '--motd'";
-    QTest::newRow("stray argument") << QStringList{"1290"} << "Unexpected argument: 1290";
+    QTest::newRow("stray argument") << QStringList{"1290"} << "Unexpected argument: \"1290\"";
 }
 
 void ServerProcessTest::badOptionsAreRefused()

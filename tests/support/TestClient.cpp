@@ -16,6 +16,11 @@ TestClient::TestClient(QObject *parent)
     connect(&m_socket, &QTcpSocket::readyRead, this, [this] { m_blocks += m_socket.readAll(); });
 }
 
+void TestClient::bindTo(const QHostAddress &local)
+{
+    m_socket.bind(local);
+}
+
 bool TestClient::connectTo(const QHostAddress &address, quint16 port)
 {
     m_socket.connectToHost(address, port);

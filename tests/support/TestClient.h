@@ -16,6 +16,8 @@ class TestClient : public QObject
 public:
     explicit TestClient(QObject *parent = nullptr);
 
+    // The local address the next connection comes from (any, unless a test sets one).
+    void bindTo(const QHostAddress &local);
     bool connectTo(const QHostAddress &address, quint16 port);
     // Writes one message and lets the server take it before anything else is sent, so two messages
     // never reach the server as one block.

@@ -445,6 +445,121 @@ private slots:
         verifyBackAtSignon();
     }
 
+    void dropReportsWhatWasNotDelivered_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("relayed");
+        QTest::addColumn<QString>("draft");
+        QTest::addColumn<QStringList>("undelivered");
+        QTest::addColumn<QString>("inputAfter");
+
+        QTest::newRow("relay came back") << QStringList{"first"} << QStringList{"first"} << QString() << QStringList()
+                                         << QString();
+        QTest::newRow("relay missing") << QStringList{"first", "second <b>"} << QStringList{"first"} << QString()
+                                       << QStringList{"second <b>"} << "second <b>";
+        QTest::newRow("two missing, the last goes back") << QStringList{"one", "two"} << QStringList() << QString()
+                                                         << QStringList{"one", "two"} << "two";
+        QTest::newRow("a line typed since stays") << QStringList{"lost"} << QStringList() << "draft"
+                                                  << QStringList{"lost"} << "draft";
+    }
+
+    void dropReportsWhatWasNotDelivered()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, relayed);
+        QFETCH(QString, draft);
+        QFETCH(QStringList, undelivered);
+        QFETCH(QString, inputAfter);
+        const QString address = QStringLiteral("127.0.0.188");
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        QByteArray sent("Join ana");
+        for (const QString &text : std::as_const(typed)) {
+            typeAndPressEnter(text);
+            sent += "Message ana:" + text.toLatin1();
+            QTRY_COMPARE_WITH_TIMEOUT(server.received(), sent, waitMs);
+        }
+        for (const QString &text : std::as_const(relayed)) {
+            QVERIFY(server.send("Message ana:" + text.toLatin1()));
+            QTRY_VERIFY_WITH_TIMEOUT(page().contains(chatRow(QStringLiteral("ana"), text).section(anyStamp, 1)), waitMs);
+        }
+        chat()->txtText->setText(draft);
+
+        server.dropClient();
+
+        const QString dropped = serverRow(QStringLiteral(" The connection was unexpectedly droped!!"));
+        QTRY_VERIFY_WITH_TIMEOUT(page().contains(dropped.section(anyStamp, 1)), waitMs);
+        QStringList rows{dropped};
+        for (const QString &text : std::as_const(undelivered))
+            rows += TranscriptRows::notDeliveredRow(anyStamp, text);
+        QVERIFY2(hasRowsInOrder(page(), rows), qPrintable(page().right(1000)));
+        QVERIFY(endsWithRow(page(), rows.constLast()));
+        QCOMPARE(page().count(QStringLiteral("not delivered")), undelivered.size());
+        QCOMPARE(chat()->txtText->text(), inputAfter);
+    }
+
+    // No acknowledgement of the private message was seen before the drop (no block came after it).
+    void dropReportsPrivateMessageInItsWindow_data()
+    {
+        QTest::addColumn<QString>("addressedAtDrop");
+        QTest::addColumn<QString>("draft");
+        QTest::addColumn<QString>("textAfter");
+
+        QTest::newRow("window still to the recipient") << "bob" << QString() << "psst";
+        QTest::newRow("window readdressed") << "carl" << QString() << QString();
+        QTest::newRow("text typed since stays") << "bob" << "draft" << "draft";
+    }
+
+    void dropReportsPrivateMessageInItsWindow()
+    {
+        QFETCH(QString, addressedAtDrop);
+        QFETCH(QString, draft);
+        QFETCH(QString, textAfter);
+        const QString address = QStringLiteral("127.0.0.188");
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        frmPM *privateWindow = Form<frmPM>::get();
+        privateWindow->lblUserPM->setText(QStringLiteral("bob"));
+        privateWindow->txtPM->setPlainText(QStringLiteral("psst"));
+        privateWindow->cmdSendPM_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(server.received(), QByteArray("Join anaPMMessage bob:ana|psst"), waitMs);
+        privateWindow->lblUserPM->setText(addressedAtDrop);
+        privateWindow->txtPM->setPlainText(draft);
+
+        server.dropClient();
+
+        const QString dropped = serverRow(QStringLiteral(" The connection was unexpectedly droped!!"));
+        QTRY_VERIFY_WITH_TIMEOUT(page().contains(dropped.section(anyStamp, 1)), waitMs);
+        QVERIFY2(hasRowsInOrder(page(), {dropped, TranscriptRows::pmNotDeliveredRow(anyStamp, QStringLiteral("bob"),
+                                                                                     QStringLiteral("psst"))}),
+                 qPrintable(page().right(1000)));
+        QCOMPARE(privateWindow->txtPM->toPlainText(), textAfter);
+        QCOMPARE(chat()->txtText->text(), QString());
+    }
+
+    // The server answers nothing to a private message that reached its recipient; one whose bytes
+    // the server's machine took is not reported when the connection drops later.
+    void acknowledgedPrivateMessageIsNotReported()
+    {
+        const QString address = QStringLiteral("127.0.0.188");
+        LiveChatServer server(address);
+        QVERIFY(connectedAsAna(server, address));
+        frmPM *privateWindow = Form<frmPM>::get();
+        privateWindow->lblUserPM->setText(QStringLiteral("bob"));
+        privateWindow->txtPM->setPlainText(QStringLiteral("psst"));
+        privateWindow->cmdSendPM_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(server.received(), QByteArray("Join anaPMMessage bob:ana|psst"), waitMs);
+        // Any later block carries the acknowledgement of what came before it.
+        QVERIFY(server.send("Joined carl"));
+
+        server.dropClient();
+
+        QTRY_VERIFY_WITH_TIMEOUT(page().contains(QStringLiteral("unexpectedly droped")), waitMs);
+        QTest::qWait(100);
+        QVERIFY2(!page().contains(QStringLiteral("not delivered")), qPrintable(page().right(1000)));
+        QCOMPARE(privateWindow->txtPM->toPlainText(), QString());
+    }
+
     void takenNameAsksForAnother_data()
     {
         QTest::addColumn<bool>("yes");
