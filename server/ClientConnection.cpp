@@ -67,6 +67,19 @@ void ClientConnection::send(const QByteArray &message)
     if (m_closing)
         return;
     m_output.push(message);
+    queued();
+}
+
+void ClientConnection::send(const SharedText &text)
+{
+    if (m_closing)
+        return;
+    m_output.push(text);
+    queued();
+}
+
+void ClientConnection::queued()
+{
     checkQueueLimits();
     if (m_closing)
         return;
@@ -93,6 +106,8 @@ void ClientConnection::closeWhenSent()
         return;
     m_closing = true;
     m_lingerTimer.start(LingerMs, this);
+    // Nothing is gained by waiting for an answer any longer.
+    releaseGreeting();
     closeIfDone();
 }
 
@@ -119,6 +134,11 @@ bool ClientConnection::isClosing() const
 bool ClientConnection::isFramed() const
 {
     return m_output.isFramed();
+}
+
+Extensions::Set ClientConnection::agreedExtensions() const
+{
+    return m_agreed;
 }
 
 QHostAddress ClientConnection::peerAddress() const
@@ -158,6 +178,8 @@ void ClientConnection::timerEvent(QTimerEvent *event)
     if (event->timerId() == m_resumeTimer.timerId()) {
         m_resumeTimer.stop();
         serviceInput();
+    } else if (event->timerId() == m_extensionTimer.timerId()) {
+        releaseGreeting();
     } else if (event->timerId() == m_stallTimer.timerId()) {
         checkStall();
     } else if (event->timerId() == m_lingerTimer.timerId()) {
@@ -192,7 +214,8 @@ void ClientConnection::serviceInput()
             continue;
         }
         m_messageRate.take(1, now);
-        emit messageReceived(message);
+        if (!takeExtensionAnswer(message))
+            emit messageReceived(WireText::decode(message, m_inputEncoding));
     }
     dropInput();
 }
@@ -220,8 +243,36 @@ void ClientConnection::followClientSwitch()
 {
     if (!m_input.isFramed() || m_output.isFramed())
         return;
-    m_output.switchToFramed();
+    m_output.switchToFramed(Extensions::message(Extensions::known()));
+    m_extensionsOffered = true;
+    m_extensionTimer.start(ExtensionAnswerMs, this);
     cancelPacing();
+    writeNext();
+}
+
+bool ClientConnection::takeExtensionAnswer(const QByteArray &message)
+{
+    Extensions::Set named;
+    if (!m_extensionsOffered || m_extensionsAnswered || !Extensions::read(message, &named))
+        return false;
+    m_extensionsAnswered = true;
+    m_agreed = named & Extensions::known();
+    const WireText::Encoding encoding = m_agreed.testFlag(Extensions::Utf8) ? WireText::Encoding::Utf8
+                                                                            : WireText::Encoding::Windows1250;
+    m_inputEncoding = encoding;
+    m_extensionTimer.stop();
+    m_output.confirm(Extensions::message(m_agreed), encoding);
+    checkQueueLimits();
+    writeNext();
+    return true;
+}
+
+void ClientConnection::releaseGreeting()
+{
+    m_extensionTimer.stop();
+    if (!m_output.isHeld())
+        return;
+    m_output.release();
     writeNext();
 }
 
@@ -302,7 +353,7 @@ void ClientConnection::cancelPacing()
 
 void ClientConnection::writeNext()
 {
-    if (m_finished || m_socket->bytesToWrite() > 0 || m_output.isEmpty())
+    if (m_finished || m_socket->bytesToWrite() > 0 || !m_output.hasWrite())
         return;
     if (!m_output.isFramed()) {
         if (waitForGap())
@@ -319,7 +370,7 @@ void ClientConnection::writeNext()
             emit backlogSent();
         if (!writeToSocket(bytes))
             return;
-    } while (m_output.isFramed() && m_socket->bytesToWrite() == 0 && !m_output.isEmpty());
+    } while (m_output.isFramed() && m_socket->bytesToWrite() == 0 && m_output.hasWrite());
     if (m_socket->bytesToWrite() == 0)
         written();
 }
@@ -392,6 +443,7 @@ void ClientConnection::finish(const QString &reason)
     cancelPacing();
     m_lingerTimer.stop();
     m_resumeTimer.stop();
+    m_extensionTimer.stop();
     m_stallTimer.stop();
     // Queued, so that whoever sent or received when the connection ended is never re-entered.
     QMetaObject::invokeMethod(this, [this, reason] { emit finished(reason); }, Qt::QueuedConnection);
