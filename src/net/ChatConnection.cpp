@@ -1,7 +1,6 @@
 #include "ChatConnection.h"
 
 #include "Framing.h"
-#include "Windows1250.h"
 #include "WireProtocol.h"
 
 #include <QDeadlineTimer>
@@ -44,6 +43,10 @@ void ChatConnection::connectToServer(const QString &address)
     m_queue.forgetBlocks();
     m_reader = ServerStreamReader();
     m_framedOutput = false;
+    m_extensionMessages = 0;
+    m_accepted = {};
+    m_outputEncoding = WireText::Encoding::Windows1250;
+    m_inputEncoding = WireText::Encoding::Windows1250;
     m_closedByUs = false;
     m_socket->connectToHost(address, ChatPort);
 }
@@ -63,14 +66,29 @@ QString ChatConnection::localAddress() const
     return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
 }
 
+bool ChatConnection::carriesUnicode() const
+{
+    return m_inputEncoding == WireText::Encoding::Utf8;
+}
+
 bool ChatConnection::send(const QString &text)
 {
     if (!isConnected())
         return false;
-    const QByteArray bytes = Windows1250::encode(text);
-    m_socket->write(m_framedOutput ? Framing::frame(bytes) : bytes);
-    m_socket->flush();
+    const QByteArray bytes = WireText::encode(text, m_outputEncoding);
+    if (m_framedOutput) {
+        sendFramed(bytes);
+    } else {
+        m_socket->write(bytes);
+        m_socket->flush();
+    }
     return true;
+}
+
+void ChatConnection::sendFramed(const QByteArray &bytes)
+{
+    m_socket->write(Framing::frame(bytes));
+    m_socket->flush();
 }
 
 void ChatConnection::close()
@@ -149,10 +167,36 @@ void ChatConnection::readBytes(const QByteArray &bytes)
     m_reader.read(bytes, blocks);
     if (m_reader.takeOffer())
         sendSwitch();
-    for (const ServerStreamReader::Block &block : std::as_const(blocks))
-        m_queue.appendBlock(block);
+    for (const ServerStreamReader::Block &block : std::as_const(blocks)) {
+        if (!takeExtensions(block))
+            m_queue.appendBlock(block, m_inputEncoding);
+    }
     if (!m_queue.isEmpty())
         scheduleDelivery();
+}
+
+bool ChatConnection::takeExtensions(const ServerStreamReader::Block &block)
+{
+    // Only a connection framed both ways agrees to them: an unframed block is no marker.
+    Extensions::Set named;
+    if (!block.framed || !Extensions::read(block.bytes, &named))
+        return false;
+    ++m_extensionMessages;
+    if (m_extensionMessages == 1)
+        answerOffer(named);
+    else if (m_extensionMessages == 2 && (named & m_accepted).testFlag(Extensions::Utf8))
+        m_inputEncoding = WireText::Encoding::Utf8;
+    return true;
+}
+
+void ChatConnection::answerOffer(Extensions::Set offered)
+{
+    // Answered at once, as it is read, not when its turn to be handed out comes: the server holds
+    // the greeting until then.
+    m_accepted = offered & Extensions::known();
+    sendFramed(Extensions::message(m_accepted));
+    if (m_accepted.testFlag(Extensions::Utf8))
+        m_outputEncoding = WireText::Encoding::Utf8;
 }
 
 void ChatConnection::sendSwitch()
@@ -199,7 +243,7 @@ void ChatConnection::deliverNext()
     m_delivering = true;
     const ReceiveQueue::Entry entry = m_queue.takeNext();
     if (entry.kind == ReceiveQueue::Entry::Block) {
-        emit blockReceived(Windows1250::decode(entry.bytes));
+        emit blockReceived(WireText::decode(entry.bytes, entry.encoding));
         if (!alive)
             return;
         emit blockDispatched();

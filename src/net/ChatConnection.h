@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Extensions.h"
 #include "ReceiveQueue.h"
 #include "ServerStreamReader.h"
 
@@ -23,6 +24,10 @@ class QTcpSocket;
 // What waits to be handed out is bounded: once ReceiveQueue::MaxBytes wait, the socket is no
 // longer read (its own buffer is bounded too), TCP slows the server down, and reading goes on as
 // the queue drains. Nothing is dropped.
+//
+// Once framed both ways, the server may offer further extensions (docs/protocol.md): the connection
+// answers taking those it knows, writes UTF-8 from its answer on, and reads the server's text as
+// UTF-8 from the server's confirmation on. The offer and the confirmation are never handed out.
 class ChatConnection : public QObject
 {
     Q_OBJECT
@@ -39,7 +44,12 @@ public:
     // The local end's address in dotted form; "" while not connected.
     QString localAddress() const;
 
-    // Sends text as Windows-1250 bytes in one write, framed once the server has offered framing.
+    // True from the server's confirmation of UTF-8 on: text in any script reaches the server and
+    // the other users as it was written.
+    bool carriesUnicode() const;
+
+    // Sends text in one write, framed once the server has offered framing: Windows-1250 bytes, or
+    // UTF-8 once the connection has taken that extension.
     // Returns false, sending nothing, while not connected.
     bool send(const QString &text);
     // Closes the connection once what was sent has gone out. No disconnectedByPeer follows.
@@ -68,6 +78,11 @@ private:
     void takeBytesThatFit();
     void readBytes(const QByteArray &bytes);
     void sendSwitch();
+    // True when the block was the offer or the confirmation of extensions, or a later one, which
+    // are followed or ignored here and never handed out.
+    bool takeExtensions(const ServerStreamReader::Block &block);
+    void answerOffer(Extensions::Set offered);
+    void sendFramed(const QByteArray &bytes);
     void pullArrivedBytes();
     void scheduleDelivery();
     void deliverNext();
@@ -76,6 +91,10 @@ private:
     ServerStreamReader m_reader;
     ReceiveQueue m_queue;
     bool m_framedOutput = false;
+    int m_extensionMessages = 0;
+    Extensions::Set m_accepted;
+    WireText::Encoding m_outputEncoding = WireText::Encoding::Windows1250;
+    WireText::Encoding m_inputEncoding = WireText::Encoding::Windows1250;
     bool m_closedByUs = false;
     bool m_deliveryScheduled = false;
     bool m_delivering = false;
