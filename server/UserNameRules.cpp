@@ -66,7 +66,7 @@ QString UserNameRules::describe(Problem problem)
     case Problem::TooLong:
         return QStringLiteral("longer than %1 characters").arg(MaxLength);
     case Problem::ForbiddenCharacter:
-        return QStringLiteral("holds a forbidden or invisible character");
+        return QStringLiteral("holds a forbidden character");
     case Problem::NotNormalized:
         return QStringLiteral("not in NFC");
     case Problem::NotInCodePage:
