@@ -136,11 +136,6 @@ bool ClientConnection::isFramed() const
     return m_output.isFramed();
 }
 
-Extensions::Set ClientConnection::agreedExtensions() const
-{
-    return m_agreed;
-}
-
 QHostAddress ClientConnection::peerAddress() const
 {
     return m_peerAddress;
@@ -215,7 +210,7 @@ void ClientConnection::serviceInput()
         }
         m_messageRate.take(1, now);
         if (!takeExtensionAnswer(message))
-            emit messageReceived(WireText::decode(message, m_inputEncoding));
+            emit messageReceived(WireText::decode(message, m_extensions.encoding()));
     }
     dropInput();
 }
@@ -243,8 +238,7 @@ void ClientConnection::followClientSwitch()
 {
     if (!m_input.isFramed() || m_output.isFramed())
         return;
-    m_output.switchToFramed(Extensions::message(Extensions::known()));
-    m_extensionsOffered = true;
+    m_output.switchToFramed(m_extensions.offer());
     m_extensionTimer.start(ExtensionAnswerMs, this);
     cancelPacing();
     writeNext();
@@ -252,16 +246,10 @@ void ClientConnection::followClientSwitch()
 
 bool ClientConnection::takeExtensionAnswer(const QByteArray &message)
 {
-    Extensions::Set named;
-    if (!m_extensionsOffered || m_extensionsAnswered || !Extensions::read(message, &named))
+    if (!m_extensions.takeAnswer(message))
         return false;
-    m_extensionsAnswered = true;
-    m_agreed = named & Extensions::known();
-    const WireText::Encoding encoding = m_agreed.testFlag(Extensions::Utf8) ? WireText::Encoding::Utf8
-                                                                            : WireText::Encoding::Windows1250;
-    m_inputEncoding = encoding;
     m_extensionTimer.stop();
-    m_output.confirm(Extensions::message(m_agreed), encoding);
+    m_output.confirm(m_extensions.confirmation(), m_extensions.encoding());
     checkQueueLimits();
     writeNext();
     return true;

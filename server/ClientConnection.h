@@ -2,6 +2,7 @@
 
 #include "ClientInput.h"
 #include "ConnectionLimits.h"
+#include "ExtensionAgreement.h"
 #include "OutputQueue.h"
 #include "OutgoingText.h"
 #include "PacingSchedule.h"
@@ -11,9 +12,6 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
-
-#include "net/Extensions.h"
-#include "net/WireText.h"
 
 class QTcpSocket;
 
@@ -88,8 +86,6 @@ public:
     bool isClosing() const;
     // The client switched to framing, and so did the server's output.
     bool isFramed() const;
-    // The extensions agreed with the client; none until its answer.
-    Extensions::Set agreedExtensions() const;
     // Where the client connects from; kept after the socket closes.
     QHostAddress peerAddress() const;
 
@@ -168,10 +164,7 @@ private:
     bool m_waitedForGap = false;
     bool m_flushScheduled = false;
     bool m_offered = false;
-    bool m_extensionsOffered = false;
-    bool m_extensionsAnswered = false;
-    Extensions::Set m_agreed;
-    WireText::Encoding m_inputEncoding = WireText::Encoding::Windows1250;
+    ExtensionAgreement m_extensions;
     // The write in the socket is the offer.
     bool m_offerLeaving = false;
     bool m_closing = false;

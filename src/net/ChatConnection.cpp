@@ -43,10 +43,7 @@ void ChatConnection::connectToServer(const QString &address)
     m_queue.forgetBlocks();
     m_reader = ServerStreamReader();
     m_framedOutput = false;
-    m_extensionMessages = 0;
-    m_accepted = {};
-    m_outputEncoding = WireText::Encoding::Windows1250;
-    m_inputEncoding = WireText::Encoding::Windows1250;
+    m_extensions = ClientExtensions();
     m_closedByUs = false;
     m_socket->connectToHost(address, ChatPort);
 }
@@ -68,14 +65,14 @@ QString ChatConnection::localAddress() const
 
 bool ChatConnection::carriesUnicode() const
 {
-    return m_inputEncoding == WireText::Encoding::Utf8;
+    return m_extensions.inputEncoding() == WireText::Encoding::Utf8;
 }
 
 bool ChatConnection::send(const QString &text)
 {
     if (!isConnected())
         return false;
-    const QByteArray bytes = WireText::encode(text, m_outputEncoding);
+    const QByteArray bytes = WireText::encode(text, m_extensions.outputEncoding());
     if (m_framedOutput) {
         sendFramed(bytes);
     } else {
@@ -169,7 +166,7 @@ void ChatConnection::readBytes(const QByteArray &bytes)
         sendSwitch();
     for (const ServerStreamReader::Block &block : std::as_const(blocks)) {
         if (!takeExtensions(block))
-            m_queue.appendBlock(block, m_inputEncoding);
+            m_queue.appendBlock(block, m_extensions.inputEncoding());
     }
     if (!m_queue.isEmpty())
         scheduleDelivery();
@@ -178,25 +175,12 @@ void ChatConnection::readBytes(const QByteArray &bytes)
 bool ChatConnection::takeExtensions(const ServerStreamReader::Block &block)
 {
     // Only a connection framed both ways agrees to them: an unframed block is no marker.
-    Extensions::Set named;
-    if (!block.framed || !Extensions::read(block.bytes, &named))
+    if (!block.framed || !m_extensions.take(block.bytes))
         return false;
-    ++m_extensionMessages;
-    if (m_extensionMessages == 1)
-        answerOffer(named);
-    else if (m_extensionMessages == 2 && (named & m_accepted).testFlag(Extensions::Utf8))
-        m_inputEncoding = WireText::Encoding::Utf8;
+    const QByteArray answer = m_extensions.takeAnswer();
+    if (!answer.isEmpty())
+        sendFramed(answer);
     return true;
-}
-
-void ChatConnection::answerOffer(Extensions::Set offered)
-{
-    // Answered at once, as it is read, not when its turn to be handed out comes: the server holds
-    // the greeting until then.
-    m_accepted = offered & Extensions::known();
-    sendFramed(Extensions::message(m_accepted));
-    if (m_accepted.testFlag(Extensions::Utf8))
-        m_outputEncoding = WireText::Encoding::Utf8;
 }
 
 void ChatConnection::sendSwitch()

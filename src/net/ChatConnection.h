@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Extensions.h"
+#include "ClientExtensions.h"
 #include "ReceiveQueue.h"
 #include "ServerStreamReader.h"
 
@@ -79,9 +79,9 @@ private:
     void readBytes(const QByteArray &bytes);
     void sendSwitch();
     // True when the block was the offer or the confirmation of extensions, or a later one, which
-    // are followed or ignored here and never handed out.
+    // are followed or ignored here and never handed out. The offer is answered at once, as it is
+    // read, not when its turn to be handed out comes: the server holds the greeting until then.
     bool takeExtensions(const ServerStreamReader::Block &block);
-    void answerOffer(Extensions::Set offered);
     void sendFramed(const QByteArray &bytes);
     void pullArrivedBytes();
     void scheduleDelivery();
@@ -91,10 +91,7 @@ private:
     ServerStreamReader m_reader;
     ReceiveQueue m_queue;
     bool m_framedOutput = false;
-    int m_extensionMessages = 0;
-    Extensions::Set m_accepted;
-    WireText::Encoding m_outputEncoding = WireText::Encoding::Windows1250;
-    WireText::Encoding m_inputEncoding = WireText::Encoding::Windows1250;
+    ClientExtensions m_extensions;
     bool m_closedByUs = false;
     bool m_deliveryScheduled = false;
     bool m_delivering = false;
