@@ -21,11 +21,6 @@ QByteArray ExtensionAgreement::confirmation() const
     return Extensions::message(m_agreed);
 }
 
-Extensions::Set ExtensionAgreement::agreed() const
-{
-    return m_agreed;
-}
-
 WireText::Encoding ExtensionAgreement::encoding() const
 {
     return m_agreed.testFlag(Extensions::Utf8) ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250;

@@ -19,7 +19,6 @@ public:
     // and confirmation() says what the server sends back.
     bool takeAnswer(QByteArrayView message);
     QByteArray confirmation() const;
-    Extensions::Set agreed() const;
     // Of the client's text from its answer on, and of the server's from the confirmation on.
     WireText::Encoding encoding() const;
 
