@@ -1,10 +1,13 @@
 // The bytes a server sends on one connection, through the client's reader of the framing
-// extension, cut into reads in two different ways.
+// extension and its side of further extensions (the offer answered, UTF-8 after the confirmation,
+// invalid UTF-8 decoded), cut into reads in two different ways.
 // Input: one byte that sets the size of the reads (1 to 64 bytes), then the stream.
 #include "support/FuzzInput.h"
 
+#include "net/ClientExtensions.h"
 #include "net/Framing.h"
 #include "net/ServerStreamReader.h"
+#include "net/WireText.h"
 
 namespace {
 
@@ -12,12 +15,34 @@ struct Outcome
 {
     QByteArrayList framed;
     QByteArray unframedBytes;
+    // What the dispatcher gets of every framed message, decoded as the agreement says.
+    QStringList framedTexts;
+    QByteArrayList answers;
     bool switched = false;
 };
+
+// The block goes to the client's side of further extensions, or decoded to the dispatcher.
+void follow(ClientExtensions &extensions, const ServerStreamReader::Block &block, Outcome &outcome)
+{
+    if (block.framed && extensions.take(block.bytes)) {
+        const QByteArray answer = extensions.takeAnswer();
+        if (!answer.isEmpty())
+            outcome.answers.append(answer);
+        return;
+    }
+    fuzzCheck(!block.framed || !block.bytes.startsWith("Extensions "), "an Extensions message reaches the dispatcher",
+              block.bytes);
+    const QString text = WireText::decode(block.bytes, extensions.inputEncoding());
+    fuzzCheck(text.isValidUtf16(), "decoded text holds a lone surrogate", block.bytes);
+    fuzzCheck(!text.contains(QChar(0)), "decoded text holds a NUL", block.bytes);
+    if (block.framed)
+        outcome.framedTexts.append(text);
+}
 
 Outcome readAll(QByteArrayView stream, qsizetype readSize)
 {
     ServerStreamReader reader;
+    ClientExtensions extensions;
     QList<ServerStreamReader::Block> blocks;
     for (qsizetype at = 0; at < stream.size(); at += readSize) {
         reader.read(stream.sliced(at, std::min(readSize, stream.size() - at)), blocks);
@@ -39,7 +64,11 @@ Outcome readAll(QByteArrayView stream, qsizetype readSize)
             fuzzCheck(outcome.framed.isEmpty(), "unframed data after the first framed message", block.bytes);
             outcome.unframedBytes += block.bytes;
         }
+        follow(extensions, block, outcome);
     }
+    fuzzCheck(outcome.answers.size() <= 1, "the offer of extensions answered more than once");
+    for (const QByteArray &answer : std::as_const(outcome.answers))
+        fuzzCheck(answer == "Extensions " || answer == "Extensions UTF-8", "an answer naming what was not offered", answer);
     return outcome;
 }
 
@@ -58,5 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzCheck(inPieces.switched == whole.switched, "the switch depends on how the reads fell");
     fuzzCheck(inPieces.framed == whole.framed, "framed messages depend on how the reads fell");
     fuzzCheck(inPieces.unframedBytes == whole.unframedBytes, "unframed bytes depend on how the reads fell");
+    fuzzCheck(inPieces.answers == whole.answers, "the answer depends on how the reads fell");
+    fuzzCheck(inPieces.framedTexts == whole.framedTexts, "decoded framed messages depend on how the reads fell");
     return 0;
 }

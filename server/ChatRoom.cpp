@@ -84,7 +84,7 @@ QString ChatRoom::motd() const
 UserNameRules::Problem ChatRoom::nameProblem(const QString &name) const
 {
     const UserNameRules::Problem problem = UserNameRules::check(name);
-    if (problem == UserNameRules::Problem::None && m_clientByName.contains(name))
+    if (problem == UserNameRules::Problem::None && m_nameKeys.contains(UserNameRules::comparisonKey(name)))
         return UserNameRules::Problem::InUse;
     return problem;
 }
@@ -102,6 +102,7 @@ void ChatRoom::join(ClientId client, const QString &name)
     const QList<ClientId> others = m_signOnOrder;
     m_members.insert(client, Member{name, false});
     m_clientByName.insert(name, client);
+    m_nameKeys.insert(UserNameRules::comparisonKey(name));
     m_signOnOrder.append(client);
     sendGreeting(client);
     m_output->send(others, ServerProtocol::joined(name));
@@ -202,7 +203,9 @@ void ChatRoom::leave(ClientId client)
 void ChatRoom::remove(ClientId client)
 {
     m_loginGuard.forget(client);
-    m_clientByName.remove(m_members.take(client).name);
+    const QString name = m_members.take(client).name;
+    m_clientByName.remove(name);
+    m_nameKeys.remove(UserNameRules::comparisonKey(name));
     m_signOnOrder.removeOne(client);
 }
 

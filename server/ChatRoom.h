@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -64,6 +65,8 @@ private:
     Settings m_settings;
     QHash<ClientId, Member> m_members;
     QHash<QString, ClientId> m_clientByName;
+    // The names signed on, as UserNameRules compares them.
+    QSet<QString> m_nameKeys;
     QList<ClientId> m_signOnOrder;
     OperatorLoginGuard m_loginGuard;
 };

@@ -159,7 +159,7 @@ void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
         m_signOnGate.heardFrom(client);
     auto *connection = new ClientConnection(socket, &m_pacing, m_settings.gapMs, m_settings.limits, this);
     m_connections.insert(client, connection);
-    connect(connection, &ClientConnection::messageReceived, this, [this, client](const QByteArray &message) {
+    connect(connection, &ClientConnection::messageReceived, this, [this, client](const QString &message) {
         received(client, message);
     });
     connect(connection, &ClientConnection::finished, this, [this, client](const QString &reason) {
@@ -171,10 +171,10 @@ void ChatServer::admit(QTcpSocket *socket, ClientId client, const QString &peer)
         armSignOnTimer();
 }
 
-void ChatServer::received(ClientId client, const QByteArray &message)
+void ChatServer::received(ClientId client, const QString &message)
 {
     m_signOnGate.heardFrom(client);
-    m_room.receive(client, Windows1250::decode(message));
+    m_room.receive(client, message);
 }
 
 void ChatServer::acceptFailed(ClientListener &listener)
@@ -238,14 +238,11 @@ void ChatServer::releaseFreedMemory()
 
 void ChatServer::send(const QList<ClientId> &recipients, const QString &message)
 {
-    // One encoding shared by every recipient's queue. Text on this protocol never carries NUL:
-    // framed clients take it for the end of a message.
-    QByteArray bytes = Windows1250::encode(message);
-    if (bytes.contains('\0'))
-        bytes.removeIf([](char byte) { return byte == '\0'; });
+    // Shared by every recipient's queue: encoded once per encoding, not once per recipient.
+    const auto text = SharedText::create(message);
     for (const ClientId client : recipients) {
         if (ClientConnection *connection = m_connections.value(client))
-            connection->send(bytes);
+            connection->send(text);
     }
 }
 

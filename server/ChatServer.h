@@ -53,7 +53,7 @@ private:
     void acceptConnections(ClientListener &listener);
     void acceptFailed(ClientListener &listener);
     void admit(QTcpSocket *socket, ClientId client, const QString &peer);
-    void received(ClientId client, const QByteArray &message);
+    void received(ClientId client, const QString &message);
     void connectionFinished(ClientId client, const QString &reason);
     // Closes a connection that has not signed on, at once.
     void closeWaiting(ClientId client, const QString &reason);

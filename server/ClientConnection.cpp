@@ -79,6 +79,19 @@ void ClientConnection::send(const QByteArray &message)
     if (m_closing)
         return;
     m_output.push(message);
+    queued();
+}
+
+void ClientConnection::send(const SharedText &text)
+{
+    if (m_closing)
+        return;
+    m_output.push(text);
+    queued();
+}
+
+void ClientConnection::queued()
+{
     checkQueueLimits();
     if (m_closing)
         return;
@@ -105,6 +118,8 @@ void ClientConnection::closeWhenSent()
         return;
     m_closing = true;
     m_lingerTimer.start(LingerMs, this);
+    // Nothing is gained by waiting for an answer any longer.
+    releaseGreeting();
     closeIfDone();
 }
 
@@ -176,6 +191,8 @@ void ClientConnection::timerEvent(QTimerEvent *event)
     if (event->timerId() == m_resumeTimer.timerId()) {
         m_resumeTimer.stop();
         serviceInput();
+    } else if (event->timerId() == m_extensionTimer.timerId()) {
+        releaseGreeting();
     } else if (event->timerId() == m_stallTimer.timerId()) {
         checkStall();
     } else if (event->timerId() == m_lingerTimer.timerId()) {
@@ -210,7 +227,8 @@ void ClientConnection::serviceInput()
             continue;
         }
         m_messageRate.take(1, now);
-        emit messageReceived(message);
+        if (!takeExtensionAnswer(message))
+            emit messageReceived(WireText::decode(message, m_extensions.encoding()));
     }
     dropInput();
 }
@@ -238,8 +256,29 @@ void ClientConnection::followClientSwitch()
 {
     if (!m_input.isFramed() || m_output.isFramed())
         return;
-    m_output.switchToFramed();
+    m_output.switchToFramed(m_extensions.offer());
+    m_extensionTimer.start(ExtensionAnswerMs, this);
     cancelPacing();
+    writeNext();
+}
+
+bool ClientConnection::takeExtensionAnswer(const QByteArray &message)
+{
+    if (!m_extensions.takeAnswer(message))
+        return false;
+    m_extensionTimer.stop();
+    m_output.confirm(m_extensions.confirmation(), m_extensions.encoding());
+    checkQueueLimits();
+    writeNext();
+    return true;
+}
+
+void ClientConnection::releaseGreeting()
+{
+    m_extensionTimer.stop();
+    if (!m_output.isHeld())
+        return;
+    m_output.release();
     writeNext();
 }
 
@@ -320,7 +359,7 @@ void ClientConnection::cancelPacing()
 
 void ClientConnection::writeNext()
 {
-    if (m_finished || socketBacklog() > 0 || m_output.isEmpty())
+    if (m_finished || socketBacklog() > 0 || !m_output.hasWrite())
         return;
     if (!m_output.isFramed()) {
         if (waitForGap())
@@ -337,7 +376,7 @@ void ClientConnection::writeNext()
             emit backlogSent();
         if (!writeToSocket(bytes))
             return;
-    } while (m_output.isFramed() && socketBacklog() == 0 && !m_output.isEmpty());
+    } while (m_output.isFramed() && socketBacklog() == 0 && m_output.hasWrite());
     if (socketBacklog() == 0)
         written();
 }
@@ -418,6 +457,7 @@ void ClientConnection::finish(const QString &reason)
     cancelPacing();
     m_lingerTimer.stop();
     m_resumeTimer.stop();
+    m_extensionTimer.stop();
     m_stallTimer.stop();
     // Queued, so that whoever sent or received when the connection ended is never re-entered.
     QMetaObject::invokeMethod(this, [this, reason] { emit finished(reason); }, Qt::QueuedConnection);

@@ -2,7 +2,9 @@
 
 #include "ClientInput.h"
 #include "ConnectionLimits.h"
+#include "ExtensionAgreement.h"
 #include "OutputQueue.h"
+#include "OutgoingText.h"
 #include "PacingSchedule.h"
 #include "TokenBucket.h"
 
@@ -20,6 +22,10 @@ class QTcpSocket;
 // written on its own and the next goes only after the previous one has left the socket and a short
 // gap has passed; the shared PacingSchedule says when. Once the client has switched, the server's
 // switch and then framed messages are written as fast as the socket takes them, many to a write.
+//
+// Further extensions: right after its switch the server offers them, and holds the rest of its
+// output until the client's answer, or ExtensionAnswerMs. The answer is never handed on; what the
+// client sends after it, and what the server sends after its confirmation, follow the agreed set.
 //
 // Input: ClientInput cuts what arrives into messages; they are handed on one at a time, no faster
 // than the client's send rate allows. While the client is over its rate the socket is not read, so
@@ -55,13 +61,19 @@ public:
     // greeting goes framed. A client that does not answer gets its greeting this much later, by
     // when it has opened its chat window after its sign-on and reads each message on its own.
     static constexpr int OfferAnswerMs = 200;
+    // How long the server holds the greeting after offering further extensions: a client that knows
+    // them answers within a round trip, and one that does not loses no more than this.
+    static constexpr int ExtensionAnswerMs = 200;
 
     // Takes ownership of `socket`, which must be connected. `pacing` outlives the connection.
     ClientConnection(QTcpSocket *socket, PacingSchedule *pacing, int gapMs, const ConnectionLimits &limits,
                      QObject *parent = nullptr);
     ~ClientConnection() override;
 
+    // Bytes as they are, the same for every connection.
     void send(const QByteArray &message);
+    // Text, in the encoding this connection's output has agreed to.
+    void send(const SharedText &text);
     // Offers framing (once): the offer is queued as a message of its own, and from then on the
     // client's switch is recognised.
     void offerFraming();
@@ -81,7 +93,8 @@ public:
     QHostAddress peerAddress() const;
 
 signals:
-    void messageReceived(const QByteArray &message);
+    // One message, decoded as the client's text is encoded when it was sent.
+    void messageReceived(const QString &message);
     // A backlog of queued messages has gone out: the memory it held is free.
     void backlogSent();
     // Emitted once, from the event loop, when the connection is over. `reason` is empty when the
@@ -107,6 +120,10 @@ private:
     bool readSocket();
     // The client's switch has been read: the server's own goes out at once, pacing ends.
     void followClientSwitch();
+    // True when `message` was the client's answer to the offer of extensions, which it then follows.
+    bool takeExtensionAnswer(const QByteArray &message);
+    void releaseGreeting();
+    void queued();
     void dropInput();
     void checkQueueLimits();
     void checkStall();
@@ -137,6 +154,8 @@ private:
     QBasicTimer m_lingerTimer;
     // Runs while the client is over its send rate.
     QBasicTimer m_resumeTimer;
+    // Runs while the greeting waits for the client's answer to the offer of extensions.
+    QBasicTimer m_extensionTimer;
     // Runs while more than stalledQueueBytes wait.
     QBasicTimer m_stallTimer;
     qint64 m_lastProgressMs = 0;
@@ -152,6 +171,7 @@ private:
     bool m_waitedForGap = false;
     bool m_flushScheduled = false;
     bool m_offered = false;
+    ExtensionAgreement m_extensions;
     // The write in the socket is the offer.
     bool m_offerLeaving = false;
     bool m_closing = false;

@@ -1,13 +1,31 @@
 #include "UserNameRules.h"
 
+#include "net/Windows1250.h"
+
 namespace {
 // ":" and "|" separate the fields of "Message" and "PMMessage", so a name holding them could not
-// be told apart from the text. U+FFFD stands for a byte that Windows-1250 leaves undefined: such
-// a name could not be sent back as the bytes the user chose.
+// be told apart from the text. U+FFFD stands for bytes that were no text: such a name could not
+// be sent back as the bytes the user chose. Controls, format characters (soft hyphen, zero-width
+// characters, bidirectional controls) and blanks other than the plain one are invisible or look
+// like it, so a name holding one looks like another user's.
 bool isForbidden(QChar character)
 {
-    return character == QLatin1Char(':') || character == QLatin1Char('|')
-        || character.category() == QChar::Other_Control || character == QChar::ReplacementCharacter;
+    switch (character.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    case QChar::Separator_Space:
+        return character != QLatin1Char(' ');
+    default:
+        return character == QLatin1Char(':') || character == QLatin1Char('|') || character == QChar::ReplacementCharacter;
+    }
+}
+
+bool isInCodePage(const QString &name)
+{
+    return Windows1250::decode(Windows1250::encode(name)) == name;
 }
 }
 
@@ -15,15 +33,27 @@ UserNameRules::Problem UserNameRules::check(const QString &name)
 {
     if (name.isEmpty())
         return Problem::Empty;
+    // First, so that the checks after it cost no more than a short name's.
     if (name.size() > MaxLength)
         return Problem::TooLong;
     for (const QChar character : name) {
         if (isForbidden(character))
             return Problem::ForbiddenCharacter;
     }
+    if (name.normalized(QString::NormalizationForm_C) != name)
+        return Problem::NotNormalized;
+    if (!isInCodePage(name))
+        return Problem::NotInCodePage;
     if (name.front().isSpace() || name.back().isSpace())
         return Problem::BlankAtEnd;
     return Problem::None;
+}
+
+QString UserNameRules::comparisonKey(const QString &name)
+{
+    // Qt folds one character to one (simple folding). Of the characters a name may hold, only ß
+    // folds to more than one under full folding: "Straße" and "STRASSE" are the same name.
+    return name.toCaseFolded().replace(QChar(0x00DF), QLatin1String("ss"));
 }
 
 QString UserNameRules::describe(Problem problem)
@@ -37,6 +67,10 @@ QString UserNameRules::describe(Problem problem)
         return QStringLiteral("longer than %1 characters").arg(MaxLength);
     case Problem::ForbiddenCharacter:
         return QStringLiteral("holds a forbidden character");
+    case Problem::NotNormalized:
+        return QStringLiteral("not in NFC");
+    case Problem::NotInCodePage:
+        return QStringLiteral("not writable in Windows-1250");
     case Problem::BlankAtEnd:
         return QStringLiteral("blank at an end");
     case Problem::InUse:

@@ -4,6 +4,7 @@
 #include "FramingBytes.h"
 
 #include "net/WireProtocol.h"
+#include "net/WireText.h"
 
 #include <QRandomGenerator>
 #include <QSslSocket>
@@ -81,6 +82,11 @@ bool BenchClient::isFramed() const
     return m_input.isFramed();
 }
 
+void BenchClient::setText(const QString &text)
+{
+    m_text = text;
+}
+
 void BenchClient::startSending()
 {
     m_sending = true;
@@ -125,7 +131,8 @@ void BenchClient::readSocket()
         takeFramed(bytes);
         return;
     }
-    const qsizetype offer = m_mode != Mode::Paced ? bytes.indexOf(FramingBytes::offer()) : -1;
+    const bool frames = m_mode == Mode::Framed || m_mode == Mode::FramedUtf8 || m_mode == Mode::FramedTls;
+    const qsizetype offer = frames ? bytes.indexOf(FramingBytes::offer()) : -1;
     if (offer < 0) {
         takeBlock(bytes);
         return;
@@ -177,8 +184,21 @@ void BenchClient::takeFramed(const QByteArray &bytes)
     if (!m_input.append(bytes))
         qFatal("bad framing from the server: %s", qPrintable(m_input.error()));
     QByteArray message;
-    while (m_input.takeMessage(&message))
-        takeBlock(message);
+    while (m_input.takeMessage(&message)) {
+        if (!takeExtensions(message))
+            takeBlock(message);
+    }
+}
+
+bool BenchClient::takeExtensions(const QByteArray &message)
+{
+    if (!message.startsWith("Extensions "))
+        return false;
+    if (++m_extensionMessages == 1) {
+        m_writesUtf8 = m_mode == Mode::FramedUtf8;
+        m_socket.write(QByteArray(m_writesUtf8 ? "Extensions UTF-8" : "Extensions ") + FramingBytes::terminator);
+    }
+    return true;
 }
 
 void BenchClient::takeBlock(const QByteArray &block)
@@ -214,9 +234,10 @@ void BenchClient::takeMessages(const QByteArray &block)
         const qsizetype blank = message.indexOf(' ', colon);
         if (colon < 0 || blank < 0)
             continue;
+        const qsizetype textBlank = message.indexOf(' ', blank + 1);
         ++messagesInBlock;
         ++m_messagesReceived;
-        m_stats->addDelivery(now - message.mid(blank + 1).toLongLong());
+        m_stats->addDelivery(now - message.mid(blank + 1, textBlank < 0 ? -1 : textBlank - blank - 1).toLongLong());
         if (!m_sendsAtRate && message.left(colon) == m_name && message.mid(colon + 1, blank - colon - 1).toInt() == m_sent)
             sendNext();
     }
@@ -229,12 +250,15 @@ void BenchClient::sendNext()
     if (m_sent >= m_messagesToSend)
         return;
     ++m_sent;
-    const QString text = QString::number(m_sent) + QLatin1Char(' ') + QString::number(m_clock->nsecsElapsed());
+    QString text = QString::number(m_sent) + QLatin1Char(' ') + QString::number(m_clock->nsecsElapsed());
+    if (!m_text.isEmpty())
+        text += QLatin1Char(' ') + m_text;
     if (m_mode == Mode::Irc) {
         m_socket->write("PRIVMSG #room :" + text.toLatin1() + ircLineEnd);
         return;
     }
-    QByteArray message = WireProtocol::message(QString::fromLatin1(m_name), text).toLatin1();
+    QByteArray message = WireText::encode(WireProtocol::message(QString::fromLatin1(m_name), text),
+                                          m_writesUtf8 ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250);
     if (m_offered)
         message += FramingBytes::terminator;
     m_socket->write(message);

@@ -16,7 +16,8 @@ class DeliveryStats;
 // carries its send time.
 //
 // Paced, it reads as today's client does: one read is one block. Framed, it answers the server's
-// offer with its switch, and reads and sends framed messages from then on; FramedTls does the same
+// offer with its switch, and reads and sends framed messages from then on; it answers the offer of
+// further extensions taking none (Windows-1250), or UTF-8 when FramedUtf8; FramedTls does as Framed
 // inside TLS, with the server's TLS port. Irc talks to an IRC
 // server instead, for figures side by side: NICK, USER and JOIN #room to sign on, PRIVMSG #room to
 // send; an IRC server does not send a user's own messages back to it.
@@ -25,7 +26,7 @@ class BenchClient : public QObject
     Q_OBJECT
 
 public:
-    enum class Mode { Paced, Framed, FramedTls, Irc };
+    enum class Mode { Paced, Framed, FramedUtf8, FramedTls, Irc };
 
     BenchClient(int index, Mode mode, int messagesToSend, const QElapsedTimer *clock, DeliveryStats *stats,
                 QObject *parent = nullptr);
@@ -38,6 +39,8 @@ public:
     int mergedGreetingBlocks() const;
     bool isFramed() const;
 
+    // Text every message carries after its number and send time; none by default.
+    void setText(const QString &text);
     void startSending();
     // Sends its messages `perSecond` a second, the first after a random part of one interval.
     void startSendingAt(double perSecond);
@@ -52,6 +55,8 @@ private:
     void takeIrcLine(const QByteArray &line);
     void takeFramed(const QByteArray &bytes);
     void takeBlock(const QByteArray &block);
+    // True when the framed message was the offer or confirmation of extensions.
+    bool takeExtensions(const QByteArray &message);
     void countUsers(const QByteArray &block);
     void takeMessages(const QByteArray &block);
     void sendNext();
@@ -69,6 +74,9 @@ private:
     // Framed: what the server sends after its offer, cut into messages.
     ClientInput m_input;
     bool m_offered = false;
+    int m_extensionMessages = 0;
+    bool m_writesUtf8 = false;
+    QString m_text;
     bool m_sending = false;
     bool m_sendsAtRate = false;
     int m_usersHeardOf = 0;

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace BenchLoop {
@@ -52,5 +53,14 @@ bool allHeardOf(const Clients &clients, int users, int timeoutMs)
     return runUntil([&] {
         return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->usersHeardOf() >= users; });
     }, timeoutMs);
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 }

@@ -24,4 +24,5 @@ QHostAddress userAddress(int index);
 bool connectClients(Clients *clients, int count, BenchClient::Mode mode, int messages, const QElapsedTimer *clock,
                     DeliveryStats *stats, const QHostAddress &address, quint16 port);
 bool allHeardOf(const Clients &clients, int users, int timeoutMs);
+double median(std::vector<double> values);
 }

@@ -20,6 +20,8 @@ const char *modeName(BenchClient::Mode mode)
         return "paced";
     case BenchClient::Mode::Framed:
         return "framed";
+    case BenchClient::Mode::FramedUtf8:
+        return "framed UTF-8";
     case BenchClient::Mode::FramedTls:
         return "framed TLS";
     case BenchClient::Mode::Irc:
@@ -28,14 +30,6 @@ const char *modeName(BenchClient::Mode mode)
     return "irc";
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 void waitQuietly(int ms)
 {

@@ -14,12 +14,15 @@
 // second and the server's processor time per delivery, with a self-signed certificate made by the
 // openssl program.
 //
+// Mixed room: 100 framed users chatting in Polish with an emoji, once all in Windows-1250 and once
+// half of them in UTF-8, in turn; the server's processor time per delivery of each, and their ratio.
+//
 // Side by side (SideBySide): rate runs and sign-on runs of this server, of any other builds given
 // with --compare, and of ngircd when it is installed, in turn; medians and ratios to ngircd.
 //
 //   bench_server [--address 127.0.0.39] [--port 1290] [--runs 10x100,100x100,1000x2]
 //                [--modes paced,framed]
-//                [--scenarios throughput,silent,flooder,framedflood,room,newcomer,rates,signon,tls]
+//                [--scenarios throughput,silent,flooder,framedflood,room,newcomer,mixed,rates,signon,tls]
 //                [--rates 1000x0.2x6,100x1x30,1000x5x2] [--tls-rates 100x10x100] [--repeat 3]
 //                [--compare LABEL=PATH,...] [--ngircd /usr/sbin/ngircd]
 //                [--send-gap MS] [--server PATH]
@@ -72,7 +75,7 @@ QHostAddress abuserAddress(int index)
 
 const char *modeName(Mode mode)
 {
-    return mode == Mode::Framed ? "framed" : "paced";
+    return mode == Mode::Paced ? "paced" : "framed";
 }
 
 void raiseFileLimit()
@@ -344,6 +347,61 @@ QStringList makeCertificate(const QString &folder, const QHostAddress &address)
     return {QStringLiteral("--tls-cert"), cert, QStringLiteral("--tls-key"), key};
 }
 
+// One room of the mixed-room scenario: `users` framed users, every `utf8Every`-th of them in UTF-8
+// (0: none), each sending `messages` messages of `text`. The server's processor time per delivery in
+// microseconds; negative when not everything was delivered.
+double roomCpuPerDelivery(const Bench &bench, int users, int utf8Every, int messages, const QString &text)
+{
+    Session session;
+    if (!session.start(bench, users + 16))
+        return -1;
+    auto &[server, clock, stats, clients] = session;
+    for (int i = 0; i < users; ++i) {
+        const Mode mode = utf8Every > 0 && i % utf8Every == 0 ? Mode::FramedUtf8 : Mode::Framed;
+        if (!connectClients(&clients, 1, mode, messages, &clock, &stats, bench.address, bench.port))
+            return -1;
+        clients.back()->setText(text);
+    }
+    if (!allHeardOf(clients, users, 60000))
+        return -1;
+    runUntil([] { return false; }, 500);
+    const qint64 cpuBefore = server.cpuMs();
+    const Exchange exchange = exchangeMessages(clients, messages, clock, 120000);
+    const qint64 cpuMs = server.cpuMs() - cpuBefore;
+    clients.clear();
+    server.stop();
+    if (exchange.received != exchange.expected)
+        return -1;
+    return double(cpuMs) * 1000 / double(exchange.received);
+}
+
+// A room where half the users read UTF-8 and half Windows-1250 costs the server no more per delivery
+// than one where all read Windows-1250: each message is encoded once per encoding.
+bool mixedRoom(const Bench &bench, int repeat)
+{
+    constexpr int users = 100;
+    // Enough deliveries for the server's processor time to be read in whole seconds.
+    constexpr int messages = 200;
+    const QString text = QString::fromUtf8("Zażółć gęślą jaźń, gdzie są moje klucze? Już idę 😀");
+    std::vector<double> windows1250;
+    std::vector<double> mixed;
+    for (int run = 0; run < repeat; ++run) {
+        windows1250.push_back(roomCpuPerDelivery(bench, users, 0, messages, text));
+        mixed.push_back(roomCpuPerDelivery(bench, users, 2, messages, text));
+        std::printf("mixed room, run %d: %.2f us per delivery all Windows-1250, %.2f us half UTF-8\n", run + 1,
+                    windows1250.back(), mixed.back());
+    }
+    const bool delivered = std::none_of(windows1250.begin(), windows1250.end(), [](double v) { return v < 0; })
+        && std::none_of(mixed.begin(), mixed.end(), [](double v) { return v < 0; });
+    const double reference = median(windows1250);
+    std::printf("mixed room: %d framed users x %d messages; server CPU per delivery, median of %d: %.2f us all "
+                "Windows-1250, %.2f us half UTF-8, ratio %.2f (goal at most 1.10)%s\n",
+                users, messages, repeat, reference, median(mixed), reference > 0 ? median(mixed) / reference : 0.0,
+                delivered ? "" : "; NOT ALL DELIVERED");
+    std::fflush(stdout);
+    return delivered;
+}
+
 // 1,000 reading users sign on; then one of them sends one message.
 bool bigRoom(const Bench &bench, Mode mode)
 {
@@ -476,8 +534,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption modesOption(QStringLiteral("modes"), QStringLiteral("Client modes: paced, framed (both)."),
                                          QStringLiteral("LIST"), QStringLiteral("paced,framed"));
     const QCommandLineOption scenariosOption(QStringLiteral("scenarios"),
-                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer, rates, signon, tls (all)."),
-                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer,rates,signon,tls"));
+                                             QStringLiteral("throughput, silent, flooder, framedflood, room, newcomer, mixed, rates, signon, tls (all)."),
+                                             QStringLiteral("LIST"), QStringLiteral("throughput,silent,flooder,framedflood,room,newcomer,mixed,rates,signon,tls"));
     const QCommandLineOption ratesOption(QStringLiteral("rates"),
                                          QStringLiteral("Side-by-side rate runs as CLIENTSxPERSECONDxMESSAGES, comma-separated (1000x0.2x6,100x1x30,1000x5x2)."),
                                          QStringLiteral("LIST"), QStringLiteral("1000x0.2x6,100x1x30,1000x5x2"));
@@ -558,6 +616,8 @@ int main(int argc, char *argv[])
         for (const Mode mode : modes)
             allDelivered = scenario(mode) && allDelivered;
     }
+    if (scenarios.contains(QLatin1String("mixed")))
+        allDelivered = mixedRoom(bench, repeat) && allDelivered;
     if (scenarios.contains(QLatin1String("rates")) || scenarios.contains(QLatin1String("signon"))) {
         SideBySide sideBySide(bench.address, bench.port,
                               sideBySideServers(bench, parser.value(compareOption), parser.value(ngircdOption)),

@@ -3,7 +3,6 @@
 #include "CertificateCheck.h"
 #include "DeadPeerDetection.h"
 #include "Framing.h"
-#include "Windows1250.h"
 #include "WireProtocol.h"
 
 #include <QDeadlineTimer>
@@ -86,6 +85,7 @@ void ChatConnection::connectToServer(const QString &address)
     m_queue.forgetBlocks();
     m_reader = ServerStreamReader();
     m_framedOutput = false;
+    m_extensions = ClientExtensions();
     m_closedByUs = false;
     m_sentBytes = 0;
     m_acknowledgedBytes = 0;
@@ -118,11 +118,16 @@ QString ChatConnection::localAddress() const
     return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
 }
 
+bool ChatConnection::carriesUnicode() const
+{
+    return m_extensions.inputEncoding() == WireText::Encoding::Utf8;
+}
+
 bool ChatConnection::send(const QString &text)
 {
     if (!isConnected())
         return false;
-    const QByteArray bytes = Windows1250::encode(text);
+    const QByteArray bytes = WireText::encode(text, m_extensions.outputEncoding());
     write(m_framedOutput ? Framing::frame(bytes) : bytes);
     return true;
 }
@@ -214,10 +219,23 @@ void ChatConnection::readBytes(const QByteArray &bytes)
     m_reader.read(bytes, blocks);
     if (m_reader.takeOffer())
         sendSwitch();
-    for (const ServerStreamReader::Block &block : std::as_const(blocks))
-        m_queue.appendBlock(block);
+    for (const ServerStreamReader::Block &block : std::as_const(blocks)) {
+        if (!takeExtensions(block))
+            m_queue.appendBlock(block, m_extensions.inputEncoding());
+    }
     if (!m_queue.isEmpty())
         scheduleDelivery();
+}
+
+bool ChatConnection::takeExtensions(const ServerStreamReader::Block &block)
+{
+    // Only a connection framed both ways agrees to them: an unframed block is no marker.
+    if (!block.framed || !m_extensions.take(block.bytes))
+        return false;
+    const QByteArray answer = m_extensions.takeAnswer();
+    if (!answer.isEmpty())
+        write(Framing::frame(answer));
+    return true;
 }
 
 void ChatConnection::sendSwitch()
@@ -270,7 +288,7 @@ void ChatConnection::deliverNext()
     m_delivering = true;
     const ReceiveQueue::Entry entry = m_queue.takeNext();
     if (entry.kind == ReceiveQueue::Entry::Block) {
-        emit blockReceived(Windows1250::decode(entry.bytes));
+        emit blockReceived(WireText::decode(entry.bytes, entry.encoding));
         if (!alive)
             return;
         emit blockDispatched();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClientExtensions.h"
 #include "ReceiveQueue.h"
 #include "ServerAddress.h"
 #include "ServerStreamReader.h"
@@ -31,6 +32,10 @@ class QTcpSocket;
 // An address written tls://host[:port] makes a private connection: the same protocol inside TLS.
 // It counts as made (connected()) once the handshake is done; a certificate that is not trusted
 // as it is goes to the CertificateCheck, and without its yes the attempt ends as a failed one.
+//
+// Once framed both ways, the server may offer further extensions (docs/protocol.md): the connection
+// answers taking those it knows, writes UTF-8 from its answer on, and reads the server's text as
+// UTF-8 from the server's confirmation on. The offer and the confirmation are never handed out.
 class ChatConnection : public QObject
 {
     Q_OBJECT
@@ -52,7 +57,12 @@ public:
     // The local end's address in dotted form; "" while not connected.
     QString localAddress() const;
 
-    // Sends text as Windows-1250 bytes in one write, framed once the server has offered framing.
+    // True from the server's confirmation of UTF-8 on: text in any script reaches the server and
+    // the other users as it was written.
+    bool carriesUnicode() const;
+
+    // Sends text in one write, framed once the server has offered framing: Windows-1250 bytes, or
+    // UTF-8 once the connection has taken that extension.
     // Returns false, sending nothing, while not connected.
     bool send(const QString &text);
     // Closes the connection once what was sent has gone out. No disconnectedByPeer follows.
@@ -88,6 +98,10 @@ private:
     void takeBytesThatFit();
     void readBytes(const QByteArray &bytes);
     void sendSwitch();
+    // True when the block was the offer or the confirmation of extensions, or a later one, which
+    // are followed or ignored here and never handed out. The offer is answered at once, as it is
+    // read, not when its turn to be handed out comes: the server holds the greeting until then.
+    bool takeExtensions(const ServerStreamReader::Block &block);
     void write(const QByteArray &bytes);
     void pullArrivedBytes();
     void scheduleDelivery();
@@ -101,6 +115,7 @@ private:
     qint64 m_sentBytes = 0;
     qint64 m_acknowledgedBytes = 0;
     bool m_framedOutput = false;
+    ClientExtensions m_extensions;
     bool m_closedByUs = false;
     bool m_deliveryScheduled = false;
     bool m_delivering = false;

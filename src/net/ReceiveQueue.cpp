@@ -2,7 +2,7 @@
 
 #include "WireProtocol.h"
 
-void ReceiveQueue::appendBlock(const ServerStreamReader::Block &block)
+void ReceiveQueue::appendBlock(const ServerStreamReader::Block &block, WireText::Encoding encoding)
 {
     m_bytes += block.bytes.size();
     if (!block.framed && endsWithUnframedBlock() && !WireProtocol::startsWithCommand(block.bytes)
@@ -11,13 +11,13 @@ void ReceiveQueue::appendBlock(const ServerStreamReader::Block &block)
         return;
     }
     m_bytes += EntryCost;
-    m_entries.enqueue({Entry::Block, block.bytes, block.framed});
+    m_entries.enqueue({Entry::Block, block.bytes, block.framed, encoding});
 }
 
 void ReceiveQueue::appendDrop()
 {
     m_bytes += EntryCost;
-    m_entries.enqueue({Entry::Drop, QByteArray(), false});
+    m_entries.enqueue({Entry::Drop, QByteArray(), false, WireText::Encoding::Windows1250});
 }
 
 ReceiveQueue::Entry ReceiveQueue::takeNext()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ServerStreamReader.h"
+#include "WireText.h"
 
 #include <QByteArray>
 #include <QQueue>
@@ -31,9 +32,12 @@ public:
         Kind kind = Block;
         QByteArray bytes;
         bool framed = false;
+        // How the block's text was encoded when it arrived.
+        WireText::Encoding encoding = WireText::Encoding::Windows1250;
     };
 
-    void appendBlock(const ServerStreamReader::Block &block);
+    void appendBlock(const ServerStreamReader::Block &block,
+                     WireText::Encoding encoding = WireText::Encoding::Windows1250);
     void appendDrop();
     Entry takeNext();
 

@@ -1,5 +1,7 @@
 #include "Windows1250.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 #include <array>
 
@@ -47,14 +49,65 @@ const std::array<ByteOf, 128> &bytesByCharacter()
     return table;
 }
 
-char encodeCharacter(char16_t character)
+// False when the code page lacks the character; surrogates are never in it.
+bool toByte(char16_t character, char *byte)
 {
-    if (character < 0x80)
-        return char(character);
+    if (character < 0x80) {
+        *byte = char(character);
+        return true;
+    }
     const auto &table = bytesByCharacter();
     const auto found = std::lower_bound(table.begin(), table.end(), character,
                                         [](const ByteOf &entry, char16_t wanted) { return entry.character < wanted; });
-    return (found != table.end() && found->character == character) ? found->byte : unmappable;
+    if (found == table.end() || found->character != character)
+        return false;
+    *byte = found->byte;
+    return true;
+}
+
+// Appends the characters when the code page holds every one of them; otherwise appends nothing.
+bool appendWhole(QByteArray &bytes, QStringView characters)
+{
+    const qsizetype start = bytes.size();
+    for (const QChar character : characters) {
+        char byte = 0;
+        if (!toByte(character.unicode(), &byte)) {
+            bytes.truncate(start);
+            return false;
+        }
+        bytes += byte;
+    }
+    return true;
+}
+
+// A letter with its combining marks composes into at most one character of the code page, and only
+// from a few of them: longer clusters are not composed, so a hostile run of marks costs no more
+// than its length.
+constexpr qsizetype maxComposableCluster = 4;
+
+// One character as the user sees it: in the code page as it is or composed (e + U+0301 is é),
+// otherwise one "?".
+void appendCluster(QByteArray &bytes, QStringView cluster)
+{
+    if (appendWhole(bytes, cluster))
+        return;
+    if (cluster.size() <= maxComposableCluster
+        && appendWhole(bytes, cluster.toString().normalized(QString::NormalizationForm_C)))
+        return;
+    bytes += unmappable;
+}
+
+// Encodes `text` a cluster at a time from the cluster that holds `position` on; what comes before
+// that cluster is in `bytes` already, a byte a character.
+void appendClusters(QByteArray &bytes, const QString &text, qsizetype position)
+{
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    clusters.setPosition(position);
+    qsizetype start = clusters.isAtBoundary() ? position : clusters.toPreviousBoundary();
+    bytes.truncate(start);
+    clusters.setPosition(start);
+    for (qsizetype end = clusters.toNextBoundary(); end >= 0; start = end, end = clusters.toNextBoundary())
+        appendCluster(bytes, QStringView(text).sliced(start, end - start));
 }
 
 } // namespace
@@ -63,16 +116,16 @@ QByteArray Windows1250::encode(const QString &text)
 {
     QByteArray bytes;
     bytes.reserve(text.size());
+    // Byte for character while the code page holds them all, as it does for most messages; from the
+    // first character it lacks on, by clusters.
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar character = text.at(i);
-        if (character.isSurrogate()) {
-            // Nothing outside the Basic Multilingual Plane is in the code page; a pair is one character.
-            if (character.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                ++i;
-            bytes += unmappable;
+        char byte = 0;
+        if (toByte(text.at(i).unicode(), &byte)) {
+            bytes += byte;
             continue;
         }
-        bytes += encodeCharacter(character.unicode());
+        appendClusters(bytes, text, i);
+        break;
     }
     return bytes;
 }

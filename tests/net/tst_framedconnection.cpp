@@ -1,6 +1,7 @@
 #include "net/ChatConnection.h"
 #include "net/Framing.h"
 #include "net/ReceiveQueue.h"
+#include "net/WireText.h"
 #include "support/ConnectionRecorder.h"
 #include "support/LiveChatServer.h"
 
@@ -114,6 +115,9 @@ private slots:
     void switchOver_data();
     void switchOver();
     void serverThatNeverOffers();
+    void extensionsAreAnsweredAndFollowed_data();
+    void extensionsAreAnsweredAndFollowed();
+    void unframedExtensionsMessageIsNoMarker();
     void framedFloodWhileNotReading();
     void queueStaysBoundedWhileDispatchIsHeld_data();
     void queueStaysBoundedWhileDispatchIsHeld();
@@ -166,6 +170,68 @@ void tst_FramedConnection::serverThatNeverOffers()
 
     QTRY_VERIFY_WITH_TIMEOUT(client.server.clientGone(), waitMs);
     QCOMPARE(client.server.received(), "Join annMessage ann:hiMessage ann:a" + nul + "bLeave ann");
+}
+
+void tst_FramedConnection::extensionsAreAnsweredAndFollowed_data()
+{
+    QTest::addColumn<QByteArray>("offer");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArray>("confirmation");
+    QTest::addColumn<bool>("unicode");
+
+    QTest::newRow("UTF-8") << QByteArray("Extensions UTF-8") << QByteArray("Extensions UTF-8")
+                           << QByteArray("Extensions UTF-8") << true;
+    QTest::newRow("UTF-8 among names it does not know")
+        << QByteArray("Extensions Ping UTF-8 Recent") << QByteArray("Extensions UTF-8") << QByteArray("Extensions UTF-8")
+        << true;
+    QTest::newRow("confirmed without UTF-8") << QByteArray("Extensions UTF-8") << QByteArray("Extensions UTF-8")
+                                             << QByteArray("Extensions ") << false;
+    QTest::newRow("nothing it knows offered") << QByteArray("Extensions Ping") << QByteArray("Extensions ")
+                                              << QByteArray("Extensions UTF-8") << false;
+}
+
+void tst_FramedConnection::extensionsAreAnsweredAndFollowed()
+{
+    QFETCH(QByteArray, offer);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArray, confirmation);
+    QFETCH(bool, unicode);
+    const QString text = QString::fromUtf8("Zażółć 😀 日本 Ελληνικά");
+    const WireText::Encoding encoding = unicode ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250;
+
+    SignedOn client("127.0.0.172");
+    QVERIFY(client.ready());
+    QVERIFY(client.switchToFraming());
+    // Answered as soon as the offer is read, framed, before anything else is handed out.
+    client.writeEach({offer + nul + "UserList ann" + nul});
+    QTRY_COMPARE_WITH_TIMEOUT(client.server.received(), "Join ann" + serverSwitch + answer + nul, waitMs);
+    QVERIFY(!client.connection.carriesUnicode());
+    // Until the confirmation the server's text is Windows-1250; after it, as agreed. A later
+    // Extensions message is ignored.
+    client.writeEach({"Msgday \xE8" "au" + nul + confirmation + nul + "Message bob:" + WireText::encode(text, encoding)
+                      + nul + "Extensions " + nul + "Extensions UTF-8" + nul + "Message bob:a\xC3(" + nul});
+    const QString invalid = unicode ? QStringLiteral("a\uFFFD(") : WireText::decode("a\xC3(", encoding);
+    QTRY_COMPARE_WITH_TIMEOUT(client.recorder.blocks(),
+                              (QStringList{"Welcome Korvani", "UserList ann", QString::fromUtf8("Msgday čau"),
+                                           QStringLiteral("Message bob:") + WireText::decode(WireText::encode(text, encoding), encoding),
+                                           QStringLiteral("Message bob:") + invalid}),
+                              waitMs);
+    QCOMPARE(client.connection.carriesUnicode(), unicode);
+
+    // Our own text follows our answer, whatever the confirmation said.
+    client.connection.send(QStringLiteral("Message ann:") + text);
+    const WireText::Encoding ours = answer.contains("UTF-8") ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250;
+    QTRY_VERIFY_WITH_TIMEOUT(client.server.received().endsWith("Message ann:" + WireText::encode(text, ours) + nul), waitMs);
+}
+
+void tst_FramedConnection::unframedExtensionsMessageIsNoMarker()
+{
+    SignedOn client("127.0.0.173");
+    QVERIFY(client.ready());
+    client.writeEach({"Extensions UTF-8", "Welcome Korvani"});
+    QTRY_COMPARE_WITH_TIMEOUT(client.recorder.blocks(), (QStringList{"Extensions UTF-8", "Welcome Korvani"}), waitMs);
+    QCOMPARE(client.server.received(), QByteArray("Join ann"));
+    QVERIFY(!client.connection.carriesUnicode());
 }
 
 void tst_FramedConnection::framedFloodWhileNotReading()

@@ -46,6 +46,14 @@ private slots:
         QTest::newRow("lone high surrogate before a letter") << (QString(QChar(0xD83D)) + QLatin1Char('A')) << QByteArray("?A");
         QTest::newRow("lone low surrogate") << QString(QChar(0xDE00)) << QByteArray("?");
         QTest::newRow("high surrogate at the end") << (QStringLiteral("x") + QChar(0xD83D)) << QByteArray("x?");
+        QTest::newRow("emoji sequence joined by ZWJ") << QString::fromUtf8("a👨‍👩‍👧b") << QByteArray("a?b");
+        QTest::newRow("flags") << QString::fromUtf8("🇵🇱🇨🇿") << QByteArray("??");
+        QTest::newRow("emoji with skin tone") << QString::fromUtf8("👍🏽!") << QByteArray("?!");
+        QTest::newRow("letter and mark without a character of its own") << QString::fromUtf8("xq\u0301y") << QByteArray("x?y");
+        QTest::newRow("letter and mark the code page holds composed") << QString::fromUtf8("e\u0301c\u030Cz") << QByteArray("\xE9\xE8z");
+        QTest::newRow("letter with a run of marks") << (QStringLiteral("a") + QString(65536, QChar(0x0301)) + QStringLiteral("b"))
+                                                    << QByteArray("?b");
+        QTest::newRow("Japanese after Czech") << QString::fromUtf8("čau 日本") << QByteArray("\xE8" "au ??");
         QTest::newRow("real SUB character stays") << QStringLiteral("\x1a") << QByteArray("\x1a");
     }
 

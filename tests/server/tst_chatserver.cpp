@@ -124,7 +124,9 @@ void ChatServerTest::signOnChecksTheName_data()
     QTest::newRow("Windows-1250 letters") << QByteArray("\xc8" "en\xec" "k \x8elu\x9do\xe8k\xfd") << true << QByteArray();
     QTest::newRow("32 characters") << QByteArray(32, 'n') << true << QByteArray();
     QTest::newRow("32 letters outside ASCII") << QByteArray(32, '\xe8') << true << QByteArray();
-    QTest::newRow("other letter case of a signed-on name") << QByteArray("Taken") << true << QByteArray();
+    QTest::newRow("other letter case of a signed-on name") << QByteArray("Taken") << false << QByteArray("ErrUsername Taken");
+    QTest::newRow("soft hyphen") << QByteArray("taken\xad") << false << QByteArray("ErrUsername taken\xad");
+    QTest::newRow("no-break space inside") << QByteArray("ta\xa0ken") << false << QByteArray("ErrUsername ta\xa0ken");
     QTest::newRow("signed on already") << QByteArray("taken") << false << QByteArray("ErrUsername taken");
     QTest::newRow("empty") << QByteArray() << false << QByteArray("ErrUsername ");
     QTest::newRow("33 characters") << QByteArray(33, 'n') << false << "ErrUsername " + QByteArray(33, 'n');

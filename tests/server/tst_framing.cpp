@@ -107,6 +107,8 @@ void FramingTest::clientSwitchIsFoundHoweverItArrives()
     auto *bob = m_server.add<FramedClient>();
     QVERIFY(bob->signOn(serverAddress, m_server.port(), QStringLiteral("bob")));
     auto *ann = m_server.add<FramedClient>(FramedClient::Answer::ByHand);
+    // An answer of its own would land inside the framed messages cut by hand.
+    ann->setExtensions(FramedClient::Extensions::Unknown);
     QVERIFY(ann->signOn(serverAddress, m_server.port(), QStringLiteral("ann")));
     QCOMPARE(bob->receive(1), QStringList{"Joined ann"});
 
@@ -162,8 +164,12 @@ void FramingTest::framedSignOnWaitsForNoTimer()
     // Nothing was sent before the offer, so nothing waits before it.
     QCOMPARE(receiveWithoutWaiting(offerBytes.size()), offerBytes);
     ann.write(switchBytes);
-    // The switch ends the wait after the offer: the whole greeting follows at once, framed.
-    const QByteArray greeting = switchBytes + framed("Welcome Test") + framed("Msgday Hello all")
+    // The switch ends the wait after the offer; the offer of extensions follows at once.
+    const QByteArray extensionsOffer = switchBytes + framed("Extensions UTF-8");
+    QCOMPARE(receiveWithoutWaiting(extensionsOffer.size()), extensionsOffer);
+    ann.write(framed("Extensions UTF-8"));
+    // The answer ends the wait for it: the confirmation and the whole greeting follow at once.
+    const QByteArray greeting = framed("Extensions UTF-8") + framed("Welcome Test") + framed("Msgday Hello all")
         + framed("UserList anna") + framed("UserList ann");
     QCOMPARE(receiveWithoutWaiting(greeting.size()), greeting);
 }

@@ -1,7 +1,10 @@
 // The bytes of each write to a client: unframed one message a write, framed the server's switch
-// and then whole messages with their NULs, many to a write.
+// and then whole messages with their NULs, many to a write; messages held behind the offer of
+// extensions, and re-encoded when the client agrees to UTF-8.
 
 #include "OutputQueue.h"
+
+#include "net/WireText.h"
 
 #include <QTest>
 
@@ -14,6 +17,8 @@ private slots:
     void switchGoesFirstAndFramesWhatWaits();
     void framedWritesAreBatchedWithWholeMessages();
     void queuedBytesAndBacklog();
+    void offerHoldsWhatWaitsUntilTheConfirmation_data();
+    void offerHoldsWhatWaitsUntilTheConfirmation();
 };
 
 void OutputQueueTest::writesUnframedOneMessageAtATime()
@@ -87,6 +92,39 @@ void OutputQueueTest::queuedBytesAndBacklog()
     queue.clear();
     QVERIFY(queue.isEmpty());
     QCOMPARE(queue.queuedBytes(), 0);
+}
+
+
+void OutputQueueTest::offerHoldsWhatWaitsUntilTheConfirmation_data()
+{
+    QTest::addColumn<bool>("unicode");
+    QTest::newRow("UTF-8 agreed") << true;
+    QTest::newRow("none agreed") << false;
+}
+
+void OutputQueueTest::offerHoldsWhatWaitsUntilTheConfirmation()
+{
+    QFETCH(bool, unicode);
+    const WireText::Encoding encoding = unicode ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250;
+    const QByteArray held = unicode ? QByteArray("Message ann:\xC4\x8D\xE6\x97\xA5") : QByteArray("Message ann:\xE8?");
+
+    OutputQueue queue;
+    queue.push(SharedText::create(QString::fromUtf8("Message ann:č日")));
+    QCOMPARE(queue.queuedBytes(), 14);
+    queue.switchToFramed("Extensions UTF-8");
+    QCOMPARE(queue.takeWrite(), QByteArray("\0Framed 1\0Extensions UTF-8\0", 27));
+    // Held: nothing more may go, however much is pushed, until the client's answer.
+    queue.push(SharedText::create(QStringLiteral("Joined bob")));
+    QVERIFY(queue.isHeld() && !queue.hasWrite() && !queue.isEmpty());
+    QCOMPARE(queue.takeWrite(), QByteArray());
+
+    // The confirmation goes before what waited, and what waited goes in the agreed encoding.
+    queue.confirm(unicode ? "Extensions UTF-8" : "Extensions ", encoding);
+    QCOMPARE(queue.queuedBytes(), held.size() + 10);
+    const QByteArray confirmation = unicode ? QByteArray("Extensions UTF-8") : QByteArray("Extensions ");
+    QCOMPARE(queue.takeWrite(), confirmation + '\0' + held + '\0' + "Joined bob" + '\0');
+    queue.push(SharedText::create(QString::fromUtf8("Left č")));
+    QCOMPARE(queue.takeWrite(), WireText::encode(QString::fromUtf8("Left č"), encoding) + '\0');
 }
 
 QTEST_GUILESS_MAIN(OutputQueueTest)

@@ -3,7 +3,7 @@
 #include "support/EventLoopWait.h"
 #include "FramingWire.h"
 
-#include "net/Windows1250.h"
+#include "net/WireText.h"
 
 namespace {
 const QByteArray &offerBytes = FramingWire::offer;
@@ -20,6 +20,11 @@ FramedClient::FramedClient(Answer answer, QObject *parent)
         if (!m_paused)
             readAll();
     });
+}
+
+void FramedClient::setExtensions(Extensions extensions)
+{
+    m_extensions = extensions;
 }
 
 bool FramedClient::connectTo(const QHostAddress &address, quint16 port, const QHostAddress &source)
@@ -40,7 +45,7 @@ bool FramedClient::signOn(const QHostAddress &address, quint16 port, const QStri
 {
     if (!connectTo(address, port, source))
         return false;
-    sendRaw(Windows1250::encode(QStringLiteral("Join ") + name));
+    sendRaw(WireText::encode(QStringLiteral("Join ") + name, WireText::Encoding::Windows1250));
     const QString ownEntry = QStringLiteral("UserList ") + name;
     const bool greeted = EventLoopWait::until([&] { return m_messages.contains(ownEntry); }, 20000);
     m_messages.remove(0, m_messages.indexOf(ownEntry) + 1);
@@ -49,7 +54,7 @@ bool FramedClient::signOn(const QHostAddress &address, quint16 port, const QStri
 
 void FramedClient::send(const QString &message)
 {
-    QByteArray bytes = Windows1250::encode(message);
+    QByteArray bytes = WireText::encode(message, m_writesUtf8 ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250);
     if (m_switched)
         bytes += '\0';
     sendRaw(bytes);
@@ -133,6 +138,11 @@ bool FramedClient::waitForDisconnected(int timeoutMs)
     return EventLoopWait::until([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
 }
 
+bool FramedClient::readsUtf8() const
+{
+    return m_readsUtf8;
+}
+
 bool FramedClient::isConnected() const
 {
     return m_socket.state() == QAbstractSocket::ConnectedState;
@@ -157,7 +167,8 @@ void FramedClient::take(QByteArray bytes)
             return;
         }
         if (m_state == State::Framed) {
-            addMessage(m_pending.left(nul));
+            if (!takeExtensions(m_pending.left(nul)))
+                addMessage(m_pending.left(nul));
             m_pending.remove(0, nul + 1);
             continue;
         }
@@ -192,7 +203,22 @@ bool FramedClient::takeMarker()
 void FramedClient::addMessage(const QByteArray &message)
 {
     if (!message.isEmpty())
-        m_messages += Windows1250::decode(message);
+        m_messages += WireText::decode(message, m_readsUtf8 ? WireText::Encoding::Utf8 : WireText::Encoding::Windows1250);
+}
+
+bool FramedClient::takeExtensions(const QByteArray &message)
+{
+    if (m_extensions == Extensions::Unknown || !message.startsWith("Extensions "))
+        return false;
+    if (++m_extensionMessages == 1) {
+        const bool utf8 = m_extensions == Extensions::TakesUtf8;
+        // Without settling, like the switch: the server is in this process.
+        m_socket.write(QByteArray(utf8 ? "Extensions UTF-8" : "Extensions ") + '\0');
+        m_writesUtf8 = utf8;
+    } else if (m_extensionMessages == 2) {
+        m_readsUtf8 = m_extensions == Extensions::TakesUtf8 && message.split(' ').contains("UTF-8");
+    }
+    return true;
 }
 
 void FramedClient::switchOver()

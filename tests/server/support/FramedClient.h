@@ -12,14 +12,23 @@
 // answers the offer with its switch at once and frames what it sends from then on; a test may
 // instead answer by hand, merged with other bytes or cut into pieces. It can stop reading for a
 // while, so the server's queue for it grows.
+//
+// Further extensions: by default it answers the server's offer taking none, and keeps the offer
+// and the confirmation out of its messages; it may take UTF-8 instead (its text is then UTF-8 from
+// its answer on, the server's from the confirmation on), or not know the mechanism at all and list
+// the offer among its messages.
 class FramedClient : public QObject
 {
     Q_OBJECT
 
 public:
     enum class Answer { Automatic, ByHand };
+    enum class Extensions { TakesNone, TakesUtf8, Unknown };
 
     explicit FramedClient(Answer answer = Answer::Automatic, QObject *parent = nullptr);
+
+    // Before the client connects.
+    void setExtensions(Extensions extensions);
 
     // Connects from `source` (any loopback address) when it is given.
     bool connectTo(const QHostAddress &address, quint16 port, const QHostAddress &source = QHostAddress());
@@ -44,6 +53,8 @@ public:
     // The server's switch has arrived: what follows is framed.
     bool serverSwitched() const;
     QString protocolError() const;
+    // The server's confirmation named UTF-8.
+    bool readsUtf8() const;
 
     void pauseReading();
     void resumeReading();
@@ -59,8 +70,14 @@ private:
     bool takeMarker();
     void addMessage(const QByteArray &message);
     void switchOver();
+    // True when `message` is the offer or the confirmation of extensions, which it then follows.
+    bool takeExtensions(const QByteArray &message);
 
     Answer m_answer;
+    Extensions m_extensions = Extensions::TakesNone;
+    int m_extensionMessages = 0;
+    bool m_writesUtf8 = false;
+    bool m_readsUtf8 = false;
     QTcpSocket m_socket;
     State m_state = State::Unframed;
     QByteArray m_pending;
