@@ -3,8 +3,6 @@
 #include "ClientConnection.h"
 #include "LogText.h"
 
-#include "net/Windows1250.h"
-
 #include <QSslSocket>
 
 #ifdef __GLIBC__
