@@ -137,7 +137,7 @@ private slots:
         QTest::newRow("korvani-server") << "korvani-server" << "korvani-server 1.1.1\n";
     }
 
-    // No display is needed for --version and --help.
+    // No display is needed for --version and --help, nor to refuse an unknown option.
     void programsAnswerOnTheTerminal()
     {
         QFETCH(QString, program);
@@ -149,6 +149,9 @@ private slots:
         const Run help = run(path, {QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.output.contains(QLatin1String("--version")));
+        const Run refused = run(path, {QStringLiteral("--bogus")});
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY2(refused.output.contains(QLatin1String("'bogus'")), qPrintable(refused.output));
     }
 
     // The installed server, with the configuration the package ships, and the installed client,
