@@ -21,8 +21,8 @@ QString helpText()
         "Options:\n"
         "  -h, --help         Shows this help and ends.\n"
         "  -v, --version      Shows the version and ends.\n"
-        "  --settings FILE    Keeps the settings in FILE instead of Options.ini beside the program\n"
-        "                     (or ~/.config/korvani/Options.ini when that folder is read-only).\n"
+        "  --settings FILE    Keeps the settings in FILE instead of ~/.config/korvani/Options.ini\n"
+        "                     (or Options.ini beside the program in a build folder or a portable copy).\n"
         "  -prompt            Offers the prompt window, which sends raw commands to the server;\n"
         "                     only when it is the one other argument.\n");
 }
