@@ -13,6 +13,8 @@ packages=(
   # Packaging test: builds the Debian packages (dpkg-shlibdeps) and checks the desktop file and
   # the AppStream metainfo.
   dpkg-dev desktop-file-utils appstream
+  # ... and checks the packages against Debian's policy.
+  lintian
   # Print tests: read the text of the printed PDF (pdftotext), to find every row in order.
   poppler-utils
 )
