@@ -144,7 +144,7 @@ private slots:
     }
 
     // lintian, where it is installed, finds nothing to mend: no error, no warning, and none of the
-    // hardening it reports as information. A Release build has no debugging information for the
+    // hardening it reports as information (but in a sanitizer build, which goes without it). A Release build has no debugging information for the
     // -dbgsym packages, only the symbol table, which lintian tells.
     void lintianFindsNothing_data()
     {
@@ -167,7 +167,8 @@ private slots:
         const Run lintian = run(QStringLiteral("lintian"), {QStringLiteral("--info"), QStringLiteral("--display-info"), file});
         QStringList findings;
         for (const QString &line : lintian.output.split(QLatin1Char('\n'))) {
-            const bool finding = line.startsWith(QLatin1String("E: ")) || line.startsWith(QLatin1String("W: ")) || line.contains(QLatin1String(" hardening-"));
+            const bool finding = line.startsWith(QLatin1String("E: ")) || line.startsWith(QLatin1String("W: "))
+                                 || (KORVANI_HARDENED && line.contains(QLatin1String(" hardening-")));
             if (finding && (tolerated.isEmpty() || !line.contains(tolerated)))
                 findings.append(line);
         }
@@ -188,6 +189,8 @@ private slots:
     void programsHardened()
     {
         QFETCH(QString, path);
+        if (!KORVANI_HARDENED)
+            QSKIP("a sanitizer build is not hardened as the packages are");
         const Run elf = run(QStringLiteral("readelf"), {QStringLiteral("-W"), QStringLiteral("--file-header"), QStringLiteral("--program-headers"),
                                                         QStringLiteral("--dynamic"), QStringLiteral("--dyn-syms"), installed(path)});
         QCOMPARE(elf.exitCode, 0);
