@@ -13,6 +13,8 @@ packages=(
   # Packaging test: builds the Debian packages (dpkg-shlibdeps) and checks the desktop file and
   # the AppStream metainfo.
   dpkg-dev desktop-file-utils appstream
+  # ... and checks the packages against Debian's policy.
+  lintian
   # TLS tests make their certificates with the openssl program.
   openssl
   # Print tests: read the text of the printed PDF (pdftotext), to find every row in order.

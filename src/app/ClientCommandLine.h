@@ -5,7 +5,7 @@
 
 // The client's command line. "--help" and "--version" answer on the terminal without opening a
 // window; "--settings FILE" names the settings file. The remaining arguments keep their old meaning:
-// prompt mode exactly when they are the one word "-prompt", and anything else is ignored as before.
+// prompt mode exactly when they are the one word "-prompt". Any other argument is an error.
 class ClientCommandLine
 {
 public:

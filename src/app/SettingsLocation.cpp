@@ -3,11 +3,8 @@
 #include "AppDir.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <unistd.h>
 
 namespace {
 
@@ -19,9 +16,19 @@ QString &fileFromCommandLine()
 
 const QString fileName = QStringLiteral("Options.ini");
 
-bool isWritableFolder(const QString &folder)
+// An installation reads its pictures and sounds from share/korvani, not from beside the program.
+bool isInstalled(const QString &programFolder)
 {
-    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    return applicationDirectory() != programFolder;
+}
+
+// Whether the folder may be written is no test: root may write /usr/bin.
+bool keepsSettingsBeside(const QString &programFolder)
+{
+    const QDir folder(programFolder);
+    if (folder.exists(SettingsLocation::buildTreeMarker()))
+        return true;
+    return folder.exists(fileName) && !isInstalled(programFolder);
 }
 
 } // namespace
@@ -31,7 +38,7 @@ QString SettingsLocation::path()
     if (!fileFromCommandLine().isEmpty())
         return fileFromCommandLine();
     const QString programFolder = programDirectory();
-    if (isWritableFolder(programFolder))
+    if (keepsSettingsBeside(programFolder))
         return programFolder + QLatin1Char('/') + fileName;
     return userFolder() + QLatin1Char('/') + fileName;
 }
@@ -39,6 +46,11 @@ QString SettingsLocation::path()
 void SettingsLocation::setFile(const QString &file)
 {
     fileFromCommandLine() = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+}
+
+QString SettingsLocation::buildTreeMarker()
+{
+    return QStringLiteral(KORVANI_BUILD_TREE_MARKER);
 }
 
 QString SettingsLocation::userFolder()

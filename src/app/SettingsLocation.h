@@ -2,19 +2,25 @@
 
 #include <QString>
 
-// Where Options.ini lives. Beside the program while its folder can be written (a build folder, a
-// portable copy), so such a copy keeps its own settings; otherwise, as for an installed program,
-// Options.ini in the user's configuration folder (~/.config/korvani/). A file named on the command
-// line (--settings FILE) replaces both, so several clients on one machine keep their own settings.
+// Where Options.ini lives. Beside the program in a build folder (the build puts a marker file
+// beside its programs) and in a portable copy that holds its Options.ini beside the program;
+// otherwise, as for an installed program whoever runs it, root included, in the user's
+// configuration folder (~/.config/korvani/). An Options.ini beside an installed program (its
+// pictures and sounds in ../share/korvani) is no portable copy: an older version wrote it there.
+// A file named on the command line (--settings FILE) replaces both, so several clients on one
+// machine keep their own settings.
 class SettingsLocation
 {
 public:
-    // Decided afresh at every call: the folder may become writable or not while the program runs.
+    // Decided afresh at every call: a copy's Options.ini may be made while the program runs.
     static QString path();
 
     // The file named on the command line; an empty text returns to the usual places. A relative
     // name counts from the current folder at the time of the call.
     static void setFile(const QString &file);
+
+    // The file the build puts beside its programs: they keep their settings beside themselves.
+    static QString buildTreeMarker();
 
     // The user's configuration folder for this program.
     static QString userFolder();

@@ -20,12 +20,18 @@ private slots:
 
         QTest::newRow("nothing") << QStringList() << Action::RunProgram << "" << false;
         QTest::newRow("-prompt") << QStringList{"-prompt"} << Action::RunProgram << "" << true;
-        QTest::newRow("-Prompt") << QStringList{"-Prompt"} << Action::RunProgram << "" << false;
-        QTest::newRow("-prompt with a trailing blank") << QStringList{"-prompt "} << Action::RunProgram << "" << false;
-        QTest::newRow("/prompt") << QStringList{"/prompt"} << Action::RunProgram << "" << false;
-        QTest::newRow("--prompt") << QStringList{"--prompt"} << Action::RunProgram << "" << false;
+        QTest::newRow("-Prompt") << QStringList{"-Prompt"} << Action::ShowError << "" << false;
+        QTest::newRow("-prompt with a trailing blank") << QStringList{"-prompt "} << Action::ShowError << "" << false;
+        QTest::newRow("/prompt") << QStringList{"/prompt"} << Action::ShowError << "" << false;
+        QTest::newRow("--prompt") << QStringList{"--prompt"} << Action::ShowError << "" << false;
         QTest::newRow("-prompt twice") << QStringList{"-prompt", "-prompt"} << Action::RunProgram << "" << false;
-        QTest::newRow("unknown words are ignored") << QStringList{"-x", "word"} << Action::RunProgram << "" << false;
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << Action::ShowError << "" << false;
+        QTest::newRow("unknown letter") << QStringList{"-x"} << Action::ShowError << "" << false;
+        QTest::newRow("a word") << QStringList{"word"} << Action::ShowError << "" << false;
+        QTest::newRow("-prompt and an unknown option") << QStringList{"-prompt", "--bogus"} << Action::ShowError << "" << false;
+        QTest::newRow("--help and an unknown option") << QStringList{"--help", "--bogus"} << Action::ShowError << "" << false;
+        QTest::newRow("a settings file named -prompt") << QStringList{"--settings", "-prompt"} << Action::RunProgram << "-prompt"
+                                                       << false;
         QTest::newRow("--settings FILE") << QStringList{"--settings", "/tmp/a.ini"} << Action::RunProgram << "/tmp/a.ini" << false;
         QTest::newRow("--settings=FILE") << QStringList{"--settings=/tmp/a.ini"} << Action::RunProgram << "/tmp/a.ini" << false;
         QTest::newRow("--settings and -prompt") << QStringList{"--settings", "/tmp/a.ini", "-prompt"} << Action::RunProgram
@@ -53,6 +59,27 @@ private slots:
         QCOMPARE(commandLine.settingsFile(), settingsFile);
         QCOMPARE(modMain::IsPromptCommandLine(commandLine.remainingArguments()), promptMode);
         QCOMPARE(commandLine.output().isEmpty(), action == Action::RunProgram);
+    }
+
+    // The error names what was not understood, as the server's does.
+    void errors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << "'bogus'";
+        QTest::newRow("after -prompt") << QStringList{"-prompt", "-x"} << "'x'";
+        QTest::newRow("a word") << QStringList{"word"} << "word";
+        QTest::newRow("no file") << QStringList{"--settings"} << "--settings";
+    }
+
+    void errors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        const QString output = ClientCommandLine(arguments).output();
+        QVERIFY2(output.startsWith(QLatin1String("korvani: ")), qPrintable(output));
+        QVERIFY2(output.section(QLatin1Char('\n'), 0, 0).contains(named), qPrintable(output));
+        QVERIFY2(output.contains(QLatin1String("Usage: korvani")), qPrintable(output));
     }
 
     void answers()

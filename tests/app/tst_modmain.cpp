@@ -1,4 +1,5 @@
 #include "app/AppDir.h"
+#include "app/SettingsLocation.h"
 #include "app/modMain.h"
 
 #include <QDir>
@@ -23,6 +24,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_directory.isValid());
+        QFile(m_directory.filePath(SettingsLocation::buildTreeMarker())).open(QIODevice::WriteOnly);
         setApplicationDirectory(m_directory.path());
     }
 

@@ -1,4 +1,5 @@
 #include "app/AppDir.h"
+#include "app/SettingsLocation.h"
 #include "app/modMain.h"
 #include "support/TestFiles.h"
 #include "support/Unprivileged.h"
@@ -41,6 +42,12 @@ QMap<QString, QByteArray> snapshot(const QString &directory)
     return entries;
 }
 
+// What a build folder holds once its settings are written: no temporary file is left behind.
+QStringList settingsBesideTheMarker()
+{
+    return {SettingsLocation::buildTreeMarker(), QStringLiteral("Options.ini")};
+}
+
 const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("end");
 
 } // namespace
@@ -62,6 +69,7 @@ private slots:
     {
         m_directory = new QTemporaryDir;
         QVERIFY(m_directory->isValid());
+        QFile(m_directory->filePath(SettingsLocation::buildTreeMarker())).open(QIODevice::WriteOnly);
         setApplicationDirectory(m_directory->path());
     }
 
@@ -205,7 +213,7 @@ private slots:
         QCOMPARE(ReadIni(QStringLiteral("Sounds"), QStringLiteral("Value"), path()),
                  before.contains("Value=On") ? QStringLiteral("On") : QString());
         QCOMPARE(QDir(m_directory->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{QStringLiteral("Options.ini")});
+                 settingsBesideTheMarker());
     }
 
     void writesInTurnAreAllKept()
@@ -267,7 +275,7 @@ private slots:
             QCOMPARE(ReadIni(sections.at(1), key, path()), QString::number(i));
         }
         QCOMPARE(QDir(m_directory->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{QStringLiteral("Options.ini")});
+                 settingsBesideTheMarker());
     }
 
     // A lock left long ago (by a writer on another machine sharing the folder, or one that hangs)

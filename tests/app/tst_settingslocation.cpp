@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,9 +56,10 @@ private slots:
         delete m_home;
     }
 
-    // A build folder or a portable copy keeps its settings beside the program, as it always did.
-    void besideAWritableProgram()
+    // A build folder keeps its settings beside the program, as it always did.
+    void besideTheProgramInABuildFolder()
     {
+        QVERIFY(QFile(m_program->filePath(SettingsLocation::buildTreeMarker())).open(QIODevice::WriteOnly));
         QCOMPARE(modMain::SettingsPath(), m_program->filePath(QStringLiteral("Options.ini")));
         QCOMPARE(modMain::WriteIni(section, user, QStringLiteral("Ann"), modMain::SettingsPath()), short(0));
         QCOMPARE(modMain::ReadIni(section, user, modMain::SettingsPath()), QStringLiteral("Ann"));
@@ -94,6 +96,57 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("[UserSvr]\r\nUser=Ann\r\nSvr=host\r\n"));
     }
 
+    // Only a build folder or a copy that already holds its Options.ini keeps the settings beside
+    // the program; an installed program never writes beside itself, whoever runs it: root, whom
+    // no folder's permissions stop, writes into the user's configuration folder as everyone does.
+    // folders: made under the temporary folder, the program in bin/; "!" after a file makes it.
+    void whereTheSettingsLive_data()
+    {
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<bool>("readOnlyLooking"); // bin/ without write permission
+        QTest::addColumn<bool>("beside");
+        const QString marker = QStringLiteral("bin/") + SettingsLocation::buildTreeMarker() + QLatin1Char('!');
+        QTest::newRow("build folder") << QStringList{"bin/smile", "bin/sound", marker} << false << true;
+        QTest::newRow("portable copy") << QStringList{"bin/smile", "bin/sound", "bin/Options.ini!"} << false << true;
+        QTest::newRow("lone program with its Options.ini") << QStringList{"bin/Options.ini!"} << false << true;
+        QTest::newRow("lone program") << QStringList{"bin"} << false << false;
+        QTest::newRow("lone program, read-only-looking") << QStringList{"bin"} << true << false;
+        QTest::newRow("prefix") << QStringList{"bin", "share/korvani/smile", "share/korvani/sound"} << false << false;
+        QTest::newRow("prefix, read-only-looking") << QStringList{"bin", "share/korvani/smile", "share/korvani/sound"} << true
+                                                   << false;
+        QTest::newRow("prefix with an Options.ini left in bin")
+            << QStringList{"bin/Options.ini!", "share/korvani/smile", "share/korvani/sound"} << false << false;
+    }
+
+    void whereTheSettingsLive()
+    {
+        QFETCH(QStringList, folders);
+        QFETCH(bool, readOnlyLooking);
+        QFETCH(bool, beside);
+        const QString root = m_program->path();
+        for (QString folder : folders) {
+            const bool isFile = folder.endsWith(QLatin1Char('!'));
+            folder.chop(isFile ? 1 : 0);
+            QVERIFY(QDir(root).mkpath(isFile ? QFileInfo(folder).path() : folder));
+            QVERIFY(!isFile || QFile(root + QLatin1Char('/') + folder).open(QIODevice::WriteOnly));
+        }
+        const QString program = root + QStringLiteral("/bin");
+        const QStringList before = entries(program);
+        setApplicationDirectory(program);
+        if (readOnlyLooking)
+            QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0555), 0);
+
+        const QString expected = beside ? program + QStringLiteral("/Options.ini")
+                                        : m_home->filePath(QStringLiteral("config/korvani/Options.ini"));
+        const QString found = modMain::SettingsPath();
+        QCOMPARE(::chmod(QFile::encodeName(program).constData(), 0700), 0);
+        QCOMPARE(found, expected);
+        QVERIFY(modMain::WriteIniValues({{section, user, QStringLiteral("Ann")}}, found));
+        QCOMPARE(modMain::ReadIni(section, user, expected), QStringLiteral("Ann"));
+        if (!beside)
+            QCOMPARE(entries(program), before);
+    }
+
     // Pictures and sounds: beside the program first (a build folder, a portable copy), else in
     // share/korvani of the installation the program sits in.
     void assetsBesideTheProgramOrInstalled_data()
@@ -127,7 +180,7 @@ private slots:
         QCOMPARE(modMain::WriteIni(section, user, QStringLiteral("Bob"), modMain::SettingsPath()), short(0));
         QCOMPARE(entries(m_program->path()), QStringList());
         SettingsLocation::setFile(QString());
-        QCOMPARE(modMain::SettingsPath(), m_program->filePath(QStringLiteral("Options.ini")));
+        QCOMPARE(modMain::SettingsPath(), m_home->filePath(QStringLiteral("config/korvani/Options.ini")));
     }
 
     // A mistyped folder in --settings is not created: the write fails and says so.

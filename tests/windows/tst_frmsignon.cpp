@@ -1,6 +1,7 @@
 #include "app/AppDir.h"
 #include "app/Form.h"
 #include "app/FormRegistry.h"
+#include "app/SettingsLocation.h"
 #include "app/modMain.h"
 #include "support/LiveChatDialogs.h"
 #include "support/FileSizeLimit.h"
@@ -70,6 +71,7 @@ private slots:
     {
         m_directory = new QTemporaryDir;
         QVERIFY(m_directory->isValid());
+        QFile(m_directory->filePath(SettingsLocation::buildTreeMarker())).open(QIODevice::WriteOnly);
         setApplicationDirectory(m_directory->path());
         m_handedOver.clear();
         m_duringHandOver = nullptr;
@@ -383,7 +385,8 @@ private slots:
 
         QCOMPARE(m_handedOver.size(), 2);
         QCOMPARE(settingsBytes(), before);
-        QCOMPARE(QDir(m_directory->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Options.ini")});
+        QCOMPARE(QDir(m_directory->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({SettingsLocation::buildTreeMarker(), QStringLiteral("Options.ini")}));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes.first().title, QStringLiteral("Client"));
         QCOMPARE(dialogs.boxes.first().icon, QMessageBox::Warning);

@@ -2,6 +2,7 @@
 
 #include "app/AppDir.h"
 #include "app/Form.h"
+#include "app/SettingsLocation.h"
 #include "app/modMain.h"
 #include "options/frmOptions.h"
 
@@ -24,6 +25,7 @@ TestAppDir::TestAppDir()
 {
     setApplicationDirectory(m_directory.path());
     QDir(m_directory.path()).mkpath(QStringLiteral("sound"));
+    QFile(m_directory.filePath(SettingsLocation::buildTreeMarker())).open(QIODevice::WriteOnly);
     resetFlags();
 }
 

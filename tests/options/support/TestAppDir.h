@@ -3,8 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A temporary application directory for one test: Options.ini, sound/ and the program's flags
-// start empty, and everything is put back when it goes.
+// A temporary application directory for one test, a build folder's: Options.ini, sound/ and the
+// program's flags start empty, and everything is put back when it goes.
 class TestAppDir
 {
 public:

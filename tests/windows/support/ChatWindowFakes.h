@@ -2,6 +2,7 @@
 
 #include "app/AppDir.h"
 #include "app/Dialogs.h"
+#include "app/SettingsLocation.h"
 #include "app/modMain.h"
 #include "options/OptionChoices.h"
 #include "options/SoundPlayer.h"
@@ -57,8 +58,8 @@ public:
     }
 };
 
-// Everything a main-window test swaps out: an application directory of its own with the smiley
-// pictures, option choices, sound player and dialogs, and a stop that only counts.
+// Everything a main-window test swaps out: an application directory of its own (a build folder's)
+// with the smiley pictures, option choices, sound player and dialogs, and a stop that only counts.
 class ChatWindowFakes
 {
 public:
@@ -74,6 +75,7 @@ public:
         QDir().mkpath(appDir.path() + QStringLiteral("/smile"));
         for (const QString &file : QDir(built).entryList(QDir::Files))
             QFile::copy(built + QLatin1Char('/') + file, appDir.path() + QStringLiteral("/smile/") + file);
+        QFile(appDir.filePath(SettingsLocation::buildTreeMarker())).open(QIODevice::WriteOnly);
         setApplicationDirectory(appDir.path());
         dialogs.printFile = appDir.path() + QStringLiteral("/printed.pdf");
         OptionChoices::setCurrent(&choices);
