@@ -17,6 +17,11 @@ TranscriptDocument::TranscriptDocument(ImageCache &images, const QString &styleS
     setDocumentMargin(0);
     setDefaultFont(font);
     setDefaultStyleSheet(styleSheet);
+    // A row is read left to right whatever it holds: otherwise its first strong letter decides, and
+    // a Hebrew name would put the time stamp at the right end of the row.
+    QTextOption option = defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    setDefaultTextOption(option);
     setBreakAnywhere(false);
 }
 

@@ -3,6 +3,7 @@
 #include "LinkPolicy.h"
 #include "TranscriptAccessible.h"
 #include "TranscriptPrint.h"
+#include "UserWrittenText.h"
 
 #include "app/ClipboardText.h"
 
@@ -52,6 +53,7 @@ QString plainText(QString text)
     text.replace(QChar::LineSeparator, u'\n');
     text.replace(QChar::Nbsp, u' ');
     text.remove(QChar::ObjectReplacementCharacter);
+    text = UserWrittenText::withoutIsolates(text);
     // A table's frame starts and ends with markers of the engine's own.
     text.remove(QChar(0xFDD0));
     text.remove(QChar(0xFDD1));
