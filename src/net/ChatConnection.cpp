@@ -63,6 +63,11 @@ QString ChatConnection::localAddress() const
     return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
 }
 
+bool ChatConnection::carriesUnicode() const
+{
+    return false;
+}
+
 bool ChatConnection::send(const QString &text)
 {
     if (!isConnected())

@@ -38,6 +38,8 @@ public:
     bool isConnected() const;
     // The local end's address in dotted form; "" while not connected.
     QString localAddress() const;
+    // True once the server agreed to UTF-8 on this connection: text then goes both ways whole.
+    bool carriesUnicode() const;
 
     // Sends text as Windows-1250 bytes in one write, framed once the server has offered framing.
     // Returns false, sending nothing, while not connected.

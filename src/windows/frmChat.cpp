@@ -110,6 +110,7 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::connected, this, &frmChat::wskClient_Connect);
     connect(wskClient, &ChatConnection::blockReceived, this, &frmChat::DataParsing);
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
+    connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::followCharacterSet);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
 }
@@ -292,7 +293,8 @@ void frmChat::AddText(const QString &text)
 
 void frmChat::AddChat(const QString &user, const QString &text)
 {
-    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, MessageMarkup::ConvertMarkup(text)));
+    const QString shown = m_ownEchoes.shown(user, txtUser->text(), text);
+    AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, MessageMarkup::ConvertMarkup(shown)));
 }
 
 void frmChat::AddChatPM(const QString &user, const QString &text)
@@ -411,6 +413,8 @@ void frmChat::mnuExit_Click()
 
 void frmChat::Connect(const QString &address)
 {
+    m_ownEchoes.clear();
+    txtText->setMarksLostCharacters(false);
     wskClient->connectToServer(address);
 }
 
@@ -430,8 +434,16 @@ void frmChat::showUserCount()
     users->setText(QString::number(lstUsers->count()) + QStringLiteral(" Users"));
 }
 
+// The server's greeting comes after it agreed (or not) to UTF-8, so from the first block on the
+// input line knows what the connection carries.
+void frmChat::followCharacterSet()
+{
+    txtText->setMarksLostCharacters(isConnected() && !carriesUnicode());
+}
+
 void frmChat::wskClient_Close()
 {
+    txtText->setMarksLostCharacters(false);
     m_dispatcher->connectionDropped();
 }
 
@@ -475,12 +487,19 @@ void frmChat::sendPublicMessage()
     // The connection may have gone while events ran; the text then waits for a later try.
     if (!outbox.sendIfConnected(message))
         return;
+    if (!carriesUnicode())
+        m_ownEchoes.sent(text);
     txtText->setText(QString());
 }
 
 bool frmChat::isConnected() const
 {
     return wskClient->isConnected();
+}
+
+bool frmChat::carriesUnicode() const
+{
+    return wskClient->carriesUnicode();
 }
 
 bool frmChat::sendText(const QString &message)

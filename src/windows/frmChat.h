@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChatLayout.h"
+#include "OwnEchoes.h"
 #include "UserListBox.h"
 
 #include "net/ConnectionStatusView.h"
@@ -113,6 +114,9 @@ public:
     void mnuExit_Click(); // leave, then end the program at once
 
     bool isConnected() const;
+    // True once the server agreed to UTF-8: any text goes out whole; else what Windows-1250 cannot
+    // hold goes out as "?".
+    bool carriesUnicode() const;
     // Sends one message to the server; false, sending nothing, while not connected.
     bool sendText(const QString &message);
     // "Leave " + own name while connected, given at most a second to go out, then the connection
@@ -133,6 +137,7 @@ private:
     void createConnection();
     void sendPublicMessage();
     void showUserCount();
+    void followCharacterSet();
     // Leave, take the tray icon away, stop the program: the end of every way out.
     void endProgram();
     void endIfStranded();
@@ -149,4 +154,5 @@ private:
     std::unique_ptr<ChatWindowFrontEnd> m_frontEnd;
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<ConnectionStatus> m_status;
+    OwnEchoes m_ownEchoes;
 };
