@@ -30,6 +30,7 @@
 #include "options/OptionChoices.h"
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
+#include "transcript/ColourEmoji.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/TranscriptPrint.h"
 #include "transcript/TranscriptRows.h"
@@ -138,7 +139,7 @@ void frmChat::createControls()
     txtHistory->setAccessibleName(QStringLiteral("Conversation"));
 
     txtText = new InputLine(this);
-    txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
+    txtText->setFont(ColourEmoji::withFallback(fontOf({QStringLiteral("Times New Roman")}, 9.75)));
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
     txtText->setAccessibleName(QStringLiteral("Message"));

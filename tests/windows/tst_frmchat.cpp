@@ -15,6 +15,9 @@
 #include "windows/frmSignon.h"
 
 #include <QAction>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QClipboard>
 #include <QImage>
 #include <QLabel>
@@ -152,6 +155,16 @@ private slots:
         QCOMPARE(chat->tmrConnection->interval(), 1000);
         QCOMPARE(chat->lstUsers->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(chat->txtText->font().pointSizeF(), 9.75);
+        // Emoji typed into the input line show in colour, as in the rows.
+        QTextLayout typed(QStringLiteral("a \U0001F600"), chat->txtText->font());
+        typed.setCacheEnabled(true);
+        typed.beginLayout();
+        typed.createLine();
+        typed.endLayout();
+        QStringList faces;
+        for (const QGlyphRun &run : typed.glyphRuns())
+            faces.append(run.rawFont().familyName());
+        QVERIFY2(faces.contains(QStringLiteral("Noto Color Emoji")), qPrintable(faces.join(u',')));
         QVERIFY(chat->txtHistory->pageSource().startsWith(pageHead()));
 
         chat->show();
