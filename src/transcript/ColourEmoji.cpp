@@ -50,3 +50,23 @@ void ColourEmoji::giveFallback(QTextDocument &document)
         cursor.setCharFormat(withFallback(piece.charFormat(), document.defaultFont()));
     }
 }
+
+QTextCharFormat ColourEmoji::withoutFallback(const QTextCharFormat &format)
+{
+    QStringList families = format.fontFamilies().toStringList();
+    if (!families.removeAll(QString::fromLatin1(Family)))
+        return format;
+    QTextCharFormat withoutEmoji = format;
+    withoutEmoji.setFontFamilies(families);
+    return withoutEmoji;
+}
+
+QFont ColourEmoji::withoutFallback(const QFont &font)
+{
+    QStringList families = font.families();
+    if (!families.removeAll(QString::fromLatin1(Family)))
+        return font;
+    QFont withoutEmoji = font;
+    withoutEmoji.setFamilies(families);
+    return withoutEmoji;
+}

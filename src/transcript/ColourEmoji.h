@@ -21,4 +21,8 @@ public:
     static QTextCharFormat withFallback(const QTextCharFormat &format, const QFont &documentFont);
     // Every block and piece of document, as it was imported.
     static void giveFallback(QTextDocument &document);
+    // format without the emoji font: the printer takes no colour glyphs and would leave emoji
+    // blank, where the system's own fallback prints them in outline.
+    static QTextCharFormat withoutFallback(const QTextCharFormat &format);
+    static QFont withoutFallback(const QFont &font);
 };

@@ -780,6 +780,27 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("user2: bold link")), qPrintable(text.left(300)));
     }
 
+    // Whatever a row holds is printed: letters of any script, and emoji in outline. The colour emoji
+    // font has no outlines, and a PDF that embeds it shows its emoji blank.
+    void printsAnyText()
+    {
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("any.pdf"));
+        const QString text = QStringLiteral("Za\u017C\u00F3\u0142\u0107 \U0001F600 \u2764 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC");
+        m_view->AppendHistory(TranscriptRows::chatRow(QStringLiteral("12:00:00"), QStringLiteral("bob"), text));
+        QVERIFY(printTo(path));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("No PDF reader installed");
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {path});
+        QVERIFY(fonts.waitForFinished(60000));
+        const QString embedded = QString::fromUtf8(fonts.readAllStandardOutput());
+        QVERIFY2(!embedded.contains(QStringLiteral("NotoColorEmoji")), qPrintable(embedded));
+        const QString printed = pdfText(path);
+        for (const QString &word : {QStringLiteral("Za\u017C\u00F3\u0142\u0107"), QStringLiteral("\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC")})
+            QVERIFY2(printed.contains(word), qPrintable(printed));
+    }
+
     // A print cancelled, or one whose page is cleared, stops at once and leaves the view as it was:
     // rows are written and shown, and the next print prints them.
     void cancelledPrintStops_data()
