@@ -4,16 +4,11 @@
 
 namespace {
 
-bool isBidirectionalControl(char16_t c)
-{
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
-
 char16_t visibleSign(char16_t c)
 {
     if (c == u'\t' || c == u'\r' || c == u'\n')
         return c;
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || isBidirectionalControl(c))
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || UserWrittenText::isBidirectionalControl(c))
         return QChar::ReplacementCharacter;
     return c;
 }
@@ -80,6 +75,11 @@ bool holdsRightToLeft(const QString &text)
 }
 
 } // namespace
+
+bool UserWrittenText::isBidirectionalControl(char16_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
 
 QString UserWrittenText::withVisibleControls(const QString &text)
 {

@@ -17,6 +17,8 @@ public:
     static constexpr char16_t IsolateStart = 0x2068;
     static constexpr char16_t IsolateEnd = 0x2069;
 
+    // The marks, embeddings, overrides and isolates that reorder text around them.
+    static bool isBidirectionalControl(char16_t c);
     // Each control character as the sign the user can see, U+FFFD (as copying has always given it):
     // the C0 and C1 controls, delete, and every bidirectional control (marks, embeddings, overrides,
     // isolates). Tab and line ends stay as they are.

@@ -123,6 +123,8 @@ private slots:
                                                   << r + "]0;x" + r + "ana" + r + "[2J";
         QTest::newRow("delete and C1") << QString::fromUtf16(u"a\x7f\u009bb\u0085") << "a" + r + r + "b" + r;
         QTest::newRow("longer than shown") << QString(300, u'n') + u'\x1b' << QString(300, u'n') + r;
+        // Pasted into source text or a terminal, they would reorder what is read there.
+        QTest::newRow("bidirectional controls") << QStringLiteral("a\u202Eb\u2067c\u200F") << "a" + r + "b" + r + "c" + r;
     }
 
     void userListCopiesNamesWithoutControlCharacters()
