@@ -6,6 +6,8 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   fonts-liberation2 xvfb xauth
+  # Emoji in colour: without it the rows draw emoji in black outline from DejaVu, or as boxes.
+  fonts-noto-color-emoji
   # Notification and tray tests: a private session bus (the tray test runs on an Xvfb display).
   dbus-daemon
   # Screen reader test: the desktop's accessibility bus and a reader of it.

@@ -1,5 +1,7 @@
 #include "ClipboardText.h"
 
+#include "transcript/UserWrittenText.h"
+
 #include <QGuiApplication>
 
 namespace {
@@ -14,7 +16,7 @@ bool isLineEndOrTab(const QString &text, qsizetype index)
 
 bool isControl(char16_t c)
 {
-    return c < 0x20 || (c >= 0x7f && c <= 0x9f);
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || UserWrittenText::isBidirectionalControl(c);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <QString>
 
 // Text that leaves the program through the clipboard. Messages and names may hold control
-// characters (escape, bell, delete, the C1 range): the program shows them, but pasted into a
+// characters (escape, bell, delete, the C1 range, the bidirectional controls): pasted into a
 // terminal or an editor they would act there instead of being read. They are copied as U+FFFD;
 // tabs and line ends stay as they are.
 class ClipboardText

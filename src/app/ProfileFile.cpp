@@ -173,8 +173,16 @@ bool ProfileFile::readFile(const QString &path, QString *text)
         return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    const QByteArray bytes = file.readAll();
     // A byte-order mark stays in the text, so a rewrite keeps it.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    *text = decoder.decode(file.readAll());
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    *text = utf8.decode(bytes);
+    // The program on Windows wrote the system's code page, Windows-1250 for the users it serves; such
+    // a file is read in it, and the next write gives it in UTF-8.
+    if (utf8.hasError()) {
+        QStringDecoder windows1250("windows-1250");
+        if (windows1250.isValid())
+            *text = windows1250.decode(bytes);
+    }
     return file.error() == QFileDevice::NoError;
 }

@@ -20,7 +20,8 @@ public:
     static QString withValue(const QString &text, const QString &section, const QString &key,
                              const QString &value);
 
-    // File access, in UTF-8. A missing file reads as empty text; readFile() reports false only for a
+    // File access, in UTF-8; a file that is not UTF-8 (written on Windows) reads as Windows-1250.
+    // A missing file reads as empty text; readFile() reports false only for a
     // file that exists but cannot be read.
     static bool readFile(const QString &path, QString *text);
 };

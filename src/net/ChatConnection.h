@@ -56,7 +56,6 @@ public:
     bool isPrivate() const;
     // The local end's address in dotted form; "" while not connected.
     QString localAddress() const;
-
     // True from the server's confirmation of UTF-8 on: text in any script reaches the server and
     // the other users as it was written.
     bool carriesUnicode() const;

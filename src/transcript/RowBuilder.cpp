@@ -1,5 +1,6 @@
 #include "RowBuilder.h"
 
+#include "ColourEmoji.h"
 #include "ImageCache.h"
 #include "RowHtmlReader.h"
 #include "TranscriptDocument.h"
@@ -230,14 +231,18 @@ const RowBuilder::Formats &RowBuilder::formatsOf(const QString &className)
     formats.ruleChar = rule.charFormat();
     formats.afterRule = afterRule.blockFormat();
     formats.afterRuleText = afterRule.begin().fragment().charFormat();
+    // Every text format names the colour emoji font after its own; the formats a tag adds name none.
+    for (QTextCharFormat *text : {&formats.blockChar, &formats.ruleChar, &formats.afterRuleText})
+        *text = ColourEmoji::withFallback(*text, sample.defaultFont());
     if (pieces.size() == 6) {
-        formats.text = pieces.at(0);
-        formats.bold = added(pieces.at(1), formats.text);
-        formats.italic = added(pieces.at(2), formats.text);
-        formats.underline = added(pieces.at(3), formats.text);
-        formats.link = added(pieces.at(4), formats.text);
+        const QTextCharFormat &text = pieces.at(0);
+        formats.text = ColourEmoji::withFallback(text, sample.defaultFont());
+        formats.bold = added(pieces.at(1), text);
+        formats.italic = added(pieces.at(2), text);
+        formats.underline = added(pieces.at(3), text);
+        formats.link = added(pieces.at(4), text);
         formats.link.clearProperty(QTextFormat::AnchorHref);
-        formats.picture = added(pieces.at(5), formats.text);
+        formats.picture = added(pieces.at(5), text);
         formats.picture.clearProperty(QTextFormat::ImageName);
     }
     return *m_formats.insert(className, formats);

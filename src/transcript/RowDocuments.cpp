@@ -1,5 +1,6 @@
 #include "RowDocuments.h"
 
+#include "ColourEmoji.h"
 #include "LinkPolicy.h"
 #include "SingleCellRow.h"
 #include "TranscriptPage.h"
@@ -109,11 +110,10 @@ qreal pointsOf(int screenPixels)
 
 void suitForPrinting(QTextDocument &document)
 {
-    QFont font = document.defaultFont();
-    if (font.pixelSize() > 0) {
+    QFont font = ColourEmoji::withoutFallback(document.defaultFont());
+    if (font.pixelSize() > 0)
         font.setPointSizeF(pointsOf(font.pixelSize()));
-        document.setDefaultFont(font);
-    }
+    document.setDefaultFont(font);
     struct Change
     {
         int position;
@@ -123,8 +123,8 @@ void suitForPrinting(QTextDocument &document)
     QList<Change> changes;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
-            QTextCharFormat format = piece.fragment().charFormat();
-            const QTextCharFormat shown = format;
+            const QTextCharFormat shown = piece.fragment().charFormat();
+            QTextCharFormat format = ColourEmoji::withoutFallback(shown);
             if (format.hasProperty(QTextFormat::FontPixelSize)) {
                 const qreal points = pointsOf(format.intProperty(QTextFormat::FontPixelSize));
                 format.clearProperty(QTextFormat::FontPixelSize);

@@ -1,5 +1,6 @@
 #include "TranscriptDocument.h"
 
+#include "ColourEmoji.h"
 #include "ImageCache.h"
 #include "RowBuilder.h"
 
@@ -15,8 +16,13 @@ TranscriptDocument::TranscriptDocument(ImageCache &images, const QString &styleS
 {
     setUndoRedoEnabled(false);
     setDocumentMargin(0);
-    setDefaultFont(font);
+    setDefaultFont(ColourEmoji::withFallback(font));
     setDefaultStyleSheet(styleSheet);
+    // A row is read left to right whatever it holds: otherwise its first strong letter decides, and
+    // a Hebrew name would put the time stamp at the right end of the row.
+    QTextOption option = defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    setDefaultTextOption(option);
     setBreakAnywhere(false);
 }
 
@@ -57,8 +63,10 @@ void TranscriptDocument::setRowHtml(const QString &html, RowBuilder &builder)
     // Without a layout the new content is not laid out yet, so the glyph cache is on before it is.
     setDocumentLayout(nullptr);
     setBreakAnywhere(hasLongWord(html));
-    if (!builder.build(*this, html))
+    if (!builder.build(*this, html)) {
         setHtml(withinTagLimit(html));
+        ColourEmoji::giveFallback(*this);
+    }
     for (QTextBlock block = begin(); block.isValid(); block = block.next())
         block.layout()->setCacheEnabled(true);
 }

@@ -3,6 +3,7 @@
 #include "MessageMarkup.h"
 #include "PageHead.h"
 #include "RowText.h"
+#include "UserWrittenText.h"
 #include "TranscriptRows.h"
 
 #include <algorithm>
@@ -25,7 +26,8 @@ void TranscriptPage::writeHead()
 void TranscriptPage::write(const QString &fragment)
 {
     m_fragments.append(fragment);
-    const QString text = RowText::plainText(fragment);
+    // The text as the user reads it: the marks that isolate right-to-left runs are not copied.
+    const QString text = UserWrittenText::withoutIsolates(RowText::plainText(fragment));
     if (text == m_fragments.inner(fragmentCount() - 1))
         m_plainTexts.appendAbsent();
     else

@@ -1,5 +1,7 @@
 #include "TranscriptRows.h"
 
+#include "UserWrittenText.h"
+
 #include <algorithm>
 
 #include <QDateTime>
@@ -32,6 +34,18 @@ const QString systemCellWithBlank = QStringLiteral("<td class='system' >");
 
 const QString bannerStart = QStringLiteral("<div align='center'><span class='style1'>");
 const QString bannerEnd = QStringLiteral("</span></div>") + rule;
+
+// A user's name or private message as every row shows it: controls visible, escaped, and set apart
+// from the rest of the row when it holds right-to-left text.
+QString shownPlain(const QString &text)
+{
+    return UserWrittenText::isolated(UserWrittenText::withVisibleControls(text).toHtmlEscaped());
+}
+
+QString shownHtml(const QString &html)
+{
+    return UserWrittenText::isolated(UserWrittenText::withVisibleControlsInHtml(html));
+}
 
 QString banner(const QString &text)
 {
@@ -130,14 +144,12 @@ QString TranscriptRows::textRow(const QString &stamp, const QString &text)
 
 QString TranscriptRows::chatRow(const QString &stamp, const QString &user, const QString &text)
 {
-    return row(messageCell, u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
-                   + QStringLiteral(": ") + text);
+    return row(messageCell, u'[' + stamp + QStringLiteral("] ") + shownPlain(user) + QStringLiteral(": ") + shownHtml(text));
 }
 
 QString TranscriptRows::pmRow(const QString &stamp, const QString &user, const QString &text)
 {
-    return row(pmCell, u'[' + stamp + QStringLiteral("] ") + user.toHtmlEscaped()
-                   + QStringLiteral(": ") + text.toHtmlEscaped());
+    return row(pmCell, u'[' + stamp + QStringLiteral("] ") + shownPlain(user) + QStringLiteral(": ") + shownPlain(text));
 }
 
 QString TranscriptRows::systemRow(const QString &stamp, const QString &text)
@@ -147,22 +159,22 @@ QString TranscriptRows::systemRow(const QString &stamp, const QString &text)
 
 QString TranscriptRows::joinedRow(const QString &stamp, const QString &user)
 {
-    return systemRow(stamp, user.toHtmlEscaped() + QStringLiteral(" has joined to Chat!!!"));
+    return systemRow(stamp, shownPlain(user) + QStringLiteral(" has joined to Chat!!!"));
 }
 
 QString TranscriptRows::leftRow(const QString &stamp, const QString &user)
 {
-    return systemRow(stamp, user.toHtmlEscaped() + QStringLiteral(" has logoff from the Chat!!!"));
+    return systemRow(stamp, shownPlain(user) + QStringLiteral(" has logoff from the Chat!!!"));
 }
 
 QString TranscriptRows::kickedRow(const QString &stamp, const QString &user)
 {
-    return systemRow(stamp, user.toHtmlEscaped() + QStringLiteral(" has Kick from the Chat!!!"));
+    return systemRow(stamp, shownPlain(user) + QStringLiteral(" has Kick from the Chat!!!"));
 }
 
 QString TranscriptRows::youWereKickedRow(const QString &stamp, const QString &byUser)
 {
-    return systemRow(stamp, QStringLiteral("you has been kick by  ") + byUser.toHtmlEscaped());
+    return systemRow(stamp, QStringLiteral("you has been kick by  ") + shownPlain(byUser));
 }
 
 QString TranscriptRows::droppedRow(const QString &stamp)
@@ -186,7 +198,7 @@ QString TranscriptRows::pmNotDeliveredRow(const QString &stamp, const QString &r
 QString TranscriptRows::pmErrorRow(const QString &stamp, const QString &recipient)
 {
     return serverRow(systemCellWithBlank, stamp,
-                     recipient.toHtmlEscaped() + QStringLiteral("  doesn't exist, or has left!!!"));
+                     shownPlain(recipient) + QStringLiteral("  doesn't exist, or has left!!!"));
 }
 
 QString TranscriptRows::ownPmRefusalRow(const QString &stamp)
@@ -206,7 +218,7 @@ QString TranscriptRows::serverWelcomeRow(const QString &serverName)
 
 QString TranscriptRows::clearedPageWelcomeRow(const QString &userName)
 {
-    return banner(QStringLiteral("Welcome to Korvani ") + userName.toHtmlEscaped());
+    return banner(QStringLiteral("Welcome to Korvani ") + shownPlain(userName));
 }
 
 QString TranscriptRows::notConnectedHint()

@@ -9,7 +9,9 @@
 // the banners a centred line over a rule. Plain strings only, so the protocol core can build its
 // rows without a widget.
 // User names and private-message text are HTML-escaped ("&", "<", ">" and the double quote, as
-// QString::toHtmlEscaped does); public text arrives already converted by ConvertMarkup. The
+// QString::toHtmlEscaped does); public text arrives already converted by ConvertMarkup. What users
+// wrote (names, message texts) shows its control characters as visible signs and is isolated where
+// it holds right-to-left text (UserWrittenText), so it never rearranges the rest of the row. The
 // server's own texts (its name, the message of the day) stay as sent.
 class TranscriptRows
 {

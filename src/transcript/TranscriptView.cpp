@@ -4,6 +4,7 @@
 #include "MatchMarks.h"
 #include "TranscriptAccessible.h"
 #include "TranscriptPrint.h"
+#include "UserWrittenText.h"
 
 #include "app/ClipboardText.h"
 
@@ -55,6 +56,7 @@ QString plainText(QString text)
     text.replace(QChar::LineSeparator, u'\n');
     text.replace(QChar::Nbsp, u' ');
     text.remove(QChar::ObjectReplacementCharacter);
+    text = UserWrittenText::withoutIsolates(text);
     // A table's frame starts and ends with markers of the engine's own.
     text.remove(QChar(0xFDD0));
     text.remove(QChar(0xFDD1));

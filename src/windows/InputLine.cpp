@@ -1,5 +1,7 @@
 #include "InputLine.h"
 
+#include "CodePageLoss.h"
+
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -13,6 +15,41 @@ InputLine::InputLine(QWidget *parent)
     // contentsChange comes before the changed text is laid out, so the new length already decides how
     // it wraps.
     connect(document(), &QTextDocument::contentsChange, this, &InputLine::fitWrapModeToLength);
+    connect(document(), &QTextDocument::contentsChanged, this, &InputLine::markLostCharacters);
+}
+
+void InputLine::setMarksLostCharacters(bool marks)
+{
+    if (marks == m_marksLost)
+        return;
+    m_marksLost = marks;
+    markLostCharacters();
+}
+
+void InputLine::markLostCharacters()
+{
+    if (!m_marksLost) {
+        if (!extraSelections().isEmpty())
+            setExtraSelections({});
+        setToolTip(QString());
+        return;
+    }
+    const QString typed = toPlainText();
+    QTextCharFormat lost;
+    lost.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    lost.setUnderlineColor(Qt::red);
+    lost.setBackground(QColor(255, 220, 220));
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const CodePageLoss::Run &run : CodePageLoss::lostRuns(typed, MaxMarks)) {
+        QTextCursor cursor(document());
+        cursor.setPosition(int(run.position));
+        cursor.setPosition(int(run.position + run.length), QTextCursor::KeepAnchor);
+        marks.append({cursor, lost});
+    }
+    setExtraSelections(marks);
+    const QString named = marks.isEmpty() ? QString() : CodePageLoss::lostCharacters(typed, MaxNamedCharacters);
+    setToolTip(named.isEmpty() ? QString()
+                               : QStringLiteral("This server takes Windows-1250 only: these go out as \"?\": ") + named);
 }
 
 // Breaking a long word at a word boundary searches the rest of the paragraph for every line, which

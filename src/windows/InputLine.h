@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 
 // The main window's input line (txtText): several lines with a vertical scroll bar, sent with
 // Enter. Enter never enters the text; it is reported by enterPressed() instead.
@@ -22,6 +24,13 @@ public:
     // selected they go at the very end, as appendText puts them, and the caret between them.
     void wrapSelection(const QString &opening, const QString &closing);
 
+    // While on, every character the connection's code page cannot carry (it would go out as "?")
+    // is marked where it stands, and the tool tip names them, before anything is sent.
+    void setMarksLostCharacters(bool marks);
+    bool marksLostCharacters() const { return m_marksLost; }
+    // The marked runs, as a text cursor counts.
+    QList<QTextEdit::ExtraSelection> lostCharacterMarks() const { return extraSelections(); }
+
 signals:
     void enterPressed();
 
@@ -30,5 +39,12 @@ protected:
 
 private:
     static constexpr int LongTextLength = 8192;
+    // Marks drawn at most: each costs the drawing a little, and a pasted megabyte may hold a lost
+    // character every other place.
+    static constexpr int MaxMarks = 1000;
+    static constexpr int MaxNamedCharacters = 20;
     void fitWrapModeToLength();
+    void markLostCharacters();
+
+    bool m_marksLost = false;
 };

@@ -41,6 +41,7 @@
 #include "options/SoundEvents.h"
 #include "options/frmOptions.h"
 #include "transcript/ChatLog.h"
+#include "transcript/ColourEmoji.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/RowText.h"
 #include "transcript/TranscriptPrint.h"
@@ -127,6 +128,7 @@ void frmChat::createConnection()
     connect(wskClient, &ChatConnection::blockReceived, this, &frmChat::DataParsing);
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::showUserCount);
     connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::noteAcknowledged);
+    connect(wskClient, &ChatConnection::blockDispatched, this, &frmChat::followCharacterSet);
     connect(wskClient, &ChatConnection::disconnectedByPeer, this, &frmChat::wskClient_Close);
     connect(tmrConnection, &QTimer::timeout, this, &frmChat::tmrConnection_Timer);
 
@@ -164,7 +166,7 @@ void frmChat::createControls()
     new FindBar(txtHistory, this);
 
     txtText = new InputLine(this);
-    txtText->setFont(fontOf({QStringLiteral("Times New Roman")}, 9.75));
+    txtText->setFont(ColourEmoji::withFallback(fontOf({QStringLiteral("Times New Roman")}, 9.75)));
     connect(txtText, &InputLine::textChanged, this, &frmChat::txtText_Change);
     connect(txtText, &InputLine::enterPressed, this, &frmChat::cmdSend_Click);
     txtText->setAccessibleName(QStringLiteral("Message"));
@@ -337,7 +339,8 @@ void frmChat::AddText(const QString &text)
 
 void frmChat::AddChat(const QString &user, const QString &text)
 {
-    const QString html = MessageMarkup::ConvertMarkup(text);
+    const QString shown = m_ownEchoes.shown(user, txtUser->text(), text);
+    const QString html = MessageMarkup::ConvertMarkup(shown);
     AppendHistory(TranscriptRows::chatRow(TranscriptRows::timeStamp(), user, html));
     notice->speak(user + QStringLiteral(": ") + RowText::plainText(html));
 }
@@ -468,6 +471,8 @@ void frmChat::Connect(const QString &address)
     m_chatLog->setServer(address);
     m_reconnection->follow(address);
     m_pending.clear();
+    m_ownEchoes.clear();
+    txtText->setMarksLostCharacters(false);
     wskClient->connectToServer(address);
 }
 
@@ -490,8 +495,16 @@ void frmChat::showUserCount()
     users->setText(QString::number(lstUsers->count()) + QStringLiteral(" Users"));
 }
 
+// The server's greeting comes after it agreed (or not) to UTF-8, so from the first block on the
+// input line knows what the connection carries.
+void frmChat::followCharacterSet()
+{
+    txtText->setMarksLostCharacters(isConnected() && !carriesUnicode());
+}
+
 void frmChat::wskClient_Close()
 {
+    txtText->setMarksLostCharacters(false);
     m_dispatcher->connectionDropped();
     reportUndelivered();
 }
@@ -606,12 +619,19 @@ void frmChat::sendPublicMessage()
         return;
     InputHistory::publicMessages().add(txtText->toPlainText());
     m_pending.sentPublic(text, wskClient->sentBytes());
+    if (!carriesUnicode())
+        m_ownEchoes.sent(text);
     txtText->setText(QString());
 }
 
 bool frmChat::isConnected() const
 {
     return wskClient->isConnected();
+}
+
+bool frmChat::carriesUnicode() const
+{
+    return wskClient->carriesUnicode();
 }
 
 bool frmChat::sendText(const QString &message)

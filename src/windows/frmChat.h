@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChatLayout.h"
+#include "OwnEchoes.h"
 #include "UserListBox.h"
 
 #include "net/ConnectionStatusView.h"
@@ -123,6 +124,9 @@ public:
     void mnuExit_Click(); // leave, then end the program at once
 
     bool isConnected() const;
+    // True once the server agreed to UTF-8: any text goes out whole; else what Windows-1250 cannot
+    // hold goes out as "?".
+    bool carriesUnicode() const;
     // Sends one message to the server; false, sending nothing, while not connected.
     bool sendText(const QString &message);
     // The private-message window sent text to recipient: it is watched until delivered.
@@ -155,6 +159,7 @@ private:
     void reportUndelivered();
     void sendPublicMessage();
     void showUserCount();
+    void followCharacterSet();
     // Leave, take the tray icon away, stop the program: the end of every way out.
     void endProgram();
     void endIfStranded();
@@ -175,4 +180,5 @@ private:
     ChatLog *m_chatLog; // every row, while logging is on
     Reconnection *m_reconnection; // a lost connection tried again, while reconnecting is on
     PendingMessages m_pending;
+    OwnEchoes m_ownEchoes;
 };

@@ -121,6 +121,12 @@ private slots:
         QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[UserSvr]\r\nUser=Ann\r\n") << "UserSvr" << "User" << "Ann";
         QTest::newRow("UTF-8 text") << QByteArray("[UserSvr]\r\nUser=\xC5\xA0\xC3\xA1rka\r\n") << "UserSvr" << "User"
                                     << QString::fromUtf8("Šárka");
+        QTest::newRow("UTF-8 beyond the code page") << QByteArray("[UserSvr]\r\nUser=\xF0\x9F\x98\x80\xE6\x97\xA5\xD7\xA9\r\n")
+                                                    << "UserSvr" << "User" << QStringLiteral("\U0001F600\u65E5\u05E9");
+        // The file the program wrote on Windows is in the system's code page, Windows-1250 for the
+        // users it serves: text that is no UTF-8 is read in that code page, not as U+FFFD.
+        QTest::newRow("Windows-1250 file") << QByteArray("[UserSvr]\r\nUser=Za\xBF\xF3\xB3\xE6 \x8A\xE1rka\r\nSvr=host\r\n")
+                                           << "UserSvr" << "User" << QStringLiteral("Za\u017C\u00F3\u0142\u0107 \u0160\u00E1rka");
     }
 
     void read()
@@ -146,6 +152,12 @@ private slots:
 
         QTest::newRow("creates the file") << QByteArray() << "UserSvr" << "User" << "Ann"
                                           << QByteArray("[UserSvr]\r\nUser=Ann\r\n") << "Ann";
+        QTest::newRow("any text, in UTF-8") << QByteArray() << "UserSvr" << "User" << QStringLiteral("b\U0001F600\u65E5")
+                                            << QByteArray("[UserSvr]\r\nUser=b\xF0\x9F\x98\x80\xE6\x97\xA5\r\n")
+                                            << QStringLiteral("b\U0001F600\u65E5");
+        QTest::newRow("a Windows-1250 file is written again in UTF-8")
+            << QByteArray("[UserSvr]\r\nUser=\xB3\r\n") << "UserSvr" << "Svr" << "host"
+            << QByteArray("[UserSvr]\r\nUser=\xC5\x82\r\nSvr=host\r\n") << "host";
         QTest::newRow("adds the section at the end")
             << QByteArray("[Sounds]\r\nValue=On\r\n") << "UserSvr" << "User" << "Ann"
             << QByteArray("[Sounds]\r\nValue=On\r\n[UserSvr]\r\nUser=Ann\r\n") << "Ann";

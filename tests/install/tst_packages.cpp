@@ -97,10 +97,11 @@ private slots:
         QTest::addColumn<QString>("package");
         QTest::addColumn<QStringList>("needed");
         QTest::addColumn<QStringList>("notNeeded");
+        QTest::addColumn<QStringList>("recommended");
         QTest::newRow("korvani") << "korvani" << QStringList{"libqt6widgets6", "libqt6network6", "libqt6multimedia6", "fonts-liberation2"}
-                                 << QStringList();
+                                 << QStringList() << QStringList{"fonts-noto-color-emoji"};
         QTest::newRow("korvani-server") << "korvani-server" << QStringList{"libqt6core6", "libqt6network6", "openssl"}
-                                        << QStringList{"libqt6widgets6", "libqt6gui6", "fonts-liberation2"};
+                                        << QStringList{"libqt6widgets6", "libqt6gui6", "fonts-liberation2"} << QStringList();
     }
 
     void dependencies()
@@ -108,11 +109,15 @@ private slots:
         QFETCH(QString, package);
         QFETCH(QStringList, needed);
         QFETCH(QStringList, notNeeded);
+        QFETCH(QStringList, recommended);
         const QString depends = field(package, QStringLiteral("Depends"));
         for (const QString &name : needed)
             QVERIFY2(depends.contains(name), qPrintable(depends));
         for (const QString &name : notNeeded)
             QVERIFY2(!depends.contains(name), qPrintable(depends));
+        const QString recommends = field(package, QStringLiteral("Recommends"));
+        for (const QString &name : recommended)
+            QVERIFY2(recommends.contains(name), qPrintable(recommends));
     }
 
     // Each package says in its one summary line what it is, and its longer text is plain lines.

@@ -1,4 +1,5 @@
 #include "app/AppDir.h"
+#include "transcript/ColourEmoji.h"
 #include "transcript/ImageCache.h"
 #include "transcript/MessageMarkup.h"
 #include "transcript/PageHead.h"
@@ -107,6 +108,7 @@ private slots:
         QVERIFY(block.startsWith(QStringLiteral("<div")));
         TranscriptDocument imported(m_images, PageHead::styleSheet(), QFont());
         imported.setHtml(withAddressesInDoubleQuotes(block));
+        ColourEmoji::giveFallback(imported); // as a row imported for the page gets it
         TranscriptDocument built(m_images, PageHead::styleSheet(), QFont());
         RowBuilder builder(PageHead::styleSheet(), QFont());
         QVERIFY(builder.build(built, block));

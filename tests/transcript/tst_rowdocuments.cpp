@@ -1,4 +1,5 @@
 #include "transcript/ImageCache.h"
+#include "transcript/MessageMarkup.h"
 #include "transcript/PageHead.h"
 #include "transcript/RowDocuments.h"
 #include "transcript/TranscriptPage.h"
@@ -6,12 +7,19 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QGlyphRun>
 #include <QImage>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
+
+#include <algorithm>
 
 class tst_RowDocuments : public QObject
 {
@@ -122,6 +130,59 @@ private slots:
         QCOMPARE(QFontInfo(shown).pixelSize(), pixelSize);
         if (!family.isEmpty())
             QCOMPARE(QFontInfo(shown).family(), family);
+    }
+
+    // Emoji show in colour wherever a row has text, in each of its faces; a smiley code stays the
+    // program's own picture.
+    void showsEmojiInColour_data()
+    {
+        QTest::addColumn<QString>("fragment");
+        const QString stamp = QStringLiteral("12:00:00");
+        const QString emoji = QStringLiteral("\U0001F600 \u2764\uFE0F \U0001F44D\U0001F3FD");
+        QTest::newRow("message") << TranscriptRows::chatRow(stamp, QStringLiteral("bob"), emoji);
+        QTest::newRow("bold message") << TranscriptRows::chatRow(stamp, QStringLiteral("bob"), "<b>" + emoji + "</b>");
+        QTest::newRow("message after a rule") << TranscriptRows::chatRow(stamp, QStringLiteral("bob"), "x<hr>" + emoji);
+        QTest::newRow("message with a smiley") << TranscriptRows::chatRow(stamp, QStringLiteral("bob"),
+                                                                          MessageMarkup::ConvertMarkup(":) " + emoji));
+        QTest::newRow("private message") << TranscriptRows::pmRow(stamp, QStringLiteral("eve"), emoji);
+        QTest::newRow("hint row") << TranscriptRows::textRow(stamp, emoji);
+        QTest::newRow("message of the day") << TranscriptRows::messageOfDayRow(emoji);
+        QTest::newRow("welcome banner") << TranscriptRows::serverWelcomeRow(emoji);
+    }
+    void showsEmojiInColour()
+    {
+        QFETCH(QString, fragment);
+        QVERIFY2(QFontDatabase::families().contains(QStringLiteral("Noto Color Emoji")),
+                 "scripts/install-deps.sh installs fonts-noto-color-emoji");
+        RowDocuments documents;
+        documents.setStyle(PageHead::styleSheet());
+        documents.setWidth(4000);
+        TranscriptDocument *row = documents.layout(0, fragment);
+        row->size(); // lays it out
+        // The face the row's text resolves to; every glyph is drawn in it or in colour, but for marks
+        // that draw nothing (the emoji presentation selector after a heart).
+        const QString face = QFontInfo(row->begin().begin().fragment().charFormat().font()).family();
+        bool inColour = false;
+        for (QTextBlock block = row->begin(); block.isValid(); block = block.next()) {
+            for (int line = 0; line < block.layout()->lineCount(); ++line) {
+                for (const QGlyphRun &run : block.layout()->lineAt(line).glyphRuns()) {
+                    const QString family = run.rawFont().familyName();
+                    const QList<quint32> glyphs = run.glyphIndexes();
+                    const bool drawsNothing = std::all_of(glyphs.cbegin(), glyphs.cend(), [&run](quint32 glyph) {
+                        return run.rawFont().pathForGlyph(glyph).isEmpty();
+                    });
+                    QVERIFY2(family == face || family == QLatin1String("Noto Color Emoji") || drawsNothing, qPrintable(family));
+                    inColour = inColour || family == QLatin1String("Noto Color Emoji");
+                }
+            }
+        }
+        QVERIFY(inColour);
+        if (fragment.contains(QStringLiteral("smile.gif"))) {
+            bool picture = false;
+            for (auto piece = row->begin().begin(); !piece.atEnd(); ++piece)
+                picture = picture || piece.fragment().charFormat().isImageFormat();
+            QVERIFY(picture);
+        }
     }
 
     // Printing copies every row into one document; each row must stay as it was shown on its own.

@@ -471,8 +471,8 @@ private slots:
         QVERIFY(QStringLiteral("[12:00:00] eve: third <row>").startsWith(lines.at(2)));
     }
 
-    // Control characters of a message or a name stay in the row as it came; whatever leaves by the
-    // clipboard carries U+FFFD in their place, so a paste into a terminal cannot act on it.
+    // Control characters of a message or a name show as U+FFFD in the row, and that is what leaves by
+    // the clipboard, so a paste into a terminal cannot act on it.
     void copiesControlCharactersAsReplacements_data()
     {
         QTest::addColumn<QString>("name");
@@ -487,6 +487,9 @@ private slots:
                                      << "ana: a" + r + "31mb" + r + "c" + r;
         QTest::newRow("in the name") << QStringLiteral("\x1b[31mred\x07") << QStringLiteral("hi")
                                      << r + "[31mred" + r + ": hi";
+        // The marks that keep right-to-left runs in their places are not copied.
+        QTest::newRow("right-to-left name and override") << QStringLiteral("\u05D0\u05D1") << QStringLiteral("\u05D2 x\u202Ey")
+                                                         << QStringLiteral("\u05D0\u05D1: \u05D2 x") + r + "y";
     }
     void copiesControlCharactersAsReplacements()
     {
@@ -495,7 +498,7 @@ private slots:
         QFETCH(QString, copied);
         m_view->AppendHistory(TranscriptRows::chatRow(QStringLiteral("12:00:00"), name, MessageMarkup::ConvertMarkup(text)));
         waitForFrame();
-        QVERIFY2(m_view->pageText().contains(name + QStringLiteral(": ")), "the name is shown as it came");
+        QVERIFY2(m_view->pageText().endsWith(copied), "the row shows what is copied");
 
         QGuiApplication::clipboard()->clear();
         QTest::keyClick(m_view.get(), Qt::Key_A, Qt::ControlModifier);
@@ -775,6 +778,27 @@ private slots:
             at = found;
         }
         QVERIFY2(text.contains(QStringLiteral("user2: bold link")), qPrintable(text.left(300)));
+    }
+
+    // Whatever a row holds is printed: letters of any script, and emoji in outline. The colour emoji
+    // font has no outlines, and a PDF that embeds it shows its emoji blank.
+    void printsAnyText()
+    {
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("any.pdf"));
+        const QString text = QStringLiteral("Za\u017C\u00F3\u0142\u0107 \U0001F600 \u2764 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC");
+        m_view->AppendHistory(TranscriptRows::chatRow(QStringLiteral("12:00:00"), QStringLiteral("bob"), text));
+        QVERIFY(printTo(path));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("No PDF reader installed");
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {path});
+        QVERIFY(fonts.waitForFinished(60000));
+        const QString embedded = QString::fromUtf8(fonts.readAllStandardOutput());
+        QVERIFY2(!embedded.contains(QStringLiteral("NotoColorEmoji")), qPrintable(embedded));
+        const QString printed = pdfText(path);
+        for (const QString &word : {QStringLiteral("Za\u017C\u00F3\u0142\u0107"), QStringLiteral("\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC")})
+            QVERIFY2(printed.contains(word), qPrintable(printed));
     }
 
     // A print cancelled, or one whose page is cleared, stops at once and leaves the view as it was:

@@ -4,6 +4,7 @@
 #include "app/Form.h"
 #include "net/WireProtocol.h"
 #include "options/frmOptions.h"
+#include "transcript/TranscriptView.h"
 #include "windows/ClickablePicture.h"
 #include "windows/ComposeToolbar.h"
 #include "windows/InputLine.h"
@@ -477,6 +478,44 @@ private slots:
                                               + address + QStringLiteral("[URL/]"));
         QVERIFY(!Form<frmUrl>::isLoaded());
         QCOMPARE(sends(), 0);
+    }
+
+    // On a connection in Windows-1250 a character the code page lacks goes out as "?", and the server
+    // sends the own message back so. Shown back, each lost character is U+FFFD: "??" made of lost
+    // characters never becomes the question smiley, while "??" typed still does.
+    void ownLostCharactersNeverMakeASmiley_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("echo"); // as the server sends it back
+        QTest::addColumn<int>("questionSmileys");
+        QTest::addColumn<int>("lostMarks");
+        QTest::newRow("two lost characters") << "bob" << QStringLiteral("\u65E5\u672C") << "??" << 0 << 2;
+        QTest::newRow("an emoji and a lost letter") << "bob" << QStringLiteral("\U0001F600\u05D0") << "??" << 0 << 2;
+        QTest::newRow("typed question marks") << "bob" << "??" << "??" << 1 << 0;
+        QTest::newRow("typed beside lost") << "bob" << QStringLiteral("??\u65E5\u672C??") << "??????" << 2 << 2;
+        QTest::newRow("code page letters stay") << "bob" << QStringLiteral("Za\u017C\u00F3\u0142\u0107 \u65E5")
+                                                << QStringLiteral("Za\u017C\u00F3\u0142\u0107 ?") << 0 << 1;
+        QTest::newRow("another user's, as it comes") << "eve" << QStringLiteral("\u65E5\u672C") << "??" << 1 << 0;
+        QTest::newRow("not what was sent") << "bob" << QStringLiteral("\u65E5\u672C") << "?? no" << 1 << 0;
+    }
+    void ownLostCharactersNeverMakeASmiley()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, typed);
+        QFETCH(QString, echo);
+        QFETCH(int, questionSmileys);
+        QFETCH(int, lostMarks);
+        chat()->txtUser->setText(QStringLiteral("bob"));
+        chat()->txtText->setText(typed);
+        chat()->cmdSend_Click();
+        QCOMPARE(outbox.sent, QStringList{WireProtocol::message(QStringLiteral("bob"), typed)});
+
+        const qsizetype before = chat()->txtHistory->pageSource().size();
+        chat()->AddChat(sender, echo);
+        const QString row = chat()->txtHistory->pageSource().mid(before);
+        QCOMPARE(int(row.count(QStringLiteral("question.gif"))), questionSmileys);
+        QCOMPARE(int(row.count(QChar::ReplacementCharacter)), lostMarks);
     }
 };
 

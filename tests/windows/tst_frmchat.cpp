@@ -15,6 +15,9 @@
 #include "windows/frmSignon.h"
 
 #include <QAction>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QClipboard>
 #include <QImage>
 #include <QLabel>
@@ -120,6 +123,8 @@ private slots:
                                                   << r + "]0;x" + r + "ana" + r + "[2J";
         QTest::newRow("delete and C1") << QString::fromUtf16(u"a\x7f\u009bb\u0085") << "a" + r + r + "b" + r;
         QTest::newRow("longer than shown") << QString(300, u'n') + u'\x1b' << QString(300, u'n') + r;
+        // Pasted into source text or a terminal, they would reorder what is read there.
+        QTest::newRow("bidirectional controls") << QStringLiteral("a\u202Eb\u2067c\u200F") << "a" + r + "b" + r + "c" + r;
     }
 
     void userListCopiesNamesWithoutControlCharacters()
@@ -152,6 +157,16 @@ private slots:
         QCOMPARE(chat->tmrConnection->interval(), 1000);
         QCOMPARE(chat->lstUsers->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(chat->txtText->font().pointSizeF(), 9.75);
+        // Emoji typed into the input line show in colour, as in the rows.
+        QTextLayout typed(QStringLiteral("a \U0001F600"), chat->txtText->font());
+        typed.setCacheEnabled(true);
+        typed.beginLayout();
+        typed.createLine();
+        typed.endLayout();
+        QStringList faces;
+        for (const QGlyphRun &run : typed.glyphRuns())
+            faces.append(run.rawFont().familyName());
+        QVERIFY2(faces.contains(QStringLiteral("Noto Color Emoji")), qPrintable(faces.join(u',')));
         QVERIFY(chat->txtHistory->pageSource().startsWith(pageHead()));
 
         chat->show();

@@ -227,6 +227,31 @@ private slots:
         QVERIFY(chat()->isVisible());
     }
 
+    // A server that never offers UTF-8 carries Windows-1250 only: once its greeting has come, the
+    // input line marks what would go out as "?", and the own message comes back marked as lost,
+    // never as the question smiley. Signed off, nothing is marked.
+    void legacyServerLosesWhatTheInputLineMarks()
+    {
+        LiveChatServer server(QStringLiteral("127.0.0.176"));
+        QVERIFY(server.isListening());
+        signOn(QStringLiteral("ana"), QStringLiteral("127.0.0.176"));
+        QTRY_COMPARE_WITH_TIMEOUT(server.received(), QByteArray("Join ana"), waitMs);
+        QVERIFY(!chat()->txtText->marksLostCharacters());
+        server.send("UserList ana");
+        QTRY_VERIFY_WITH_TIMEOUT(chat()->txtText->marksLostCharacters(), waitMs);
+
+        chat()->txtText->setText(QStringLiteral("\u65E5\u672C \u017C"));
+        QCOMPARE(chat()->txtText->lostCharacterMarks().size(), 1);
+        chat()->cmdSend_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(server.received(), QByteArray("Join ana") + QByteArray("Message ana:?? \xBF"), waitMs);
+        server.send("Message ana:?? \xBF");
+        QTRY_VERIFY_WITH_TIMEOUT(page().contains(QStringLiteral("ana: \uFFFD\uFFFD \u017C")), waitMs);
+        QVERIFY(!page().contains(QStringLiteral("question.gif")));
+
+        server.dropClient();
+        QTRY_VERIFY_WITH_TIMEOUT(!chat()->txtText->marksLostCharacters(), waitMs);
+    }
+
     void serverBlocksShowInTheWindow()
     {
         LiveChatServer server(QStringLiteral("127.0.0.41"));
