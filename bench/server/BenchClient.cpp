@@ -196,7 +196,7 @@ bool BenchClient::takeExtensions(const QByteArray &message)
         return false;
     if (++m_extensionMessages == 1) {
         m_writesUtf8 = m_mode == Mode::FramedUtf8;
-        m_socket.write(QByteArray(m_writesUtf8 ? "Extensions UTF-8" : "Extensions ") + FramingBytes::terminator);
+        m_socket->write(QByteArray(m_writesUtf8 ? "Extensions UTF-8" : "Extensions ") + FramingBytes::terminator);
     }
     return true;
 }
