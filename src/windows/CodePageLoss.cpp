@@ -6,19 +6,17 @@
 
 namespace {
 
-// Which characters of the Basic Multilingual Plane the code page holds, asked of it once: the input
-// line asks for every character at every keystroke.
+// Which characters of the Basic Multilingual Plane the code page holds: what its 256 bytes decode
+// to. Asked of it once: the input line asks for every character at every keystroke.
 const std::bitset<0x10000> &heldByTheCodePage()
 {
     static const std::bitset<0x10000> held = [] {
+        QByteArray everyByte(256, Qt::Uninitialized);
+        for (int byte = 0; byte < 256; ++byte)
+            everyByte[byte] = char(byte);
         std::bitset<0x10000> characters;
-        QString all(0x10000, Qt::Uninitialized);
-        // Surrogates stand in as "?", so the bytes stay one per character; none is held.
-        for (int c = 0; c < 0x10000; ++c)
-            all[c] = QChar::isSurrogate(char32_t(c)) ? QChar(u'?') : QChar(char16_t(c));
-        const QByteArray bytes = Windows1250::encode(all);
-        for (int c = 0; c < 0x10000 && c < bytes.size(); ++c)
-            characters[c] = !QChar::isSurrogate(char32_t(c)) && (bytes.at(c) != '?' || c == '?');
+        for (const QChar character : Windows1250::decode(everyByte))
+            characters[character.unicode()] = true;
         return characters;
     }();
     return held;
