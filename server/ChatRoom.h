@@ -1,18 +1,22 @@
 #pragma once
 
 #include "LoginThrottle.h"
+#include "RoomLink.h"
+#include "RoomLinkEvents.h"
 #include "RoomOutput.h"
 #include "UserNameRules.h"
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 // The rules of the chat, without sockets: who is signed on, what each received block leads to,
 // and who receives what. The server hands it every block and every closed connection; the room
-// answers through RoomOutput.
-class ChatRoom
+// answers through RoomOutput. With a RoomLink the room is shared with other servers: it tells them
+// what its users do and hears what theirs do.
+class ChatRoom : public RoomLinkEvents
 {
 public:
     struct Settings
@@ -29,11 +33,22 @@ public:
     // The connection is gone, with or without "Leave".
     void disconnected(ClientId client);
 
+    // nullptr: the room is this server's alone. The link outlives the room's use of it.
+    void setLink(RoomLink *link) { m_link = link; }
+
+    void remoteJoined(const QString &name) override;
+    void remoteLeft(const QString &name) override;
+    void remoteKicked(const QString &name, const QString &operatorName) override;
+    void remoteMessage(const QString &name, const QString &text) override;
+    void remotePrivateMessage(const QString &sender, const QString &recipient, const QString &text) override;
+    void remoteMotd(const QString &motd) override;
+
     // A reloaded configuration: the next greeting, message of the day and operator login use it.
     void changeSettings(const Settings &settings) { m_settings = settings; }
 
     bool isSignedOn(ClientId client) const;
-    // In sign-on order.
+    // The other servers' users as this one heard of them, then its own in sign-on order (the
+    // newest last).
     QStringList userNames() const;
     QString motd() const;
 
@@ -54,6 +69,8 @@ private:
     void prompt(ClientId client, const QString &command);
     void login(ClientId client, const QString &password);
     void kick(ClientId operatorClient, const QString &name);
+    void kickHere(ClientId target, const QString &operatorName);
+    bool removeRemote(const QString &name);
     void leave(ClientId client);
     void remove(ClientId client);
     void sendTo(ClientId client, const QString &message);
@@ -63,5 +80,9 @@ private:
     QHash<ClientId, Member> m_members;
     QHash<QString, ClientId> m_clientByName;
     QList<ClientId> m_signOnOrder;
+    RoomLink *m_link = nullptr;
+    // The users of the other servers, in the order this server heard of them.
+    QStringList m_remoteOrder;
+    QSet<QString> m_remoteNames;
     LoginThrottle m_loginThrottle;
 };
