@@ -20,6 +20,13 @@ constexpr int BeatIntervalMs = 2000;
 // A server not heard for this long is gone, and its users with it.
 constexpr qint64 SilenceMs = 10000;
 constexpr int PublishWaitMs = 5000;
+constexpr auto RepublishPause = std::chrono::milliseconds(100);
+// An event unanswered this long goes again...
+constexpr int PublishAckWaitMs = 2000;
+// ...so a later event waits this long for it before it counts as lost.
+constexpr qint64 GapWaitMs = 10000;
+// A consumer whose NATS server went down is noticed by its missing heartbeats and made again.
+constexpr qint64 ConsumerHeartbeatNs = 1000LL * 1000 * 1000;
 
 QString statusText(natsStatus status)
 {
@@ -31,6 +38,15 @@ QString statusText(natsStatus status)
 QByteArray nameKey(const QString &name)
 {
     return name.toUtf8().toHex();
+}
+
+jsPubOptions publishOptions()
+{
+    jsPubOptions options;
+    jsPubOptions_Init(&options);
+    // Without a wait an unanswered event would wait for its answer for ever.
+    options.MaxWait = PublishAckWaitMs;
+    return options;
 }
 
 QByteArray payload(natsMsg *message)
@@ -56,6 +72,7 @@ NatsRoomLink *NatsRoomLink::create(const QStringList &urls, RoomLinkEvents *even
     const int replicas = int(std::min<qsizetype>(urls.size(), 3));
     if (!link->connect(urls, error) || !link->openStreamAndBucket(replicas, error) || !link->subscribe(error))
         return nullptr;
+    link->m_log(QStringLiteral("cluster: through the NATS server at ") + link->natsServer());
     link->m_renewer = std::thread([raw = link.get()] { raw->renewNames(); });
     link->m_beatTimer.start();
     link->beat();
@@ -101,6 +118,8 @@ bool NatsRoomLink::connect(const QStringList &urls, QString *error)
         status = natsOptions_SetMaxReconnect(options, -1);
     if (status == NATS_OK)
         status = natsOptions_SetReconnectWait(options, 250);
+    if (status == NATS_OK)
+        status = natsOptions_SetReconnectedCB(options, &NatsRoomLink::onReconnected, this);
     if (status == NATS_OK)
         status = natsConnection_Connect(&m_connection, options);
     natsOptions_Destroy(options);
@@ -156,6 +175,7 @@ bool NatsRoomLink::subscribe(QString *error)
     // The consumer starts over where it left off when its NATS server goes down.
     options.Ordered = true;
     options.Config.DeliverPolicy = js_DeliverNew;
+    options.Config.Heartbeat = ConsumerHeartbeatNs;
     jsErrCode code = jsErrCode(0);
     natsStatus status = js_Subscribe(&m_eventSubscription, m_jetStream, EventSubject, &NatsRoomLink::onEvent, this,
                                      nullptr, &options, &code);
@@ -164,6 +184,21 @@ bool NatsRoomLink::subscribe(QString *error)
     if (status != NATS_OK)
         *error = QStringLiteral("cannot subscribe to the room's events: ") + statusText(status);
     return status == NATS_OK;
+}
+
+QString NatsRoomLink::natsServer() const
+{
+    char url[256] = {};
+    natsConnection_GetConnectedUrl(m_connection, url, sizeof url);
+    return QString::fromUtf8(url);
+}
+
+void NatsRoomLink::onReconnected(natsConnection *, void *closure)
+{
+    auto *link = static_cast<NatsRoomLink *>(closure);
+    QMetaObject::invokeMethod(
+        link, [link] { link->m_log(QStringLiteral("cluster: now through the NATS server at ") + link->natsServer()); },
+        Qt::QueuedConnection);
 }
 
 void NatsRoomLink::onEvent(natsConnection *, natsSubscription *, natsMsg *message, void *closure)
@@ -183,11 +218,16 @@ void NatsRoomLink::onBeat(natsConnection *, natsSubscription *, natsMsg *message
         link, [link, node] { link->m_peers.heard(node, link->m_clock.elapsed()); }, Qt::QueuedConnection);
 }
 
-// A publication that timed out (its NATS server went down, say) goes again: the stream drops the
-// second copy when the first did arrive, by its message id.
+// A publication that timed out (its NATS server went down, say) or found no stream (the NATS
+// servers are choosing the stream's new leader) goes again: the stream drops the second copy when
+// the first did arrive, by its message id.
 void NatsRoomLink::onPublishError(jsCtx *jetStream, jsPubAckErr *error, void *closure)
 {
-    if (error->Err == NATS_TIMEOUT && js_PublishMsgAsync(jetStream, &error->Msg, nullptr) == NATS_OK)
+    if (error->Err == NATS_NO_RESPONDERS)
+        std::this_thread::sleep_for(RepublishPause);
+    jsPubOptions options = publishOptions();
+    if ((error->Err == NATS_TIMEOUT || error->Err == NATS_NO_RESPONDERS)
+        && js_PublishMsgAsync(jetStream, &error->Msg, &options) == NATS_OK)
         return;
     auto *link = static_cast<NatsRoomLink *>(closure);
     const QString text = QString::fromUtf8(error->ErrText ? error->ErrText : natsStatus_GetText(error->Err));
@@ -201,8 +241,7 @@ void NatsRoomLink::publish(ClusterEvent::Kind kind, const QStringList &fields)
     const ClusterEvent event{m_node, ++m_sequence, kind, fields};
     const QByteArray data = event.encode();
     const QByteArray id = m_node.toLatin1() + '-' + QByteArray::number(event.sequence);
-    jsPubOptions options;
-    jsPubOptions_Init(&options);
+    jsPubOptions options = publishOptions();
     options.MsgId = id.constData();
     const natsStatus status = js_PublishAsync(m_jetStream, EventSubject, data.constData(), int(data.size()), &options);
     if (status != NATS_OK)
@@ -216,16 +255,17 @@ void NatsRoomLink::receive(const QByteArray &data)
         m_log(QStringLiteral("cluster: dropped an event that is not the room's"));
         return;
     }
-    if (event.node == m_node)
-        return;
+    if (event.node != m_node)
+        applyAll(m_peers.arrange(event, m_clock.elapsed()));
+}
+
+void NatsRoomLink::applyAll(const QList<ClusterEvent> &events)
+{
     const quint64 lostBefore = m_peers.lostCount();
-    if (!m_peers.accept(event.node, event.sequence, m_clock.elapsed()))
-        return;
+    for (const ClusterEvent &event : events)
+        apply(event);
     if (m_peers.lostCount() != lostBefore)
-        m_log(QStringLiteral("cluster: %1 events of server %2 never arrived")
-                  .arg(m_peers.lostCount() - lostBefore)
-                  .arg(event.node));
-    apply(event);
+        m_log(QStringLiteral("cluster: %1 events of other servers never arrived").arg(m_peers.lostCount() - lostBefore));
 }
 
 void NatsRoomLink::apply(const ClusterEvent &event)
@@ -276,6 +316,7 @@ void NatsRoomLink::beat()
 {
     const QByteArray node = m_node.toLatin1();
     natsConnection_Publish(m_connection, BeatSubject, node.constData(), int(node.size()));
+    applyAll(m_peers.takeOverdue(m_clock.elapsed(), GapWaitMs));
     const QStringList gone = m_peers.takeUsersOfSilentNodes(m_clock.elapsed(), SilenceMs);
     for (const QString &name : gone)
         m_events->remoteLeft(name);

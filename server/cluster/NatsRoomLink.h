@@ -48,12 +48,17 @@ private:
     bool subscribe(QString *error);
     void publish(ClusterEvent::Kind kind, const QStringList &fields);
     void receive(const QByteArray &data);
+    void applyAll(const QList<ClusterEvent> &events);
     void apply(const ClusterEvent &event);
     void beat();
     void releaseName(const QString &name);
     bool holdsName(const QString &name) const;
     void renewNames();
 
+    // The URL of the NATS server the link goes through now.
+    QString natsServer() const;
+
+    static void onReconnected(natsConnection *, void *closure);
     static void onEvent(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
     static void onBeat(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
     static void onPublishError(jsCtx *, jsPubAckErr *error, void *closure);
