@@ -215,7 +215,12 @@ void NatsRoomLink::onBeat(natsConnection *, natsSubscription *, natsMsg *message
     const QString node = QString::fromUtf8(payload(message));
     natsMsg_Destroy(message);
     QMetaObject::invokeMethod(
-        link, [link, node] { link->m_peers.heard(node, link->m_clock.elapsed()); }, Qt::QueuedConnection);
+        link,
+        [link, node] {
+            if (node != link->m_node)
+                link->m_peers.heard(node, link->m_clock.elapsed());
+        },
+        Qt::QueuedConnection);
 }
 
 // A publication that timed out (its NATS server went down, say) or found no stream (the NATS

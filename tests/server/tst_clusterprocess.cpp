@@ -178,9 +178,18 @@ void ClusterProcessTest::nameTakenOnOneServerIsRefusedOnAnother()
 {
     QVERIFY(startNats(1));
     QVERIFY(startNode(0, {natsUrl(0)}));
-    QVERIFY(startNode(1, {natsUrl(0)}));
     TestClient anna;
     QVERIFY(anna.signOn(nodeAddress(0), chatPort, QStringLiteral("anna")));
+    // A server that starts later learns of the users already there.
+    QVERIFY(startNode(1, {natsUrl(0)}));
+    QVERIFY(EventLoopWait::until(
+        [&] {
+            TestClient bert;
+            bert.connectTo(nodeAddress(1), chatPort);
+            bert.send(QStringLiteral("Join bert"));
+            return bert.waitForBlocks(4, 1000) && bert.takeBlocks().contains(QStringLiteral("UserList anna"));
+        },
+        10000));
     TestClient other;
     QVERIFY(other.connectTo(nodeAddress(1), chatPort));
     other.send(QStringLiteral("Join anna"));
