@@ -20,6 +20,7 @@ constexpr int BeatIntervalMs = 2000;
 // A server not heard for this long is gone, and its users with it.
 constexpr qint64 SilenceMs = 10000;
 constexpr int PublishWaitMs = 5000;
+constexpr auto SubscriptionCloseWait = std::chrono::seconds(2);
 constexpr auto RepublishPause = std::chrono::milliseconds(100);
 // An event unanswered this long goes again...
 constexpr int PublishAckWaitMs = 2000;
@@ -92,8 +93,7 @@ NatsRoomLink::~NatsRoomLink()
         m_renewer.join();
     for (const QString &name : m_heldNames.keys())
         kvStore_Delete(m_names, nameKey(name).constData());
-    natsSubscription_Destroy(m_eventSubscription);
-    natsSubscription_Destroy(m_beatSubscription);
+    closeSubscriptions();
     if (m_jetStream)
         js_PublishAsyncComplete(m_jetStream, nullptr);
     kvStore_Destroy(m_names);
@@ -180,10 +180,37 @@ bool NatsRoomLink::subscribe(QString *error)
     natsStatus status = js_Subscribe(&m_eventSubscription, m_jetStream, EventSubject, &NatsRoomLink::onEvent, this,
                                      nullptr, &options, &code);
     if (status == NATS_OK)
+        status = natsSubscription_SetOnCompleteCB(m_eventSubscription, &NatsRoomLink::onSubscriptionClosed, this);
+    if (status == NATS_OK)
         status = natsConnection_Subscribe(&m_beatSubscription, m_connection, BeatSubject, &NatsRoomLink::onBeat, this);
+    if (status == NATS_OK)
+        status = natsSubscription_SetOnCompleteCB(m_beatSubscription, &NatsRoomLink::onSubscriptionClosed, this);
     if (status != NATS_OK)
         *error = QStringLiteral("cannot subscribe to the room's events: ") + statusText(status);
     return status == NATS_OK;
+}
+
+// A message handler may be running on a NATS thread while the link goes: the link waits until
+// both subscriptions said they call it no more.
+void NatsRoomLink::closeSubscriptions()
+{
+    int closing = 0;
+    for (natsSubscription *subscription : {m_eventSubscription, m_beatSubscription})
+        if (subscription && natsSubscription_Unsubscribe(subscription) == NATS_OK)
+            ++closing;
+    std::unique_lock lock(m_closeMutex);
+    m_closedCondition.wait_for(lock, SubscriptionCloseWait, [&] { return m_closedSubscriptions >= closing; });
+    lock.unlock();
+    natsSubscription_Destroy(m_eventSubscription);
+    natsSubscription_Destroy(m_beatSubscription);
+}
+
+void NatsRoomLink::onSubscriptionClosed(void *closure)
+{
+    auto *link = static_cast<NatsRoomLink *>(closure);
+    std::lock_guard lock(link->m_closeMutex);
+    ++link->m_closedSubscriptions;
+    link->m_closedCondition.notify_all();
 }
 
 QString NatsRoomLink::natsServer() const

@@ -58,6 +58,9 @@ private:
     // The URL of the NATS server the link goes through now.
     QString natsServer() const;
 
+    void closeSubscriptions();
+
+    static void onSubscriptionClosed(void *closure);
     static void onReconnected(natsConnection *, void *closure);
     static void onEvent(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
     static void onBeat(natsConnection *, natsSubscription *, natsMsg *message, void *closure);
@@ -84,4 +87,8 @@ private:
     std::condition_variable m_renewWake;
     bool m_stopping = false;
     std::thread m_renewer;
+
+    std::mutex m_closeMutex;
+    std::condition_variable m_closedCondition;
+    int m_closedSubscriptions = 0;
 };
