@@ -24,4 +24,7 @@ QHostAddress userAddress(int index);
 bool connectClients(Clients *clients, int count, BenchClient::Mode mode, int messages, const QElapsedTimer *clock,
                     DeliveryStats *stats, const QHostAddress &address, quint16 port);
 bool allHeardOf(const Clients &clients, int users, int timeoutMs);
+// Every client sends its messages at `perSecond`; true when each has received `perClient` messages
+// within the sending time and drainMs more.
+bool sendAtRate(const Clients &clients, double perSecond, int messages, qint64 perClient, int drainMs);
 }

@@ -21,6 +21,8 @@ constexpr int BeatIntervalMs = 2000;
 constexpr qint64 SilenceMs = 10000;
 constexpr int PublishWaitMs = 5000;
 constexpr auto SubscriptionCloseWait = std::chrono::seconds(2);
+constexpr qint64 JetStreamStartMs = 20000;
+constexpr auto JetStreamRetryPause = std::chrono::milliseconds(500);
 constexpr auto RepublishPause = std::chrono::milliseconds(100);
 // An event unanswered this long goes again...
 constexpr int PublishAckWaitMs = 2000;
@@ -71,7 +73,7 @@ NatsRoomLink *NatsRoomLink::create(const QStringList &urls, RoomLinkEvents *even
     std::unique_ptr<NatsRoomLink> link(new NatsRoomLink(events, std::move(log)));
     // A stream kept on three NATS servers survives one of them going down.
     const int replicas = int(std::min<qsizetype>(urls.size(), 3));
-    if (!link->connect(urls, error) || !link->openStreamAndBucket(replicas, error) || !link->subscribe(error))
+    if (!link->connect(urls, error) || !link->openStreamAndBucketSoon(replicas, error) || !link->subscribe(error))
         return nullptr;
     link->m_log(QStringLiteral("cluster: through the NATS server at ") + link->natsServer());
     link->m_renewer = std::thread([raw = link.get()] { raw->renewNames(); });
@@ -128,6 +130,19 @@ bool NatsRoomLink::connect(const QStringList &urls, QString *error)
     return status == NATS_OK;
 }
 
+// NATS servers started together take a few seconds to choose who keeps JetStream's records.
+bool NatsRoomLink::openStreamAndBucketSoon(int replicas, QString *error)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!openStreamAndBucket(replicas, error)) {
+        if (waited.elapsed() > JetStreamStartMs)
+            return false;
+        std::this_thread::sleep_for(JetStreamRetryPause);
+    }
+    return true;
+}
+
 bool NatsRoomLink::openStreamAndBucket(int replicas, QString *error)
 {
     jsOptions options;
@@ -135,6 +150,8 @@ bool NatsRoomLink::openStreamAndBucket(int replicas, QString *error)
     options.Wait = PublishWaitMs;
     options.PublishAsync.ErrHandler = &NatsRoomLink::onPublishError;
     options.PublishAsync.ErrHandlerClosure = this;
+    jsCtx_Destroy(m_jetStream);
+    m_jetStream = nullptr;
     natsStatus status = natsConnection_JetStream(&m_jetStream, m_connection, &options);
 
     const char *subjects[] = {EventSubject};

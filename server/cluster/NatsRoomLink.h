@@ -44,6 +44,7 @@ private:
     NatsRoomLink(RoomLinkEvents *events, Log log);
 
     bool connect(const QStringList &urls, QString *error);
+    bool openStreamAndBucketSoon(int replicas, QString *error);
     bool openStreamAndBucket(int replicas, QString *error);
     bool subscribe(QString *error);
     void publish(ClusterEvent::Kind kind, const QStringList &fields);
