@@ -19,7 +19,9 @@ constexpr auto RenewInterval = std::chrono::seconds(5);
 constexpr int BeatIntervalMs = 2000;
 // A server not heard for this long is gone, and its users with it.
 constexpr qint64 SilenceMs = 10000;
-constexpr int PublishWaitMs = 5000;
+// The room's thread waits this long at most when a user claims or frees a name, so a NATS server
+// that went down holds up the other users for no longer.
+constexpr int RequestWaitMs = 1000;
 constexpr auto SubscriptionCloseWait = std::chrono::seconds(2);
 constexpr qint64 JetStreamStartMs = 20000;
 constexpr auto JetStreamRetryPause = std::chrono::milliseconds(500);
@@ -147,7 +149,7 @@ bool NatsRoomLink::openStreamAndBucket(int replicas, QString *error)
 {
     jsOptions options;
     jsOptions_Init(&options);
-    options.Wait = PublishWaitMs;
+    options.Wait = RequestWaitMs;
     options.PublishAsync.ErrHandler = &NatsRoomLink::onPublishError;
     options.PublishAsync.ErrHandlerClosure = this;
     jsCtx_Destroy(m_jetStream);
