@@ -21,6 +21,9 @@ packages=(
   openssl
   # Print tests: read the text of the printed PDF (pdftotext), to find every row in order.
   poppler-utils
+  # A room shared by several servers: the cluster module builds on the NATS C client, and its
+  # tests and benchmark start real NATS servers.
+  libnats-dev nats-server
 )
 
 missing=()

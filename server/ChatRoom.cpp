@@ -45,6 +45,8 @@ void ChatRoom::disconnected(ClientId client)
     const QString name = m_members.value(client).name;
     remove(client);
     m_output->send(m_signOnOrder, ServerProtocol::left(name));
+    if (m_link)
+        m_link->left(name);
     m_output->log(client, LogText::quoted(name) + QStringLiteral(" left (connection closed)"));
 }
 
@@ -69,8 +71,8 @@ bool ChatRoom::isSignedOn(ClientId client) const
 
 QStringList ChatRoom::userNames() const
 {
-    QStringList names;
-    names.reserve(m_signOnOrder.size());
+    QStringList names = m_remoteOrder;
+    names.reserve(m_remoteOrder.size() + m_signOnOrder.size());
     for (const ClientId client : m_signOnOrder)
         names += m_members.value(client).name;
     return names;
@@ -84,14 +86,17 @@ QString ChatRoom::motd() const
 UserNameRules::Problem ChatRoom::nameProblem(const QString &name) const
 {
     const UserNameRules::Problem problem = UserNameRules::check(name);
-    if (problem == UserNameRules::Problem::None && m_nameKeys.contains(UserNameRules::comparisonKey(name)))
+    if (problem == UserNameRules::Problem::None
+        && (m_nameKeys.contains(UserNameRules::comparisonKey(name)) || m_remoteNames.contains(name)))
         return UserNameRules::Problem::InUse;
     return problem;
 }
 
 void ChatRoom::join(ClientId client, const QString &name)
 {
-    const UserNameRules::Problem problem = nameProblem(name);
+    UserNameRules::Problem problem = nameProblem(name);
+    if (problem == UserNameRules::Problem::None && m_link && !m_link->claimName(name))
+        problem = UserNameRules::Problem::InUse;
     if (problem != UserNameRules::Problem::None) {
         // The connection stays open: the client may try another name.
         sendTo(client, ServerProtocol::errUsername(name));
@@ -106,6 +111,8 @@ void ChatRoom::join(ClientId client, const QString &name)
     m_signOnOrder.append(client);
     sendGreeting(client);
     m_output->send(others, ServerProtocol::joined(name));
+    if (m_link)
+        m_link->joined(name);
     m_output->log(client, QStringLiteral("signed on as ") + LogText::quoted(name));
 }
 
@@ -115,23 +122,27 @@ void ChatRoom::sendGreeting(ClientId client)
     sendTo(client, ServerProtocol::welcome(m_settings.serverName));
     if (!m_settings.motd.isEmpty())
         sendTo(client, ServerProtocol::msgday(m_settings.motd));
-    for (const ClientId member : std::as_const(m_signOnOrder))
-        sendTo(client, ServerProtocol::userList(m_members.value(member).name));
+    for (const QString &name : userNames())
+        sendTo(client, ServerProtocol::userList(name));
 }
 
 void ChatRoom::publicMessage(ClientId client, const QString &text)
 {
-    m_output->send(m_signOnOrder, ServerProtocol::message(m_members.value(client).name, text));
+    const QString name = m_members.value(client).name;
+    m_output->send(m_signOnOrder, ServerProtocol::message(name, text));
+    if (m_link)
+        m_link->message(name, text);
 }
 
 void ChatRoom::privateMessage(ClientId client, const QString &recipient, const QString &text)
 {
     const auto found = m_clientByName.constFind(recipient);
-    if (found == m_clientByName.constEnd()) {
+    if (found != m_clientByName.constEnd())
+        sendTo(found.value(), ServerProtocol::pmMessage(m_members.value(client).name, text));
+    else if (m_link && m_remoteNames.contains(recipient))
+        m_link->privateMessage(m_members.value(client).name, recipient, text);
+    else
         sendTo(client, ServerProtocol::pmError(recipient));
-        return;
-    }
-    sendTo(found.value(), ServerProtocol::pmMessage(m_members.value(client).name, text));
 }
 
 void ChatRoom::prompt(ClientId client, const QString &command)
@@ -149,6 +160,8 @@ void ChatRoom::prompt(ClientId client, const QString &command)
         kick(client, argument);
     } else if (word == QLatin1String("motd")) {
         m_settings.motd = argument;
+        if (m_link)
+            m_link->motdChanged(argument);
         m_output->log(client, QStringLiteral("changed the message of the day"));
     }
 }
@@ -178,11 +191,21 @@ void ChatRoom::login(ClientId client, const QString &password)
 
 void ChatRoom::kick(ClientId operatorClient, const QString &name)
 {
-    const auto found = m_clientByName.constFind(name);
-    if (found == m_clientByName.constEnd())
-        return;
-    const ClientId target = found.value();
     const QString operatorName = m_members.value(operatorClient).name;
+    const auto found = m_clientByName.constFind(name);
+    if (found != m_clientByName.constEnd())
+        kickHere(found.value(), operatorName);
+    else if (removeRemote(name))
+        m_output->send(m_signOnOrder, ServerProtocol::kicked(name));
+    else
+        return;
+    if (m_link)
+        m_link->kicked(name, operatorName);
+}
+
+void ChatRoom::kickHere(ClientId target, const QString &operatorName)
+{
+    const QString name = m_members.value(target).name;
     remove(target);
     sendTo(target, ServerProtocol::uKicked(operatorName));
     m_output->send(m_signOnOrder, ServerProtocol::kicked(name));
@@ -196,6 +219,8 @@ void ChatRoom::leave(ClientId client)
     const QString name = m_members.value(client).name;
     remove(client);
     m_output->send(m_signOnOrder, ServerProtocol::left(name));
+    if (m_link)
+        m_link->left(name);
     m_output->closeWhenSent(client);
     m_output->log(client, LogText::quoted(name) + QStringLiteral(" left"));
 }
@@ -212,4 +237,55 @@ void ChatRoom::remove(ClientId client)
 void ChatRoom::sendTo(ClientId client, const QString &message)
 {
     m_output->send({client}, message);
+}
+
+bool ChatRoom::removeRemote(const QString &name)
+{
+    if (!m_remoteNames.remove(name))
+        return false;
+    m_remoteOrder.removeOne(name);
+    return true;
+}
+
+void ChatRoom::remoteJoined(const QString &name)
+{
+    // A name this server knows already stays with whoever has it: two servers never both hold a
+    // name they claimed, so this is a repeated announcement.
+    if (m_clientByName.contains(name) || m_remoteNames.contains(name))
+        return;
+    m_remoteNames.insert(name);
+    m_remoteOrder.append(name);
+    m_output->send(m_signOnOrder, ServerProtocol::joined(name));
+}
+
+void ChatRoom::remoteLeft(const QString &name)
+{
+    if (removeRemote(name))
+        m_output->send(m_signOnOrder, ServerProtocol::left(name));
+}
+
+void ChatRoom::remoteKicked(const QString &name, const QString &operatorName)
+{
+    const auto found = m_clientByName.constFind(name);
+    if (found != m_clientByName.constEnd())
+        kickHere(found.value(), operatorName);
+    else if (removeRemote(name))
+        m_output->send(m_signOnOrder, ServerProtocol::kicked(name));
+}
+
+void ChatRoom::remoteMessage(const QString &name, const QString &text)
+{
+    m_output->send(m_signOnOrder, ServerProtocol::message(name, text));
+}
+
+void ChatRoom::remotePrivateMessage(const QString &sender, const QString &recipient, const QString &text)
+{
+    const auto found = m_clientByName.constFind(recipient);
+    if (found != m_clientByName.constEnd())
+        sendTo(found.value(), ServerProtocol::pmMessage(sender, text));
+}
+
+void ChatRoom::remoteMotd(const QString &motd)
+{
+    m_settings.motd = motd;
 }

@@ -1,6 +1,7 @@
 #include "ChatServer.h"
 
 #include "ClientConnection.h"
+#include "ClusterModule.h"
 #include "LogText.h"
 
 #include <QSslSocket>
@@ -52,6 +53,16 @@ void ChatServer::setTlsConfiguration(const QSslConfiguration &configuration)
 {
     m_tlsListener.setTlsConfiguration(configuration);
     m_tlsConfigured = true;
+}
+
+bool ChatServer::joinCluster(QString *error)
+{
+    m_link.reset(ClusterModule::createLink(m_settings.clusterUrls, &m_room,
+                                           [this](const QString &line) { emit logLine(line); }, error));
+    m_room.setLink(m_link.get());
+    if (m_link)
+        emit logLine(QStringLiteral("sharing the room through NATS at ") + m_settings.clusterUrls.join(QLatin1Char(',')));
+    return m_link != nullptr;
 }
 
 bool ChatServer::listen()

@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 class ClientConnection;
 
 // The chat server: accepts connections, hands what they send to the room, and carries the room's
@@ -40,6 +42,10 @@ public:
     // Name, message of the day and operator password of a reloaded configuration; the address,
     // port and limits stay as the server started.
     void changeRoomSettings(const ServerSettings &settings);
+
+    // Shares the room with the other servers on the settings' NATS servers; false with *error when
+    // they cannot be reached. Before listen().
+    bool joinCluster(QString *error);
 
     int connectionCount() const;
     const ChatRoom &room() const;
@@ -75,6 +81,8 @@ private:
     bool m_tlsConfigured = false;
     QString m_listenError;
     ChatRoom m_room;
+    // nullptr: the room is this server's alone.
+    std::unique_ptr<RoomLink> m_link;
     PacingSchedule m_pacing;
     QHash<ClientId, ClientConnection *> m_connections;
     ClientId m_lastClient = 0;

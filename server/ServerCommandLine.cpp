@@ -4,6 +4,7 @@
 #include "ServerConfigFile.h"
 
 #include <QProcessEnvironment>
+#include <QUrl>
 
 namespace {
 const QString passwordVariable = QStringLiteral("KORVANI_ADMIN_PASSWORD");
@@ -13,7 +14,7 @@ ServerCommandLine::ServerCommandLine()
     : m_config(QStringLiteral("config"),
                QStringLiteral("Read settings from FILE: one key=value a line, keys named like the long options "
                               "below (listen, port, name, motd, admin-password-file, send-gap, max-connections, "
-                              "tls-cert, tls-key, tls-port, tls-only). "
+                              "tls-cert, tls-key, tls-port, tls-only, cluster). "
                               "Options on the command line win. SIGHUP reads it again."),
                QStringLiteral("FILE"))
     , m_listen(QStringLiteral("listen"),
@@ -56,6 +57,11 @@ ServerCommandLine::ServerCommandLine()
     , m_tlsOnly(QStringLiteral("tls-only"),
                 QStringLiteral("Listen with TLS only: the plain port stays closed. In the configuration "
                                "file: tls-only=yes."))
+    , m_cluster(QStringLiteral("cluster"),
+                QStringLiteral("Share the room with the other servers started with the same NATS servers "
+                               "(nats-server with JetStream; a comma between several of one NATS cluster): "
+                               "users of every server see each other, and names are unique across them."),
+                QStringLiteral("nats://HOST:PORT[,...]"))
     , m_help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."))
     , m_version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                 QStringLiteral("Show the version and exit."))
@@ -67,7 +73,8 @@ ServerCommandLine::ServerCommandLine()
                        "stamps it. Stops on SIGINT or SIGTERM; SIGHUP reads the configuration again "
                        "(name, message of the day, operator password, TLS certificate and key)."));
     m_parser.addOptions({m_config, m_listen, m_port, m_name, m_motd, m_adminPassword, m_adminPasswordFile, m_sendGap,
-                         m_maxConnections, m_tlsCert, m_tlsKey, m_tlsPort, m_tlsOnly, m_help, m_version});
+                         m_maxConnections, m_tlsCert, m_tlsKey, m_tlsPort, m_tlsOnly, m_cluster, m_help,
+                         m_version});
 }
 
 QHash<QString, QString> ServerCommandLine::systemEnvironment()
@@ -140,7 +147,8 @@ bool ServerCommandLine::readSettings()
                                m_adminPassword.names().constFirst(), m_adminPasswordFile.names().constFirst(),
                                m_sendGap.names().constFirst(),       m_maxConnections.names().constFirst(),
                                m_tlsCert.names().constFirst(),       m_tlsKey.names().constFirst(),
-                               m_tlsPort.names().constFirst(),       m_tlsOnly.names().constFirst()};
+                               m_tlsPort.names().constFirst(),       m_tlsOnly.names().constFirst(),
+                               m_cluster.names().constFirst()};
     if (!configFile().isEmpty() && !ServerConfigFile::read(configFile(), fileKeys, &m_fileValues, &m_error))
         return false;
 
@@ -160,7 +168,24 @@ bool ServerCommandLine::readSettings()
     if (isSet(m_motd))
         m_settings.motd = value(m_motd);
     return readAdminPassword(&m_settings.adminPassword) && readNumber(m_sendGap, 0, 1000, &m_settings.gapMs)
-        && readNumber(m_maxConnections, 1, 1000000, &m_settings.maxConnections) && readTls();
+        && readNumber(m_maxConnections, 1, 1000000, &m_settings.maxConnections) && readTls()
+        && readCluster();
+}
+
+bool ServerCommandLine::readCluster()
+{
+    if (!isSet(m_cluster))
+        return true;
+    for (const QString &text : value(m_cluster).split(QLatin1Char(','))) {
+        const QUrl url(text.trimmed(), QUrl::StrictMode);
+        if (!url.isValid() || url.scheme() != QLatin1String("nats") || url.host().isEmpty() || url.port() < 1
+            || !url.path().isEmpty()) {
+            m_error = QStringLiteral("cluster takes nats://HOST:PORT, a comma between several, not ") + text;
+            return false;
+        }
+        m_settings.clusterUrls += url.toString();
+    }
+    return true;
 }
 
 bool ServerCommandLine::readTls()

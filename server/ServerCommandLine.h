@@ -43,6 +43,7 @@ private:
     bool readNumber(const QCommandLineOption &option, int minimum, int maximum, int *value);
     bool readTls();
     bool readSwitch(const QCommandLineOption &option, bool *value);
+    bool readCluster();
 
     QCommandLineParser m_parser;
     QCommandLineOption m_config;
@@ -58,6 +59,7 @@ private:
     QCommandLineOption m_tlsKey;
     QCommandLineOption m_tlsPort;
     QCommandLineOption m_tlsOnly;
+    QCommandLineOption m_cluster;
     QCommandLineOption m_help;
     QCommandLineOption m_version;
     QHash<QString, QString> m_environment;

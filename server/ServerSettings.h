@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QStringList>
 
 // How korvani-server runs; the defaults are those of a server started with no options.
 struct ServerSettings
@@ -24,4 +25,7 @@ struct ServerSettings
     int gapMs = 5;
     int maxConnections = 1000;
     ConnectionLimits limits;
+    // nats://HOST:PORT of the NATS servers through which this server shares its room with others;
+    // none: the room is this server's alone.
+    QStringList clusterUrls;
 };

@@ -49,13 +49,6 @@ UserNameRules::Problem UserNameRules::check(const QString &name)
     return Problem::None;
 }
 
-QString UserNameRules::comparisonKey(const QString &name)
-{
-    // Qt folds one character to one (simple folding). Of the characters a name may hold, only ß
-    // folds to more than one under full folding: "Straße" and "STRASSE" are the same name.
-    return name.toCaseFolded().replace(QChar(0x00DF), QLatin1String("ss"));
-}
-
 QString UserNameRules::describe(Problem problem)
 {
     switch (problem) {

@@ -148,6 +148,11 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&stopSignals, &StopSignals::reloadRequested, &app,
                      [&] { reloadConfiguration(commandLine, server); });
+    QString clusterError;
+    if (!settings.clusterUrls.isEmpty() && !server.joinCluster(&clusterError)) {
+        printLine(clusterError);
+        return 1;
+    }
     if (!server.listen()) {
         printLine(QStringLiteral("cannot listen on %1 %2").arg(settings.address.toString(), server.errorString()));
         return 1;

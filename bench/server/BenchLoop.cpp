@@ -48,6 +48,15 @@ bool connectClients(Clients *clients, int count, BenchClient::Mode mode, int mes
     return true;
 }
 
+bool sendAtRate(const Clients &clients, double perSecond, int messages, qint64 perClient, int drainMs)
+{
+    for (const auto &client : clients)
+        client->startSendingAt(perSecond);
+    return runUntil([&] {
+        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->messagesReceived() >= perClient; });
+    }, int(1000 * messages / perSecond) + drainMs);
+}
+
 bool allHeardOf(const Clients &clients, int users, int timeoutMs)
 {
     return runUntil([&] {

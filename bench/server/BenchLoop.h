@@ -25,4 +25,7 @@ bool connectClients(Clients *clients, int count, BenchClient::Mode mode, int mes
                     DeliveryStats *stats, const QHostAddress &address, quint16 port);
 bool allHeardOf(const Clients &clients, int users, int timeoutMs);
 double median(std::vector<double> values);
+// Every client sends its messages at `perSecond`; true when each has received `perClient` messages
+// within the sending time and drainMs more.
+bool sendAtRate(const Clients &clients, double perSecond, int messages, qint64 perClient, int drainMs);
 }

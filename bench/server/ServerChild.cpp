@@ -14,7 +14,7 @@ ServerChild::ServerChild(QObject *parent)
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     connect(&m_process, &QProcess::readyReadStandardOutput, this, [this] {
         const QString text = QString::fromLocal8Bit(m_process.readAllStandardOutput());
-        if (!m_output.contains(QLatin1String("listening on")))
+        if (!m_output.contains(m_ready))
             m_output += text;
     });
 }
@@ -54,20 +54,30 @@ bool ServerChild::startNgircd(const QString &program, const QHostAddress &addres
     return startListening(program, QStringList{"--nodaemon", "--config", file.fileName()});
 }
 
-bool ServerChild::startListening(const QString &program, const QStringList &arguments)
+bool ServerChild::startNats(const QHostAddress &address, quint16 port, const QStringList &arguments)
+{
+    return startListening(QStringLiteral("nats-server"),
+                          QStringList{"-a", address.toString(), "-p", QString::number(port), "-js", "-sd",
+                                      m_configDir.path()}
+                              + arguments,
+                          QStringLiteral("Server is ready"));
+}
+
+bool ServerChild::startListening(const QString &program, const QStringList &arguments, const QString &ready)
 {
     m_output.clear();
+    m_ready = ready;
     m_process.start(program, arguments);
     QEventLoop loop;
     QTimer check;
     connect(&check, &QTimer::timeout, &loop, [&] {
-        if (m_output.contains(QLatin1String("listening on")) || m_process.state() == QProcess::NotRunning)
+        if (m_output.contains(ready) || m_process.state() == QProcess::NotRunning)
             loop.quit();
     });
     check.start(5);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
-    if (!m_output.contains(QLatin1String("listening on"))) {
+    if (!m_output.contains(ready)) {
         qWarning("%s did not start: %s", qPrintable(program), qPrintable(m_output));
         return false;
     }

@@ -18,6 +18,8 @@ public:
 
     bool start(const QString &program, const QHostAddress &address, quint16 port, const QStringList &extraArguments);
     bool startNgircd(const QString &program, const QHostAddress &address, quint16 port);
+    // nats-server with JetStream, its store in a folder of its own; `arguments` join it to a NATS cluster.
+    bool startNats(const QHostAddress &address, quint16 port, const QStringList &arguments);
     // Sends SIGTERM and waits; true when the server ended with exit code 0.
     bool stop();
 
@@ -29,10 +31,13 @@ public:
 
 private:
     // Starts `program` and waits until it says it listens.
-    bool startListening(const QString &program, const QStringList &arguments);
+    bool startListening(const QString &program, const QStringList &arguments,
+                        const QString &ready = QStringLiteral("listening on"));
     qint64 statusField(const char *field) const;
 
     QProcess m_process;
     QString m_output;
+    // What the program says once it takes connections.
+    QString m_ready;
     QTemporaryDir m_configDir;
 };

@@ -170,13 +170,9 @@ void SideBySide::rateRun(const RateRun &run, const Column &column)
     stats.reserve(expected);
     const qint64 cpuBefore = server.cpuMs();
     const qint64 start = clock.elapsed();
-    for (const auto &client : clients)
-        client->startSendingAt(run.perSecond);
     // Everything should have arrived this long after the last message was sent.
     constexpr int drainMs = 90000;
-    runUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [&](auto &c) { return c->messagesReceived() >= perClient; });
-    }, int(1000 * run.messages / run.perSecond) + drainMs);
+    sendAtRate(clients, run.perSecond, run.messages, perClient, drainMs);
     const double seconds = double(clock.elapsed() - start) / 1000;
     const qint64 cpuMs = server.cpuMs() - cpuBefore;
     const qint64 peakKiB = server.peakResidentKiB();

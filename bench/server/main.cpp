@@ -17,6 +17,10 @@
 // Mixed room: 100 framed users chatting in Polish with an emoji, once all in Windows-1250 and once
 // half of them in UTF-8, in turn; the server's processor time per delivery of each, and their ratio.
 //
+// Cluster (--cluster, ClusterBench): rate runs of one room on three korvani-servers through three
+// nats-servers, and of one korvani-server holding the same users; the korvani-servers listen on
+// --address and the two addresses after it, the NATS servers on the three after those.
+//
 // Side by side (SideBySide): rate runs and sign-on runs of this server, of any other builds given
 // with --compare, and of ngircd when it is installed, in turn; medians and ratios to ngircd.
 //
@@ -25,10 +29,11 @@
 //                [--scenarios throughput,silent,flooder,framedflood,room,newcomer,mixed,rates,signon,tls]
 //                [--rates 1000x0.2x6,100x1x30,1000x5x2] [--tls-rates 100x10x100] [--repeat 3]
 //                [--compare LABEL=PATH,...] [--ngircd /usr/sbin/ngircd]
-//                [--send-gap MS] [--server PATH]
+//                [--send-gap MS] [--server PATH] [--cluster 3000x0.2x12]
 
 #include "BenchClient.h"
 #include "BenchLoop.h"
+#include "ClusterBench.h"
 #include "DeliveryStats.h"
 #include "FramingBytes.h"
 #include "RawConnections.h"
@@ -554,8 +559,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption serverOption(QStringLiteral("server"),
                                           QStringLiteral("The server program (korvani-server next to this one)."),
                                           QStringLiteral("PATH"));
+    const QCommandLineOption clusterOption(QStringLiteral("cluster"),
+                                           QStringLiteral("Only rate runs of one room on three servers through NATS against one "
+                                                          "server, as --rates (3000x0.2x12)."),
+                                           QStringLiteral("LIST"));
     parser.addOptions({addressOption, portOption, runsOption, modesOption, scenariosOption, ratesOption, tlsRatesOption, repeatOption,
-                       compareOption, ngircdOption, gapOption, serverOption});
+                       compareOption, ngircdOption, gapOption, serverOption, clusterOption});
     parser.process(app);
 
     Bench bench;
@@ -585,9 +594,10 @@ int main(int argc, char *argv[])
     const QStringList scenarios = parser.value(scenariosOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
     const QList<SideBySide::RateRun> rateRuns = parseRateRuns(parser.value(ratesOption));
     const QList<SideBySide::RateRun> tlsRateRuns = parseRateRuns(parser.value(tlsRatesOption));
-    if (rateRuns.isEmpty() || tlsRateRuns.isEmpty()) {
-        std::fprintf(stderr, "bad rate runs %s %s\n", qPrintable(parser.value(ratesOption)),
-                     qPrintable(parser.value(tlsRatesOption)));
+    const QList<SideBySide::RateRun> clusterRuns = parseRateRuns(parser.value(clusterOption));
+    if (rateRuns.isEmpty() || tlsRateRuns.isEmpty() || (parser.isSet(clusterOption) && clusterRuns.isEmpty())) {
+        std::fprintf(stderr, "bad rate runs %s %s %s\n", qPrintable(parser.value(ratesOption)),
+                     qPrintable(parser.value(tlsRatesOption)), qPrintable(parser.value(clusterOption)));
         return 2;
     }
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
@@ -596,6 +606,12 @@ int main(int argc, char *argv[])
     std::printf("%s on %s:%u, send gap %s\n", qPrintable(bench.serverProgram), qPrintable(bench.address.toString()),
                 unsigned(bench.port),
                 parser.isSet(gapOption) ? qPrintable(parser.value(gapOption) + QStringLiteral(" ms")) : "default");
+    if (parser.isSet(clusterOption)) {
+        bool allDelivered = true;
+        for (const SideBySide::RateRun &run : clusterRuns)
+            allDelivered = ClusterBench::run(bench.serverProgram, bench.address, bench.port, run) && allDelivered;
+        return allDelivered ? 0 : 1;
+    }
     bool allDelivered = true;
     const std::vector<std::pair<QString, std::function<bool(Mode)>>> abuses = {
         {QStringLiteral("silent"), [&](Mode mode) { return silentCrowd(bench, mode); }},

@@ -128,6 +128,34 @@ private slots:
         QCOMPARE(parser.settings().plainPort, plainPort);
     }
 
+    void clusterSettings_data()
+    {
+        QTest::addColumn<QByteArray>("config"); // empty: no --config
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("urls");
+
+        QTest::newRow("on its own") << QByteArray() << QStringList() << QStringList();
+        QTest::newRow("one NATS server") << QByteArray() << QStringList{"--cluster", "nats://10.0.0.5:4222"}
+                                         << QStringList{"nats://10.0.0.5:4222"};
+        QTest::newRow("a NATS cluster in the file")
+            << QByteArray("cluster=nats://a.example:4222, nats://b.example:4223\n") << QStringList()
+            << QStringList{"nats://a.example:4222", "nats://b.example:4223"};
+    }
+
+    void clusterSettings()
+    {
+        QFETCH(QByteArray, config);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, urls);
+
+        QStringList commandLine{QStringLiteral("korvani-server")};
+        if (!config.isEmpty())
+            commandLine << QStringLiteral("--config") << putFile(QStringLiteral("cluster.conf"), config);
+        ServerCommandLine parser;
+        QCOMPARE(parser.parse(commandLine + arguments, {}), ServerCommandLine::Outcome::Run);
+        QCOMPARE(parser.settings().clusterUrls, urls);
+    }
+
     void refused_data()
     {
         QTest::addColumn<QByteArray>("config");
@@ -154,6 +182,12 @@ private slots:
         QTest::newRow("bad TLS port") << QByteArray("tls-port=0\n") << QStringList() << "--tls-port takes a whole number";
         QTest::newRow("both ports the same") << QByteArray("tls-cert=c\ntls-key=k\nport=1291\n") << QStringList()
                                              << "port and tls-port are both 1291";
+        QTest::newRow("cluster without scheme") << QByteArray("cluster=10.0.0.5:4222\n") << QStringList()
+                                                << "cluster takes nats://HOST:PORT";
+        QTest::newRow("cluster without port") << QByteArray() << QStringList{"--cluster", "nats://a.example"}
+                                              << "cluster takes nats://HOST:PORT";
+        QTest::newRow("cluster with an empty entry") << QByteArray() << QStringList{"--cluster", "nats://a:1,"}
+                                                     << "cluster takes nats://HOST:PORT";
         QTest::newRow("a million-character key") << QByteArray(1000 * 1000, 'k') + "=v" << QStringList() << "larger than";
         // The log shows the key's bytes as they are in the file, and a quote cannot end the quoting.
         QTest::newRow("key of bytes 00 FF FE") << QByteArray("\x00\xFF\xFE=1\n", 6) << QStringList()
