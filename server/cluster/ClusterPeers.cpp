@@ -48,9 +48,11 @@ void ClusterPeers::giveUpGap(Peer &peer)
     peer.lastSequence = peer.waiting.firstKey() - 1;
 }
 
-void ClusterPeers::heard(const QString &node, qint64 nowMs)
+bool ClusterPeers::heard(const QString &node, qint64 nowMs)
 {
+    const bool first = !m_peers.contains(node);
     m_peers[node].lastHeardMs = nowMs;
+    return first;
 }
 
 void ClusterPeers::addUser(const QString &node, const QString &name)

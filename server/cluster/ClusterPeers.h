@@ -24,7 +24,8 @@ public:
     QList<ClusterEvent> arrange(const ClusterEvent &event, qint64 nowMs);
     // Events that waited longer than waitMs for an earlier one: the missing ones count as lost.
     QList<ClusterEvent> takeOverdue(qint64 nowMs, qint64 waitMs);
-    void heard(const QString &node, qint64 nowMs);
+    // True when node was heard for the first time (or the first time since it fell silent).
+    bool heard(const QString &node, qint64 nowMs);
 
     void addUser(const QString &node, const QString &name);
     void removeUser(const QString &name);

@@ -266,8 +266,10 @@ void NatsRoomLink::onBeat(natsConnection *, natsSubscription *, natsMsg *message
     QMetaObject::invokeMethod(
         link,
         [link, node] {
-            if (node != link->m_node)
-                link->m_peers.heard(node, link->m_clock.elapsed());
+            // A server heard for the first time is told this one's users, also when the greeting
+            // it sent on starting reached this server out of order (and was dropped as old).
+            if (node != link->m_node && link->m_peers.heard(node, link->m_clock.elapsed()))
+                link->publishRoster();
         },
         Qt::QueuedConnection);
 }
@@ -326,13 +328,9 @@ void NatsRoomLink::apply(const ClusterEvent &event)
 {
     const QStringList &fields = event.fields;
     switch (event.kind) {
-    case ClusterEvent::Kind::Hello: {
-        std::unique_lock lock(m_heldMutex);
-        const QStringList names = m_heldNames.keys();
-        lock.unlock();
-        publish(ClusterEvent::Kind::Roster, names);
+    case ClusterEvent::Kind::Hello:
+        publishRoster();
         break;
-    }
     case ClusterEvent::Kind::Roster:
         for (const QString &name : fields) {
             m_peers.addUser(event.node, name);
@@ -364,6 +362,14 @@ void NatsRoomLink::apply(const ClusterEvent &event)
         m_events->remoteMotd(fields.at(0));
         break;
     }
+}
+
+void NatsRoomLink::publishRoster()
+{
+    std::unique_lock lock(m_heldMutex);
+    const QStringList names = m_heldNames.keys();
+    lock.unlock();
+    publish(ClusterEvent::Kind::Roster, names);
 }
 
 void NatsRoomLink::beat()

@@ -48,6 +48,7 @@ private:
     bool openStreamAndBucket(int replicas, QString *error);
     bool subscribe(QString *error);
     void publish(ClusterEvent::Kind kind, const QStringList &fields);
+    void publishRoster();
     void receive(const QByteArray &data);
     void applyAll(const QList<ClusterEvent> &events);
     void apply(const ClusterEvent &event);
