@@ -534,7 +534,10 @@ void frmChat::reportUndelivered()
 
 void frmChat::noteAcknowledged()
 {
-    m_pending.acknowledged(wskClient->acknowledgedBytes());
+    // Asking the kernel costs a system call per block received; with nothing waiting the answer
+    // would change nothing.
+    if (!m_pending.messages().isEmpty())
+        m_pending.acknowledged(wskClient->acknowledgedBytes());
 }
 
 void frmChat::tmrConnection_Timer()
